@@ -1,0 +1,171 @@
+#include "platform/data/connection_string.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/data/ado_types.h"
+#include "platform/data/com_error.h"
+
+namespace {
+
+struct Entry {
+  std::u16string key;    // trimmed
+  std::u16string value;  // trimmed, quotes or braces taken off
+  std::u16string raw;    // as written, for passing on unchanged
+};
+
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
+
+std::u16string Trim(std::u16string_view s) {
+  size_t first = 0, last = s.size();
+  while (first < last && IsSpace(s[first])) ++first;
+  while (last > first && IsSpace(s[last - 1])) --last;
+  return std::u16string(s.substr(first, last - first));
+}
+
+char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c - u'A' + u'a' : c; }
+
+bool Is(const std::u16string& key, std::initializer_list<std::u16string_view> names) {
+  return std::any_of(names.begin(), names.end(), [&](std::u16string_view name) {
+    return key.size() == name.size() &&
+           std::equal(key.begin(), key.end(), name.begin(),
+                      [](char16_t a, char16_t b) { return Lower(a) == Lower(b); });
+  });
+}
+
+[[noreturn]] void Reject(HRESULT code, const std::u16string& why) {
+  auto info = std::make_shared<ErrorInformation>();
+  info->description = why;
+  throw _com_error(code, std::move(info));
+}
+
+// Splits at semicolons outside {braced} or "quoted" values; a closing brace or quote is
+// escaped by doubling it, as both syntaxes do.
+std::vector<Entry> Parse(const std::u16string& text) {
+  std::vector<Entry> entries;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t start = i;
+    size_t equals = text.find(u'=', i);
+    size_t semicolon = text.find(u';', i);
+    if (equals == std::u16string::npos || (semicolon != std::u16string::npos && semicolon < equals)) {
+      // No "=" in this piece: an empty piece is allowed, anything else is not a keyword.
+      size_t end = semicolon == std::u16string::npos ? text.size() : semicolon;
+      if (!Trim(std::u16string_view(text).substr(start, end - start)).empty()) {
+        Reject(E_FAIL, u"The connection string has a part without '=': " + text.substr(start, end - start));
+      }
+      i = end + 1;
+      continue;
+    }
+    Entry entry;
+    entry.key = Trim(std::u16string_view(text).substr(start, equals - start));
+    size_t v = equals + 1;
+    while (v < text.size() && IsSpace(text[v])) ++v;
+    if (v < text.size() && (text[v] == u'{' || text[v] == u'"' || text[v] == u'\'')) {
+      char16_t close = text[v] == u'{' ? u'}' : text[v];
+      size_t j = v + 1;
+      for (;; ++j) {
+        if (j >= text.size()) Reject(E_FAIL, u"The connection string has an unclosed value.");
+        if (text[j] == close) {
+          if (j + 1 < text.size() && text[j + 1] == close) {
+            entry.value += close;
+            ++j;
+            continue;
+          }
+          break;
+        }
+        entry.value += text[j];
+      }
+      i = j + 1;
+      while (i < text.size() && IsSpace(text[i])) ++i;
+      if (i < text.size() && text[i] != u';') {
+        Reject(E_FAIL, u"The connection string has text after a closed value.");
+      }
+    } else {
+      i = std::min(text.find(u';', v), text.size());
+      entry.value = Trim(std::u16string_view(text).substr(v, i - v));
+    }
+    entry.raw = text.substr(start, i - start);
+    entries.push_back(std::move(entry));
+    ++i;
+  }
+  return entries;
+}
+
+// ODBC takes a value in braces when it could be misread.
+std::u16string Braced(const std::u16string& value) {
+  bool plain = value.find_first_of(u";{}") == std::u16string::npos &&
+               (value.empty() || (!IsSpace(value.front()) && !IsSpace(value.back())));
+  if (plain) return value;
+  std::u16string out = u"{";
+  for (char16_t c : value) {
+    out += c;
+    if (c == u'}') out += c;
+  }
+  return out + u"}";
+}
+
+std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16string& userId,
+                            const std::u16string& password) {
+  std::optional<std::u16string> server, database, uid, pwd;
+  for (const Entry& e : entries) {
+    if (Is(e.key, {u"Provider"})) continue;
+    if (Is(e.key, {u"Server", u"Data Source", u"Address", u"Addr"})) server = e.value;
+    else if (Is(e.key, {u"Database", u"Initial Catalog"})) database = e.value;
+    else if (Is(e.key, {u"UID", u"User ID"})) uid = e.value;
+    else if (Is(e.key, {u"PWD", u"Password"})) pwd = e.value;
+    else Reject(E_FAIL, u"The keyword '" + e.key + u"' is not offered with Provider=SQLOLEDB.");
+  }
+  if (!userId.empty()) uid = userId;
+  if (!password.empty()) pwd = password;
+
+  // "host,port" names the port; "host\instance" is found through the server's browser.
+  std::u16string host = server.value_or(u"localhost");
+  std::u16string port = u"1433";
+  if (size_t comma = host.rfind(u','); comma != std::u16string::npos) {
+    port = Trim(std::u16string_view(host).substr(comma + 1));
+    host = Trim(std::u16string_view(host).substr(0, comma));
+    bool digits = !port.empty() && port.size() <= 5 &&
+                  std::all_of(port.begin(), port.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    if (!digits || std::stoi(std::string(port.begin(), port.end())) > 65535) {
+      Reject(E_FAIL, u"The server's port '" + port + u"' is not a port number.");
+    }
+  }
+  std::u16string out = u"DRIVER={FreeTDS};SERVER=" + Braced(host) + u";";
+  if (host.find(u'\\') == std::u16string::npos) out += u"PORT=" + port + u";";
+  if (database) out += u"DATABASE=" + Braced(*database) + u";";
+  if (uid) out += u"UID=" + Braced(*uid) + u";";
+  if (pwd) out += u"PWD=" + Braced(*pwd) + u";";
+  return out + u"TDS_Version=7.4;ClientCharset=UTF-8;";
+}
+
+std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& userId,
+                       const std::u16string& password) {
+  std::u16string out;
+  for (const Entry& e : entries) {
+    if (Is(e.key, {u"Provider"})) continue;
+    if (!userId.empty() && Is(e.key, {u"UID"})) continue;
+    if (!password.empty() && Is(e.key, {u"PWD"})) continue;
+    out += e.raw + u";";
+  }
+  if (!userId.empty()) out += u"UID=" + Braced(userId) + u";";
+  if (!password.empty()) out += u"PWD=" + Braced(password) + u";";
+  return out;
+}
+
+}  // namespace
+
+std::u16string OdbcConnectionString(const std::u16string& connectionString,
+                                    const std::u16string& userId, const std::u16string& password) {
+  std::vector<Entry> entries = Parse(connectionString);
+  std::u16string provider = u"MSDASQL";  // the platform's default provider speaks ODBC
+  for (const Entry& e : entries) {
+    if (Is(e.key, {u"Provider"})) provider = e.value;
+  }
+  if (Is(provider, {u"SQLOLEDB", u"SQLOLEDB.1"})) return ForSqlServer(entries, userId, password);
+  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password);
+  Reject(adErrProviderNotFound, u"The provider '" + provider + u"' is not offered.");
+}

@@ -1,0 +1,10 @@
+#pragma once
+// The connection string keeps the platform's form; ODBC gets its own:
+//   Provider=SQLOLEDB;SERVER=host[,port];DATABASE=..;UID=..;PWD=..;   -> the FreeTDS driver
+//   Provider=MSDASQL;<ODBC keywords>  (or no Provider at all)         -> the keywords unchanged
+#include <string>
+
+// Raises _com_error for an unknown provider or a keyword the SQL Server route does not
+// offer. A non-empty user id or password replaces the string's own.
+std::u16string OdbcConnectionString(const std::u16string& connectionString,
+                                    const std::u16string& userId, const std::u16string& password);

@@ -1,0 +1,180 @@
+#include "platform/data/odbc.h"
+
+#include <sql.h>
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide text is UTF-16");
+
+namespace odbc {
+namespace {
+
+bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+SQLWCHAR* Wide(const std::u16string& text) {
+  return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.c_str()));
+}
+
+Failure ReadFailure(SQLSMALLINT type, SQLHANDLE handle) {
+  SQLWCHAR state[6] = {};
+  SQLINTEGER native = 0;
+  SQLWCHAR message[1024] = {};
+  SQLSMALLINT length = 0;
+  SQLRETURN rc = SQLGetDiagRecW(type, handle, 1, state, &native, message,
+                                static_cast<SQLSMALLINT>(std::size(message)), &length);
+  if (!Succeeded(rc)) return Failure{"HY000", 0, u"The driver gave no diagnostic."};
+  Failure failure;
+  for (SQLWCHAR c : state) {
+    if (c != 0) failure.sqlState += static_cast<char>(c);
+  }
+  failure.nativeError = native;
+  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                std::size(message) - 1);
+  failure.message.assign(reinterpret_cast<const char16_t*>(message), count);
+  return failure;
+}
+
+[[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle) { throw Error{ReadFailure(type, handle)}; }
+
+// A statement handle freed on every way out.
+class Statement {
+ public:
+  explicit Statement(SQLHDBC dbc) {
+    if (!Succeeded(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_stmt))) Fail(SQL_HANDLE_DBC, dbc);
+  }
+  ~Statement() { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  void Check(SQLRETURN rc) const {
+    if (!Succeeded(rc)) Fail(SQL_HANDLE_STMT, m_stmt);
+  }
+  SQLHSTMT handle() const { return m_stmt; }
+
+ private:
+  SQLHSTMT m_stmt = SQL_NULL_HSTMT;
+};
+
+std::u16string ColumnName(const Statement& statement, SQLUSMALLINT column) {
+  SQLWCHAR name[256] = {};
+  SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
+  SQLULEN size = 0;
+  statement.Check(SQLDescribeColW(statement.handle(), column, name,
+                                  static_cast<SQLSMALLINT>(std::size(name)), &length, &type, &size,
+                                  &digits, &nullable));
+  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
+                                std::size(name) - 1);
+  return std::u16string(reinterpret_cast<const char16_t*>(name), count);
+}
+
+// Reads one value as wide text, in pieces when it is longer than the buffer.
+Value ReadValue(const Statement& statement, SQLUSMALLINT column) {
+  std::u16string value;
+  SQLWCHAR buffer[512];
+  constexpr SQLLEN kPieceChars = std::size(buffer) - 1;  // the driver ends each piece in NUL
+  for (;;) {
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(statement.handle(), column, SQL_C_WCHAR, buffer, sizeof buffer,
+                              &indicator);
+    if (rc == SQL_NO_DATA) break;
+    statement.Check(rc);
+    if (indicator == SQL_NULL_DATA) return std::nullopt;
+    SQLLEN chars = (indicator == SQL_NO_TOTAL || indicator / 2 > kPieceChars)
+                       ? kPieceChars
+                       : indicator / 2;
+    value.append(reinterpret_cast<const char16_t*>(buffer), static_cast<size_t>(chars));
+    if (rc == SQL_SUCCESS) break;
+  }
+  return value;
+}
+
+}  // namespace
+
+Environment::Environment() {
+  SQLHENV env = SQL_NULL_HENV;
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+    throw Error{Failure{"HY001", 0, u"The ODBC environment cannot be allocated."}};
+  }
+  SQLRETURN rc =
+      SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  if (!Succeeded(rc)) {
+    Failure failure = ReadFailure(SQL_HANDLE_ENV, env);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    throw Error{failure};
+  }
+  m_env = env;
+}
+
+Environment::~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, m_env); }
+
+Connection::~Connection() {
+  if (m_dbc != nullptr) {
+    SQLDisconnect(m_dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+  }
+}
+
+void Connection::Open(const std::u16string& connectionString, unsigned long loginTimeoutSeconds) {
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  if (!Succeeded(SQLAllocHandle(SQL_HANDLE_DBC, m_environment->handle(), &dbc))) {
+    Fail(SQL_HANDLE_ENV, m_environment->handle());
+  }
+  // A driver without a login timeout simply connects without one.
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeoutSeconds),
+                    0);
+  SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, Wide(connectionString), SQL_NTS, nullptr, 0,
+                                   nullptr, SQL_DRIVER_NOPROMPT);
+  if (!Succeeded(rc)) {
+    Failure failure = ReadFailure(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    throw Error{failure};
+  }
+  m_dbc = dbc;
+}
+
+void Connection::Close() {
+  if (!Succeeded(SQLDisconnect(m_dbc))) Fail(SQL_HANDLE_DBC, m_dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+  m_dbc = nullptr;
+}
+
+Table Connection::Query(const std::u16string& statementText, const std::vector<Value>& parameters,
+                        unsigned long timeoutSeconds) {
+  Statement statement(m_dbc);
+  // A driver without statement timeouts runs the statement without one.
+  SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT,
+                 reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);
+  statement.Check(SQLPrepareW(statement.handle(), Wide(statementText), SQL_NTS));
+
+  // The values and their lengths stay where they are until the statement has run.
+  std::vector<SQLLEN> lengths(parameters.size());
+  for (size_t i = 0; i < parameters.size(); ++i) {
+    const Value& value = parameters[i];
+    lengths[i] = value ? static_cast<SQLLEN>(value->size() * sizeof(char16_t)) : SQL_NULL_DATA;
+    SQLULEN columnSize = value ? std::max<size_t>(value->size(), 1) : 1;
+    SQLPOINTER data = value ? Wide(*value) : nullptr;
+    statement.Check(SQLBindParameter(statement.handle(), static_cast<SQLUSMALLINT>(i + 1),
+                                     SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, columnSize, 0,
+                                     data, value ? lengths[i] : 0, &lengths[i]));
+  }
+  SQLRETURN rc = SQLExecute(statement.handle());
+  if (rc != SQL_NO_DATA) statement.Check(rc);
+
+  Table table;
+  SQLSMALLINT columns = 0;
+  statement.Check(SQLNumResultCols(statement.handle(), &columns));
+  for (SQLUSMALLINT c = 1; c <= columns; ++c) table.columns.push_back(ColumnName(statement, c));
+  if (columns == 0) return table;
+  while ((rc = SQLFetch(statement.handle())) != SQL_NO_DATA) {
+    statement.Check(rc);
+    std::vector<Value> row;
+    row.reserve(table.columns.size());
+    for (SQLUSMALLINT c = 1; c <= columns; ++c) row.push_back(ReadValue(statement, c));
+    table.rows.push_back(std::move(row));
+  }
+  return table;
+}
+
+}  // namespace odbc

@@ -1,0 +1,65 @@
+#pragma once
+// The ODBC calls behind the data-access objects, in plain C++ types. This header and
+// odbc.cpp are the only places that see the driver manager; its headers bring their own
+// Windows-like type names, which must not meet the program's.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace odbc {
+
+// The first diagnostic record of a failed call.
+struct Failure {
+  std::string sqlState;
+  long nativeError = 0;
+  std::u16string message;
+};
+
+// Thrown by every call here that fails.
+struct Error {
+  Failure failure;
+};
+
+using Value = std::optional<std::u16string>;  // nullopt is a database NULL
+
+class Environment {
+ public:
+  Environment();  // ODBC 3 behaviour
+  ~Environment();
+  Environment(const Environment&) = delete;
+  Environment& operator=(const Environment&) = delete;
+  void* handle() const { return m_env; }
+
+ private:
+  void* m_env = nullptr;
+};
+
+// The rows of a result, fetched in full, every value as wide text.
+struct Table {
+  std::vector<std::u16string> columns;
+  std::vector<std::vector<Value>> rows;
+};
+
+class Connection {
+ public:
+  explicit Connection(std::shared_ptr<Environment> environment)
+      : m_environment(std::move(environment)) {}
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  bool IsOpen() const { return m_dbc != nullptr; }
+  // Connects without prompting; on failure the connection stays closed.
+  void Open(const std::u16string& connectionString, unsigned long loginTimeoutSeconds);
+  void Close();
+  // Runs one statement with its `?` markers bound, in order, to wide text values.
+  Table Query(const std::u16string& statement, const std::vector<Value>& parameters,
+              unsigned long timeoutSeconds);
+
+ private:
+  std::shared_ptr<Environment> m_environment;
+  void* m_dbc = nullptr;
+};
+
+}  // namespace odbc

@@ -1,0 +1,45 @@
+#include "platform/data/odbc_error.h"
+
+#include <string_view>
+
+#include "platform/data/ado_types.h"
+
+namespace {
+
+struct StateCode {
+  std::string_view prefix;  // a whole SQLSTATE or its class
+  HRESULT code;
+};
+constexpr StateCode kStateCodes[] = {
+    {"42", DB_E_ERRORSINCOMMAND},  // syntax error or access rule violation
+    {"28000", DB_SEC_E_AUTH_FAILED},
+    {"08", E_FAIL},  // the server cannot be reached or dropped the link
+    {"HYT00", DB_E_ABORTLIMITREACHED},
+    {"HYT01", DB_E_ABORTLIMITREACHED},
+};
+
+// The SQLite driver classes every statement the engine rejects (no such table or column,
+// a syntax error) as HY000 with the engine's SQLITE_ERROR, 1; these are errors in the
+// command all the same.
+bool IsSqliteCommandError(const odbc::Failure& failure) {
+  return failure.sqlState == "HY000" && failure.nativeError == 1 &&
+         failure.message.starts_with(u"[SQLite]");
+}
+
+}  // namespace
+
+HRESULT HresultFromDiagnostic(const odbc::Failure& failure) {
+  if (IsSqliteCommandError(failure)) return DB_E_ERRORSINCOMMAND;
+  for (const StateCode& entry : kStateCodes) {
+    if (std::string_view(failure.sqlState).starts_with(entry.prefix)) return entry.code;
+  }
+  return E_FAIL;
+}
+
+_com_error ComErrorFromOdbc(const odbc::Failure& failure) {
+  auto info = std::make_shared<ErrorInformation>();
+  info->sqlState = failure.sqlState;
+  info->nativeError = failure.nativeError;
+  info->description = failure.message;
+  return _com_error(HresultFromDiagnostic(failure), std::move(info));
+}

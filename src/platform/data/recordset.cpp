@@ -1,0 +1,103 @@
+#include "platform/data/recordset.h"
+
+#include <algorithm>
+
+#include "platform/data/com_error.h"
+#include "platform/data/connection.h"
+#include "platform/data/odbc.h"
+#include "platform/data/odbc_error.h"
+
+namespace {
+
+constexpr unsigned long kStatementTimeoutSeconds = 30;  // the platform's default
+
+bool SameName(const std::u16string& a, const std::u16string& b) {
+  auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
+           return lower(x) == lower(y);
+         });
+}
+
+}  // namespace
+
+void Recordset::RequireOpen() const {
+  if (!m_open) throw _com_error(adErrObjectClosed);
+}
+
+long Recordset::GetState() { return m_open ? adStateOpen : adStateClosed; }
+
+HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection,
+                        CursorTypeEnum cursorType, LockTypeEnum /*lockType*/, long options,
+                        const _variant_t& parameter) {
+  if (m_open) throw _com_error(adErrObjectOpen);
+  // A snapshot is read only, so the lock type has nothing to lock.
+  if (cursorType != adOpenStatic || options != adCmdText || source.vt != VT_BSTR) {
+    throw _com_error(adErrInvalidArgument);
+  }
+  auto* connection = dynamic_cast<Connection*>(activeConnection.object());
+  if (connection == nullptr || connection->GetState() == adStateClosed) {
+    throw _com_error(adErrInvalidConnection);
+  }
+  std::vector<odbc::Value> parameters;
+  if (parameter.vt == VT_NULL) parameters.emplace_back(std::nullopt);
+  else if (parameter.vt == VT_BSTR) parameters.emplace_back(static_cast<_bstr_t>(parameter).wide());
+  else if (parameter.vt != VT_EMPTY) throw _com_error(adErrInvalidArgument);
+
+  odbc::Table table;
+  try {
+    table = connection->m_odbc->Query(static_cast<_bstr_t>(source).wide(), parameters,
+                                      kStatementTimeoutSeconds);
+  } catch (const odbc::Error& e) {
+    throw ComErrorFromOdbc(e.failure);
+  }
+  m_columns = std::move(table.columns);
+  m_rows = std::move(table.rows);
+  m_position = 0;
+  m_open = true;
+  return S_OK;
+}
+
+HRESULT Recordset::Close() {
+  RequireOpen();
+  m_open = false;
+  m_columns.clear();
+  m_rows.clear();
+  return S_OK;
+}
+
+bool Recordset::GetadoEOF() {
+  RequireOpen();
+  return m_position >= static_cast<long>(m_rows.size());
+}
+
+bool Recordset::GetBOF() {
+  RequireOpen();
+  return m_position < 0 || m_rows.empty();
+}
+
+HRESULT Recordset::MoveNext() {
+  if (GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
+  ++m_position;
+  return S_OK;
+}
+
+HRESULT Recordset::MovePrevious() {
+  if (GetBOF()) throw _com_error(adErrNoCurrentRecord);
+  --m_position;
+  return S_OK;
+}
+
+_variant_t Recordset::GetCollect(const _variant_t& index) {
+  RequireOpen();
+  if (index.vt != VT_BSTR) throw _com_error(adErrItemNotFound);
+  std::u16string name = static_cast<_bstr_t>(index).wide();
+  auto column = std::find_if(m_columns.begin(), m_columns.end(),
+                             [&](const std::u16string& c) { return SameName(c, name); });
+  if (column == m_columns.end()) throw _com_error(adErrItemNotFound);
+  if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
+  const auto& value = m_rows[static_cast<size_t>(m_position)][static_cast<size_t>(column - m_columns.begin())];
+  _variant_t result;
+  if (value) result = _variant_t(_bstr_t(*value));
+  else result.vt = VT_NULL;
+  return result;
+}

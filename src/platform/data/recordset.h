@@ -1,0 +1,49 @@
+#pragma once
+// The result set: a static snapshot. Open runs the statement and fetches every row; the
+// moves and reads after it only walk the rows in memory.
+//
+// Position, as on the platform: after Open the first row (for no rows both BOF and EOF
+// are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
+// BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/data/ado_types.h"
+#include "platform/data/com.h"
+#include "platform/data/variant.h"
+
+class Recordset : public ComObject {
+ public:
+  static const CLSID& ClassId() { return CLSID_Recordset; }
+
+  long GetState();  // adStateClosed or adStateOpen
+  // `source` is the statement text; `activeConnection` holds an open Connection. The
+  // statement's one `?` takes `parameter` as a bound value (text, or VT_NULL); with the
+  // default VT_EMPTY nothing is bound. Only adOpenStatic and adCmdText are offered.
+  HRESULT Open(const _variant_t& source, const _variant_t& activeConnection,
+               CursorTypeEnum cursorType, LockTypeEnum lockType, long options,
+               const _variant_t& parameter = _variant_t());
+  HRESULT Close();  // raises adErrObjectClosed when not open
+
+  bool GetadoEOF();  // past the last row
+  bool GetBOF();     // before the first row
+  HRESULT MoveNext();
+  HRESULT MovePrevious();
+  // The current row's value of the column named `index` (any case): VT_NULL for a
+  // database NULL, else VT_BSTR with the driver's text form of the value.
+  _variant_t GetCollect(const _variant_t& index);
+
+ private:
+  friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);
+  Recordset() = default;
+  ~Recordset() override = default;
+
+  void RequireOpen() const;
+
+  bool m_open = false;
+  std::vector<std::u16string> m_columns;
+  std::vector<std::vector<std::optional<std::u16string>>> m_rows;
+  long m_position = 0;  // -1 is BOF, m_rows.size() is EOF
+};

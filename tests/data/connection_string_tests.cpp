@@ -1,0 +1,58 @@
+// The platform's connection strings as ODBC receives them.
+#include <gtest/gtest.h>
+
+#include "platform/data/ado.h"
+#include "platform/data/connection_string.h"
+
+namespace {
+
+std::u16string Translate(const std::u16string& s, const std::u16string& uid = u"",
+                         const std::u16string& pwd = u"") {
+  return OdbcConnectionString(s, uid, pwd);
+}
+
+HRESULT Rejection(const std::u16string& s) {
+  try {
+    Translate(s);
+  } catch (const _com_error& e) {
+    EXPECT_NE(e.ErrorInfo(), nullptr);
+    return e.Error();
+  }
+  return S_OK;
+}
+
+}  // namespace
+
+TEST(ConnectionString, SqlOledbGoesToFreeTds) {
+  EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=localhost;DATABASE=kq7_mavr;UID=sa;PWD=402617;"),
+            u"DRIVER={FreeTDS};SERVER=localhost;PORT=1433;DATABASE=kq7_mavr;UID=sa;PWD=402617;"
+            u"TDS_Version=7.4;ClientCharset=UTF-8;");
+  EXPECT_EQ(Translate(u"provider=sqloledb.1; Data Source = db.example , 14330 ;Initial Catalog=k;"
+                      u"User ID=u;Password={a;b}}c}"),
+            u"DRIVER={FreeTDS};SERVER=db.example;PORT=14330;DATABASE=k;UID=u;PWD={a;b}}c};"
+            u"TDS_Version=7.4;ClientCharset=UTF-8;");
+  EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=host\\inst;"),
+            u"DRIVER={FreeTDS};SERVER=host\\inst;TDS_Version=7.4;ClientCharset=UTF-8;");
+}
+
+TEST(ConnectionString, MsdasqlAndNoProviderPassKeywordsUnchanged) {
+  EXPECT_EQ(Translate(u"Provider=MSDASQL;DRIVER=SQLite3;Database=/tmp/票 a.db;"),
+            u"DRIVER=SQLite3;Database=/tmp/票 a.db;");
+  EXPECT_EQ(Translate(u"DRIVER={SQLite3};Database=/x.db"), u"DRIVER={SQLite3};Database=/x.db;");
+  EXPECT_EQ(Translate(u"DSN=kq;Provider=MSDASQL.1;PWD={p;w}"), u"DSN=kq;PWD={p;w};");
+}
+
+TEST(ConnectionString, UserIdAndPasswordArgumentsReplaceTheStrings) {
+  EXPECT_EQ(Translate(u"DSN=kq;UID=a;PWD=b;", u"c", u"d"), u"DSN=kq;UID=c;PWD=d;");
+  EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=h;UID=a;PWD=b;", u"c", u"d;e"),
+            u"DRIVER={FreeTDS};SERVER=h;PORT=1433;UID=c;PWD={d;e};TDS_Version=7.4;ClientCharset=UTF-8;");
+}
+
+TEST(ConnectionString, BadStringsAreRejectedClearly) {
+  EXPECT_EQ(Rejection(u"Provider=Jet;Data Source=x.mdb;"), adErrProviderNotFound);
+  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h;Encrypt=yes;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h,70000;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h,;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"DRIVER=SQLite3;justtext;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"DRIVER={SQLite3;Database=x"), E_FAIL);
+}

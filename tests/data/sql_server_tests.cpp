@@ -1,0 +1,70 @@
+// The SQL Server route through FreeTDS, against a port on loopback where nothing listens.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "platform/data/ado.h"
+
+namespace {
+
+// <chrono> cannot be compiled with the program's code page 936 literals; the clock can.
+double Seconds() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// A port bound but not listening: connections to it are refused at once.
+class ClosedPort {
+ public:
+  ClosedPort() {
+    m_socket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+  }
+  ~ClosedPort() { close(m_socket); }
+  int port() const { return m_port; }
+
+ private:
+  int m_socket = -1;
+  int m_port = 0;
+};
+
+TEST(SqlServer, UnreachableServerFailsAtOnceAndStaysClosed) {
+  ClosedPort closed;
+  ASSERT_GT(closed.port(), 0);
+  ASSERT_EQ(CoInitialize(nullptr), S_OK);
+  {
+    _ConnectionPtr connection;
+    ASSERT_EQ(connection.CreateInstance(CLSID_Connection), S_OK);
+    std::string text = "Provider=SQLOLEDB;SERVER=127.0.0.1," + std::to_string(closed.port()) +
+                       ";DATABASE=kq7_mavr;UID=sa;PWD=402617;";
+    for (int attempt = 0; attempt < 2; ++attempt) {
+      double start = Seconds();
+      try {
+        connection->Open(text.c_str(), "", "", 0);
+        ADD_FAILURE() << "connected to a closed port";
+      } catch (const _com_error& e) {
+        EXPECT_EQ(e.Error(), E_FAIL);
+        ASSERT_NE(e.ErrorInfo(), nullptr);
+        EXPECT_EQ(e.ErrorInfo()->sqlState.substr(0, 2), "08");
+        EXPECT_STREQ(e.ErrorMessage(), "Unknown error 0x80004005");
+      }
+      EXPECT_LT(Seconds() - start, 5.0);  // refused, not waiting for the login timeout
+      EXPECT_EQ(connection->GetState(), adStateClosed);
+    }
+  }
+  CoUninitialize();
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The connection and the result set against an SQLite file, through the real driver
+// manager and the SQLite3 ODBC driver.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/data/ado.h"
+
+namespace {
+
+// The program's statement, ordered here so that the rows can be checked one by one.
+const char* const kTicketStatement =
+    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
+    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0 "
+    "order by b.dcard";
+
+HRESULT CodeOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const _com_error& e) {
+    return e.Error();
+  }
+  return S_OK;
+}
+
+class SqliteLookup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/brimlock-data-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+    m_db = m_dir + "/tickets.db";
+    ASSERT_EQ(std::system((std::string(BRIMLOCK_MAKE_SQLITE_DB) + " " + m_db).c_str()), 0);
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    ASSERT_EQ(m_connection.CreateInstance(CLSID_Connection), S_OK);
+    ASSERT_EQ(m_recordset.CreateInstance(CLSID_Recordset), S_OK);
+  }
+  void TearDown() override {
+    m_recordset = nullptr;
+    m_connection = nullptr;
+    CoUninitialize();
+    std::filesystem::remove_all(m_dir);
+  }
+
+  std::string ConnectionString() const {
+    return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_db + ";";
+  }
+  void Connect() { m_connection->Open(ConnectionString().c_str(), "", "", adConnectUnspecified); }
+  void Lookup(const char* ticket) {
+    std::string pattern = std::string("%") + ticket;
+    m_recordset->Open(kTicketStatement, m_connection, adOpenStatic, adLockOptimistic, adCmdText,
+                      pattern.c_str());
+  }
+  void Run(const char* statement) {
+    m_recordset->Open(statement, m_connection, adOpenStatic, adLockOptimistic, adCmdText);
+  }
+  // Runs a statement with the sqlite3 program, outside the layer under test.
+  void Sql(const std::string& statement) {
+    ASSERT_EQ(std::system(("sqlite3 " + m_db + " \"" + statement + "\"").c_str()), 0);
+  }
+  std::string Text(const char* column) {
+    _variant_t value = m_recordset->GetCollect(column);
+    if (value.vt == VT_NULL) return "<NULL>";
+    return static_cast<const char*>(static_cast<_bstr_t>(value));
+  }
+  int CountRows() {
+    int rows = 0;
+    for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext()) ++rows;
+    return rows;
+  }
+
+  std::string m_dir, m_db;
+  _ConnectionPtr m_connection;
+  _RecordsetPtr m_recordset;
+};
+
+TEST_F(SqliteLookup, ConnectionOpensOnceAndClosesOnce) {
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);
+  Connect();
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+  EXPECT_EQ(CodeOf([&] { Connect(); }), adErrObjectOpen);
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+  m_connection->Close();
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);
+  EXPECT_EQ(CodeOf([&] { m_connection->Close(); }), adErrObjectClosed);
+  Connect();  // a closed connection opens again
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+}
+
+TEST_F(SqliteLookup, FailedConnectionStaysClosedAndCanBeRetried) {
+  std::string missing = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_dir + "/no/such/dir.db;";
+  try {
+    m_connection->Open(missing.c_str(), "", "", 0);
+    FAIL() << "opened a database in a missing directory";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), E_FAIL);
+    ASSERT_NE(e.ErrorInfo(), nullptr);
+    EXPECT_FALSE(e.ErrorInfo()->description.empty());
+  }
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);
+  EXPECT_EQ(CodeOf([&] { m_connection->Open("DRIVER={No Such Driver};", "", "", 0); }), E_FAIL);
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);
+  Connect();
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+}
+
+TEST_F(SqliteLookup, RecordsetNeedsAnOpenConnectionAndClosesOnce) {
+  EXPECT_EQ(m_recordset->GetState(), adStateClosed);
+  EXPECT_EQ(CodeOf([&] { Lookup("123"); }), adErrInvalidConnection);
+  EXPECT_EQ(CodeOf([&] {
+              m_recordset->Open(kTicketStatement, _variant_t(), adOpenStatic, adLockOptimistic,
+                                adCmdText, "%1");
+            }),
+            adErrInvalidConnection);
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetadoEOF(); }), adErrObjectClosed);
+  EXPECT_EQ(CodeOf([&] { m_recordset->Close(); }), adErrObjectClosed);
+
+  Connect();
+  Lookup("123");
+  EXPECT_EQ(m_recordset->GetState(), adStateOpen);
+  EXPECT_EQ(CodeOf([&] { Lookup("123"); }), adErrObjectOpen);
+  m_recordset->Close();
+  EXPECT_EQ(m_recordset->GetState(), adStateClosed);
+  EXPECT_EQ(CodeOf([&] { m_recordset->Close(); }), adErrObjectClosed);
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrObjectClosed);
+}
+
+TEST_F(SqliteLookup, SnapshotWalksForwardAndBackOverItsEnds) {
+  Connect();
+  Lookup("1234");
+  EXPECT_FALSE(m_recordset->GetBOF());
+  EXPECT_FALSE(m_recordset->GetadoEOF());
+  EXPECT_EQ(Text("dcard"), "10000004");
+  m_recordset->MoveNext();
+  m_recordset->MoveNext();
+  EXPECT_EQ(Text("dcard"), "10000006");
+  m_recordset->MoveNext();
+  EXPECT_TRUE(m_recordset->GetadoEOF());
+  EXPECT_FALSE(m_recordset->GetBOF());
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrNoCurrentRecord);
+  EXPECT_EQ(CodeOf([&] { m_recordset->MoveNext(); }), adErrNoCurrentRecord);
+  EXPECT_TRUE(m_recordset->GetadoEOF());
+
+  m_recordset->MovePrevious();  // from past-the-end to the last row
+  EXPECT_FALSE(m_recordset->GetadoEOF());
+  EXPECT_EQ(Text("dcard"), "10000006");
+  m_recordset->MovePrevious();
+  m_recordset->MovePrevious();
+  EXPECT_EQ(Text("dcard"), "10000004");
+  m_recordset->MovePrevious();
+  EXPECT_TRUE(m_recordset->GetBOF());
+  EXPECT_FALSE(m_recordset->GetadoEOF());
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrNoCurrentRecord);
+  EXPECT_EQ(CodeOf([&] { m_recordset->MovePrevious(); }), adErrNoCurrentRecord);
+  m_recordset->MoveNext();  // from before-the-first to the first row
+  EXPECT_EQ(Text("dcard"), "10000004");
+}
+
+TEST_F(SqliteLookup, EmptyResultIsAtBothEnds) {
+  Connect();
+  Lookup("no such ticket");
+  EXPECT_TRUE(m_recordset->GetadoEOF());
+  EXPECT_TRUE(m_recordset->GetBOF());
+  EXPECT_EQ(CodeOf([&] { m_recordset->MoveNext(); }), adErrNoCurrentRecord);
+  EXPECT_EQ(CodeOf([&] { m_recordset->MovePrevious(); }), adErrNoCurrentRecord);
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrNoCurrentRecord);
+}
+
+TEST_F(SqliteLookup, ASnapshotKeepsItsRowsWhenTheTableChanges) {
+  Connect();
+  Lookup("1234");
+  Sql("delete from Kcard_BaseInfo");
+  EXPECT_EQ(CountRows(), 3);
+}
+
+TEST_F(SqliteLookup, ValuesByNameAsText) {
+  Connect();
+  Lookup("9001");
+  EXPECT_EQ(Text("dcard"), "10000008");
+  EXPECT_EQ(m_recordset->GetCollect("dcard_sbh").vt, VT_NULL);
+  EXPECT_EQ(Text("DCARD"), "10000008");  // names in any case, as the platform's
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("b.dcard"); }), adErrItemNotFound);
+  EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dticket_no"); }), adErrItemNotFound);
+  m_recordset->Close();
+
+  Run("select dstate_run, dticket_no from Kcard_ticket_BaseInfo where dticket_no = 'B0123'");
+  EXPECT_EQ(Text("dstate_run"), "1");
+  m_recordset->Close();
+
+  // Chinese text comes back as code page 936 bytes, and a long value arrives whole.
+  Lookup("A0123");
+  m_recordset->MoveNext();
+  EXPECT_EQ(Text("dcard_sbh"), "贵宾卡0003");
+  m_recordset->Close();
+  Sql("update Kcard_BaseInfo set dcard_sbh = replace(hex(zeroblob(3000)), '0', 'x') where dcard = '10000001'");
+  Lookup("123");
+  EXPECT_EQ(Text("dcard_sbh"), std::string(6000, 'x'));
+}
+
+TEST_F(SqliteLookup, BoundTextIsMatchedLiterallyWhateverItHolds) {
+  Connect();
+  Lookup("'; drop table Kcard_BaseInfo; --");
+  EXPECT_TRUE(m_recordset->GetadoEOF());
+  m_recordset->Close();
+  Run("select count(*) as n from Kcard_BaseInfo");
+  EXPECT_EQ(Text("n"), "8");
+  m_recordset->Close();
+
+  Sql("insert into Kcard_ticket_BaseInfo values ('X''1 or ''a''=''a', 0)");
+  Sql("insert into Kcard_BaseInfo values ('X''1 or ''a''=''a', '10000009', 'H0009')");
+  Lookup("'1 or 'a'='a");
+  ASSERT_FALSE(m_recordset->GetadoEOF());
+  EXPECT_EQ(Text("dcard"), "10000009");
+  m_recordset->MoveNext();
+  EXPECT_TRUE(m_recordset->GetadoEOF());
+  m_recordset->Close();
+
+  // Chinese text is bound as wide text too.
+  m_recordset->Open("select dcard from Kcard_BaseInfo where dcard_sbh like ?", m_connection,
+                    adOpenStatic, adLockOptimistic, adCmdText, "贵宾%");
+  EXPECT_EQ(Text("dcard"), "10000003");
+  EXPECT_EQ(CountRows(), 1);
+}
+
+TEST_F(SqliteLookup, PatternCharactersInTheTextKeepTheirMeaning) {
+  Connect();
+  Lookup("123");  // 123 and A0123, not 1234, never B0123
+  EXPECT_EQ(CountRows(), 3);
+  m_recordset->Close();
+  Lookup("1_3");
+  EXPECT_EQ(CountRows(), 3);
+  m_recordset->Close();
+  Lookup("1%4");
+  EXPECT_EQ(CountRows(), 3);
+  m_recordset->Close();
+  Lookup("%");  // every card of a ticket in use
+  EXPECT_EQ(CountRows(), 7);
+  m_recordset->Close();
+  Lookup("a0123");  // case does not matter for ASCII, as with SQL Server's default collation
+  EXPECT_EQ(CountRows(), 2);
+}
+
+TEST_F(SqliteLookup, RejectedStatementsAreErrorsInTheCommand) {
+  Connect();
+  for (const char* statement : {"select dcard from Kcard_NoSuchTable", "selec dcard from Kcard_BaseInfo",
+                                "select nosuchcolumn from Kcard_BaseInfo"}) {
+    try {
+      Run(statement);
+      ADD_FAILURE() << statement << " ran";
+    } catch (const _com_error& e) {
+      EXPECT_EQ(e.Error(), DB_E_ERRORSINCOMMAND) << statement;
+      EXPECT_STREQ(e.ErrorMessage(), "IDispatch error #3092");
+      ASSERT_NE(e.ErrorInfo(), nullptr);
+      EXPECT_EQ(e.ErrorInfo()->sqlState, "HY000");
+      EXPECT_NE(static_cast<const char*>(e.Description()), std::string());
+    }
+    EXPECT_EQ(m_recordset->GetState(), adStateClosed);
+  }
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);  // a bad statement leaves the connection usable
+  Lookup("123");
+  EXPECT_EQ(CountRows(), 3);
+}
+
+TEST_F(SqliteLookup, OnlyTheSnapshotShapeIsOffered) {
+  Connect();
+  EXPECT_EQ(CodeOf([&] {
+              m_recordset->Open(kTicketStatement, m_connection, static_cast<CursorTypeEnum>(0),
+                                adLockOptimistic, adCmdText, "%1");
+            }),
+            adErrInvalidArgument);
+  EXPECT_EQ(m_recordset->GetState(), adStateClosed);
+}
+
+}  // namespace
