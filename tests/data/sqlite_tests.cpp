@@ -102,6 +102,10 @@ TEST_F(SqliteLookup, FailedConnectionStaysClosedAndCanBeRetried) {
     EXPECT_FALSE(e.ErrorInfo()->description.empty());
   }
   EXPECT_EQ(m_connection->GetState(), adStateClosed);
+  // The driver would create a missing file unless told not to.
+  std::string absent = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_dir + "/absent.db;NoCreat=1;";
+  EXPECT_EQ(CodeOf([&] { m_connection->Open(absent.c_str(), "", "", 0); }), E_FAIL);
+  EXPECT_FALSE(std::filesystem::exists(m_dir + "/absent.db"));
   EXPECT_EQ(CodeOf([&] { m_connection->Open("DRIVER={No Such Driver};", "", "", 0); }), E_FAIL);
   EXPECT_EQ(m_connection->GetState(), adStateClosed);
   Connect();

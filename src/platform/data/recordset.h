@@ -5,7 +5,6 @@
 // Position, as on the platform: after Open the first row (for no rows both BOF and EOF
 // are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
 // BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
