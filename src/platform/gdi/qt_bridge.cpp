@@ -1,0 +1,49 @@
+#include "platform/gdi/qt_bridge.h"
+
+#include <QPainter>
+#include <QPixmap>
+
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/shape.h"
+
+namespace gdi {
+
+PaintContext::PaintContext(QPainter& painter) : m_dc(std::make_unique<HDC__>(painter)) {}
+PaintContext::~PaintContext() = default;
+
+void SetQFont(CFont& font, const QFont& qfont) {
+  font.setData(std::make_shared<const FontData>(FontData{qfont}));
+}
+
+QFont ToQFont(const CFont& font) {
+  return font.data() ? font.data()->font : QFont();
+}
+
+QRegion ToQRegion(HRGN region) {
+  QRegion out;
+  if (!region) return out;
+  const Shape& shape = region->shape;
+  for (size_t i = 0; i < shape.rows.size(); ++i) {
+    const Span span = shape.rows[i];
+    if (span.x0 < span.x1) out += QRect(span.x0, shape.top + static_cast<int>(i),
+                                        span.x1 - span.x0, 1);
+  }
+  return out;
+}
+
+HICON CreateIcon(const QIcon& icon) { return new HICON__{icon}; }
+void DestroyIcon(HICON icon) { delete icon; }
+QIcon ToQIcon(HICON icon) { return icon ? icon->icon : QIcon(); }
+
+}  // namespace gdi
+
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
+
+BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon) {
+  if (!hDC || !hIcon || hIcon->icon.isNull()) return FALSE;
+  // Always the standard icon size, one device pixel per pixel, as the platform draws it.
+  const QSize size(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  const QPixmap picture = hIcon->icon.pixmap(size, 1.0);
+  hDC->painter.drawPixmap(QRect(QPoint(x, y), size), picture);
+  return TRUE;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The drawing layer's meeting point with the toolkit, for the window layer only: the
+// program itself never includes this header.
+#include <QFont>
+#include <QIcon>
+#include <QRegion>
+
+#include "platform/gdi/afxgdi.h"
+
+class QPainter;
+
+struct HICON__ {
+  QIcon icon;
+};
+
+namespace gdi {
+
+struct FontData {
+  QFont font;
+};
+
+// One paint's device context over a painter that is already drawing (on a widget, an
+// image, ...) and outlives this object. It starts as the platform hands a context to a
+// paint: a black 1-pixel solid pen, a white brush, the painter's font, OPAQUE background,
+// black text, current position (0, 0). The painter's own state is saved at construction and
+// restored at destruction, so the drawing leaves no settings behind.
+class PaintContext {
+ public:
+  explicit PaintContext(QPainter& painter);
+  ~PaintContext();
+  PaintContext(const PaintContext&) = delete;
+  PaintContext& operator=(const PaintContext&) = delete;
+
+  HDC hdc() const { return m_dc.get(); }
+
+ private:
+  std::unique_ptr<HDC__> m_dc;
+};
+
+// A window's font for the drawing layer; the CFont holds a copy of the QFont.
+void SetQFont(CFont& font, const QFont& qfont);
+// The font a CFont holds, or the application's default font (QFont()) when it is empty.
+QFont ToQFont(const CFont& font);
+
+// The region's pixels, for QWidget::setMask. An empty or null region gives an empty QRegion.
+QRegion ToQRegion(HRGN region);
+
+// An icon handle over a QIcon (built, for instance, with QIcon::addFile from PNG files of
+// each size). The caller owns the handle and frees it with DestroyIcon.
+HICON CreateIcon(const QIcon& icon);
+void DestroyIcon(HICON icon);
+// A null handle gives a null QIcon.
+QIcon ToQIcon(HICON icon);
+
+}  // namespace gdi
