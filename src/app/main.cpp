@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "platform/ui/CWinApp.h"
+
+int main(int argc, char** argv) { return AfxWinMain(argc, argv); }

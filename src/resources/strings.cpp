@@ -1,3 +1,5 @@
+#include <iterator>
+
 #include "platform/text/CString.h"
 #include "resources/resource.h"
 

@@ -1,0 +1,49 @@
+#include "app/BrimlockApp.h"
+
+#include "dialog/BrimlockDlg.h"
+
+BEGIN_MESSAGE_MAP(CBrimlockApp, CWinApp)
+  ON_COMMAND(ID_HELP, OnHelp)
+END_MESSAGE_MAP()
+
+CBrimlockApp::CBrimlockApp() : CWinApp(nullptr) { m_pConnection = nullptr; }
+
+CBrimlockApp::~CBrimlockApp() {
+  if (m_pConnection != nullptr) m_pConnection = nullptr;
+}
+
+CBrimlockApp theApp;
+
+BOOL CBrimlockApp::InitInstance() {
+  INITCOMMONCONTROLSEX InitCtrls;
+  InitCtrls.dwSize = sizeof(InitCtrls);
+  InitCtrls.dwICC = ICC_WIN95_CLASSES;
+  InitCommonControlsEx(&InitCtrls);
+
+  CWinApp::InitInstance();
+  AfxEnableControlContainer();
+  SetRegistryKey("应用程序向导生成的本地应用程序");
+
+  CoInitialize(nullptr);
+  m_pConnection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
+
+  CBrimlockDlg dlg;
+  m_pMainWnd = &dlg;
+  dlg.DoModal();
+  // The dialog object is destroyed on the way out, releasing its recordset while COM is up.
+  return FALSE;
+}
+
+int CBrimlockApp::ExitInstance() {
+  // A connection that could not be created at start-up has nothing to close, and a close
+  // that fails must not keep COM from being shut down.
+  if (m_pConnection != nullptr) {
+    try {
+      if (m_pConnection->GetState() != adStateClosed) m_pConnection->Close();
+    } catch (const _com_error&) {
+    }
+  }
+  m_pConnection = nullptr;
+  CoUninitialize();
+  return CWinApp::ExitInstance();
+}

@@ -1,0 +1,71 @@
+#pragma once
+// The main window: the card panel the operator works with and the (hidden) ticket lookup.
+#include "controls/XPButton.h"
+#include "platform/data/ado.h"
+#include "platform/serial/winserial.h"
+#include "platform/ui/afxwin.h"
+#include "resources/resource.h"
+
+class CBrimlockDlg : public CDialog {
+ public:
+  explicit CBrimlockDlg(CWnd* pParent = nullptr);
+  ~CBrimlockDlg() override;
+
+  enum { IDD = IDD_MAIN_DIALOG };
+
+  BOOL DestroyWindow() override;
+
+ protected:
+  void DoDataExchange(CDataExchange* pDX) override;
+  BOOL OnInitDialog() override;
+
+  // Window messages
+  void OnSysCommand(UINT nID, LPARAM lParam);
+  void OnPaint();
+  HCURSOR OnQueryDragIcon();
+
+  // Serial port session (encoder/)
+  bool OpenPort(const CString& strPortName);
+  bool SendFrame(const char* frame);
+
+  // Card operations (encoder/)
+  void OnBnClickedResetButton();
+  void OnBnClickedReadButton();
+  void OnBnClickedWriteButton();
+  void PollReply();
+  void ResetLookupPanel();
+
+  // Ticket lookup (lookup/)
+  bool OpenRecordset(CString strSql, const CString& strPattern);
+  void OnBnClickedQueryButton();
+  void OnBnClickedNextButton();
+  void OnBnClickedPrevButton();
+  void ShowCurrentRow();
+
+  DECLARE_MESSAGE_MAP()
+
+ protected:
+  HICON m_hIcon;
+  HANDLE m_hComm;
+  _RecordsetPtr m_pRecordset;
+  bool m_bReadOk;
+  CString m_strTrack1;
+  CString m_strTrack2;
+  CString m_strPortName;
+  CEdit m_editTrack1;
+  CEdit m_editTrack2;
+  CXPButton m_btnRead;
+  CXPButton m_btnWrite;
+  CComboBox m_comboPort;
+  CXPButton m_btnReset;
+  CXPButton m_btnQuery;
+  CXPButton m_btnPrev;
+  CXPButton m_btnNext;
+  CButton m_checkUseLookup;
+  CEdit m_editTicket;
+  CEdit m_editCardNo;
+  CEdit m_editHiddenCode;
+};
+
+// Where the minimised window's icon goes: centred, with the platform's rounding.
+CPoint IconicIconOrigin(const CRect& client, int iconWidth, int iconHeight);

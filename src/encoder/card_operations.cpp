@@ -1,0 +1,89 @@
+// Reset, Read and Write: one port session each, from open to close.
+#include <cstring>
+
+#include "dialog/BrimlockDlg.h"
+#include "encoder/frames.h"
+#include "lookup/database_errors.h"
+
+void CBrimlockDlg::ResetLookupPanel() {
+  m_editTicket.SetWindowText("");
+  m_editCardNo.SetWindowText("");
+  m_editHiddenCode.SetWindowText("");
+  m_btnPrev.EnableWindow(FALSE);
+  m_btnNext.EnableWindow(FALSE);
+  try {
+    if (m_pRecordset->GetState() != adStateClosed) m_pRecordset->Close();
+  } catch (const _com_error& e) {
+    ReportDataAccessError(e);
+  }
+}
+
+void CBrimlockDlg::OnBnClickedResetButton() {
+  m_editTrack1.SetWindowText("");
+  m_editTrack2.SetWindowText("");
+  OpenPort("COM1");
+  SendFrame(FRAME_RESET);
+  CloseHandle(m_hComm);
+}
+
+void CBrimlockDlg::OnBnClickedReadButton() {
+  m_editTrack1.SetWindowText("");
+  if (m_checkUseLookup.GetCheck() != BST_CHECKED) ResetLookupPanel();
+  m_bReadOk = true;
+  OpenPort("COM1");
+  SendFrame(FRAME_LEAD_IN);
+  SendFrame(FRAME_READ);
+  PollReply();
+  if (!m_bReadOk) {
+    SendFrame(FRAME_RESET);
+    m_editTrack1.SetFocus();
+  }
+  CloseHandle(m_hComm);
+}
+
+void CBrimlockDlg::PollReply() {
+  char reply[REPLY_BUFFER_SIZE];
+  std::memset(reply, 0, sizeof reply);
+  for (int nTry = 0; nTry < READ_TRIES; ++nTry) {
+    DWORD dwRead = 0;
+    if (!ReadFile(m_hComm, reply, sizeof reply, &dwRead, nullptr)) dwRead = 0;
+    if (dwRead > 0) {
+      // The reply runs to its first NUL, never past what this read received; the two
+      // leading and two trailing bytes frame the card's data.
+      int nLength = static_cast<int>(strnlen(reply, dwRead));
+      CString strShown = nLength > 4 ? CString(reply + 2, nLength - 4) : CString();
+      m_editTrack1.SetWindowText(strShown);
+      m_bReadOk = true;
+      return;
+    }
+    Sleep(READ_PAUSE_MS);
+  }
+  m_bReadOk = false;
+}
+
+void CBrimlockDlg::OnBnClickedWriteButton() {
+  CString strText;
+  if (m_checkUseLookup.GetCheck() == BST_CHECKED) {
+    m_editHiddenCode.GetWindowText(strText);
+    m_editTrack1.SetWindowText(strText);
+  } else {
+    ResetLookupPanel();
+    m_editTrack1.GetWindowText(strText);
+  }
+
+  if (strText.GetLength() == 0) {
+    m_editTrack1.SetFocus();
+    m_editTrack1.SetWindowText("");
+    return;
+  }
+  // A text that does not fit one frame whole is neither cut nor sent.
+  if (strText.GetLength() > MAX_WRITE_TEXT) {
+    MessageBox("写卡内容过长（超过 1018 字节），未写卡", nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+
+  OpenPort("COM1");
+  SendFrame(FRAME_LEAD_IN);
+  SendFrame(FRAME_WRITE(strText).c_str());
+  CloseHandle(m_hComm);
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The application object: start-up, shutdown, resources and the last stop of commands.
+#include "platform/ui/CWnd.h"
+
+class CWinApp : public CCmdTarget {
+ public:
+  explicit CWinApp(LPCSTR appName = nullptr);
+  ~CWinApp() override;
+
+  virtual BOOL InitInstance();
+  virtual int ExitInstance();
+
+  HICON LoadIcon(UINT id) const;
+  void SetRegistryKey(LPCSTR key);
+
+  CWnd* m_pMainWnd = nullptr;
+  // The executable's file name without extension, unless a name was given.
+  LPCSTR m_pszAppName = nullptr;
+  LPCSTR m_pszRegistryKey = nullptr;
+
+  // F1 comes here as ID_HELP.
+  void OnHelp();
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  friend void AfxWinInit(const char* argv0);
+  CString m_appName;
+  CString m_registryKey;
+};
+
+CWinApp* AfxGetApp();
+CWnd* AfxGetMainWnd();
+LPCSTR AfxGetAppName();
+
+// Names the application after the executable; the toolkit application must exist already.
+void AfxWinInit(const char* argv0);
+// The program's entry: the toolkit, the application name, InitInstance, ExitInstance.
+int AfxWinMain(int argc, char** argv);
+
+int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
+
+// Controls need no registration or hosting set-up here; the calls remain for the program.
+struct INITCOMMONCONTROLSEX {
+  DWORD dwSize;
+  DWORD dwICC;
+};
+#define ICC_WIN95_CLASSES 0x000000FF
+BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+void AfxEnableControlContainer(void* containerManager = nullptr);

@@ -1,0 +1,147 @@
+#include "platform/ui/bridge.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <unordered_map>
+
+#include "platform/text/codepage.h"
+#include "platform/ui/CDialog.h"
+#include "platform/ui/CMenu.h"
+
+void AfxDetachDestroyed(CWnd* object);
+void AfxForgetTemporary(QWidget* w);
+
+namespace ui {
+namespace {
+
+std::unordered_map<const QWidget*, CWnd*>& Attachments() {
+  static std::unordered_map<const QWidget*, CWnd*> map;
+  return map;
+}
+
+void ShowSystemMenu(CWnd* window, QPoint globalPos) {
+  if (CMenu* menu = window->GetSystemMenu(FALSE)) {
+    UINT id = menu->Track(window, globalPos.x(), globalPos.y());
+    if (id != 0) {
+      window->SendMessage(WM_SYSCOMMAND, id, static_cast<LPARAM>(MAKEWPARAM(globalPos.x(), globalPos.y())));
+    }
+  }
+}
+
+// The keyboard rules of a dialog, applied before the focused control sees the key.
+bool DialogKey(QWidget* receiver, QKeyEvent* e) {
+  auto* dialog = dynamic_cast<CDialog*>(Attached(receiver->window()));
+  if (dialog == nullptr) return false;
+  Qt::KeyboardModifiers mods = e->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::ShiftModifier);
+  switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (mods & (Qt::AltModifier | Qt::ControlModifier)) return false;
+      // A focused push button takes Enter as its own click; anywhere else it means OK.
+      if (auto* button = qobject_cast<QPushButton*>(receiver); button != nullptr && button->isEnabled()) {
+        button->click();
+      } else {
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      }
+      return true;
+    case Qt::Key_Escape:
+      dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return true;
+    case Qt::Key_F1:
+      if (mods != Qt::NoModifier) return false;
+      dialog->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), 0);
+      return true;
+    case Qt::Key_Space:
+      if (mods != Qt::AltModifier) return false;
+      ShowSystemMenu(dialog, receiver->window()->mapToGlobal(QPoint(0, 0)));
+      return true;
+    case Qt::Key_F4:
+      if (mods != Qt::AltModifier) return false;
+      dialog->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+class Bridge : public QObject {
+ public:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    auto* w = static_cast<QWidget*>(watched);
+    switch (e->type()) {
+      case QEvent::KeyPress:
+        return DialogKey(w, static_cast<QKeyEvent*>(e));
+      case QEvent::Close:
+        if (CWnd* window = Attached(w); window != nullptr && w->isWindow()) {
+          // Closing goes through the window's own WM_CLOSE handling, never the toolkit's.
+          e->ignore();
+          window->SendMessage(WM_CLOSE);
+          return true;
+        }
+        return false;
+      case QEvent::ContextMenu:
+        if (CWnd* window = Attached(w); window != nullptr && w->isWindow()) {
+          ShowSystemMenu(window, static_cast<QContextMenuEvent*>(e)->globalPos());
+          return true;
+        }
+        return false;
+      case QEvent::Paint:
+        if (CWnd* window = Attached(w)) {
+          window->WindowProc(WM_PAINT, 0, 0);
+          return !window->TakeToolkitDefault();
+        }
+        return false;
+      case QEvent::MouseMove:
+        if (CWnd* window = Attached(w)) {
+          QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
+          window->WindowProc(WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
+          return !window->TakeToolkitDefault();
+        }
+        return false;
+      default:
+        return false;
+    }
+  }
+};
+
+}  // namespace
+
+QString ToQt(LPCSTR cp936) {
+  std::u16string u = text::Cp936ToUtf16(cp936 ? cp936 : "");
+  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+}
+
+CString FromQt(const QString& s) {
+  return CString(text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
+                                                       static_cast<size_t>(s.size()))));
+}
+
+CWnd* Attached(const QWidget* w) {
+  auto& map = Attachments();
+  auto it = map.find(w);
+  return it == map.end() ? nullptr : it->second;
+}
+
+void SetAttached(QWidget* w, CWnd* object) {
+  if (object == nullptr) Attachments().erase(w);
+  else Attachments()[w] = object;
+}
+
+void InstallBridge(QWidget* w) {
+  // Lives as long as the process: widgets may outlive any owner we could give it.
+  static Bridge* bridge = new Bridge;
+  w->installEventFilter(bridge);
+  w->setMouseTracking(true);
+  QObject::connect(w, &QObject::destroyed, [w] {
+    if (CWnd* object = Attached(w)) AfxDetachDestroyed(object);
+    Attachments().erase(w);
+    AfxForgetTemporary(w);
+  });
+}
+
+CWnd* DialogOf(QWidget* w) { return w ? Attached(w->window()) : nullptr; }
+
+}  // namespace ui

@@ -1,0 +1,27 @@
+#pragma once
+// The toolkit side of the window stand-in; included by the stand-in's own sources only.
+#include <QObject>
+#include <QString>
+#include <QWidget>
+
+#include "platform/ui/CWnd.h"
+
+namespace ui {
+
+inline QWidget* Widget(HWND h) { return reinterpret_cast<QWidget*>(h); }
+inline HWND Handle(QWidget* w) { return reinterpret_cast<HWND>(w); }
+
+QString ToQt(LPCSTR cp936);
+CString FromQt(const QString& s);
+
+// The object attached to a widget, or null.
+CWnd* Attached(const QWidget* w);
+void SetAttached(QWidget* w, CWnd* object);
+
+// Turns the widget's events into the messages of the window attached to it.
+void InstallBridge(QWidget* w);
+
+// The top-level dialog a widget belongs to, as its attached object.
+CWnd* DialogOf(QWidget* w);
+
+}  // namespace ui

@@ -1,0 +1,34 @@
+#pragma once
+// The standard controls the program binds to members.
+#include "platform/ui/CWnd.h"
+
+class CEdit : public CWnd {
+ public:
+  // The limit counts bytes of the text and holds for typing only.
+  void SetLimitText(UINT maxBytes) { SendMessage(EM_LIMITTEXT, maxBytes, 0); }
+  void LimitText(int maxBytes = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(maxBytes), 0); }
+  UINT GetLimitText() const;
+  void SetSel(int start, int end) { SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end); }
+  BOOL SetReadOnly(BOOL readOnly = TRUE);
+};
+
+struct DRAWITEMSTRUCT;
+using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+class CButton : public CWnd {
+ public:
+  int GetCheck() const;
+  void SetCheck(int check);
+  // Called for every paint of an owner-drawn button.
+  virtual void DrawItem(LPDRAWITEMSTRUCT /*lpDrawItemStruct*/) {}
+};
+
+class CComboBox : public CWnd {
+ public:
+  // Inserts at the index given, whatever the sorted style says.
+  int InsertString(int index, LPCSTR text);
+  int SetCurSel(int index);
+  int GetCurSel() const;
+  int GetCount() const;
+  int GetLBText(int index, CString& text) const;
+};

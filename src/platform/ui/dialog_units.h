@@ -1,0 +1,21 @@
+#pragma once
+// Dialog units from the dialog font, computed as the platform does: horizontal units from
+// the average width of A-Z a-z, vertical units from the font height.
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+class DialogUnits {
+ public:
+  DialogUnits(const QString& family, int pointSize, int weight);
+  const QFont& font() const { return m_font; }
+  int baseX() const { return m_baseX; }
+  int baseY() const { return m_baseY; }
+  QRect ToPixels(int x, int y, int cx, int cy) const;
+
+ private:
+  QFont m_font;
+  int m_baseX;
+  int m_baseY;
+};

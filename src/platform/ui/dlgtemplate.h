@@ -1,0 +1,45 @@
+#pragma once
+// A dialog template: the window and its controls in dialog units, in creation order.
+#include <cstddef>
+
+#include "platform/ui/winuser.h"
+
+enum class DlgItemKind { Button, Edit, Static, ComboBox };
+
+struct DLGITEMTEMPLATE {
+  int id;  // -1 for controls without one
+  DlgItemKind kind;
+  const char* text;  // code page 936; for an icon static, the icon resource id as text "#128"
+  short x, y, cx, cy;
+  DWORD style;  // WS_* and the control's own style bits
+};
+
+struct DLGTEMPLATE {
+  const char* caption;
+  short cx, cy;
+  const char* fontName;  // code page 936
+  int pointSize;
+  int weight;
+  int charset;
+  DWORD style;
+  DWORD exStyle;
+  const DLGITEMTEMPLATE* items;
+  std::size_t itemCount;
+};
+
+// Templates are found by id, as the platform finds them in the program's resources.
+struct DialogResource {
+  UINT id;
+  const DLGTEMPLATE* dialog;
+};
+void AfxSetDialogResources(const DialogResource* table, std::size_t count);
+const DLGTEMPLATE* AfxFindDialogResource(UINT id);
+
+// Icons: each id names the picture files of its sizes (toolkit resource paths).
+struct IconResource {
+  UINT id;
+  const char* const* files;
+  std::size_t fileCount;
+};
+void AfxSetIconResources(const IconResource* table, std::size_t count);
+const IconResource* AfxFindIconResource(UINT id);
