@@ -1,0 +1,201 @@
+// The main window as the operator first meets it, its keyboard, and every way of closing it.
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "app/AboutDlg.h"
+#include "encoder-sim/PtyPeer.h"
+#include "harness.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Every test's port is a pseudo-terminal nobody answers on, so closing sends its reset there.
+class MainDialog : public ::testing::Test {
+ protected:
+  void SetUp() override { setenv("BRIMLOCK_COM1", line.slavePath().c_str(), 1); }
+  void TearDown() override { unsetenv("BRIMLOCK_COM1"); }
+  encoder_sim::PtyPeer line;
+  TestDlg dlg;
+};
+
+QWidget* FocusOf(TestDlg& dlg) { return WidgetOf(dlg)->focusWidget(); }
+
+TEST_F(MainDialog, StartsWithTheCardPanelReadyAndTheLookupHidden) {
+  RunModal(dlg, [&] {
+    CString caption;
+    dlg.GetWindowText(caption);
+    EXPECT_EQ(caption.bytes(), "磁卡读写器(MSE-9021)");
+
+    // "com1" then "com2", in insertion order although the combo has the sorted style.
+    ASSERT_EQ(dlg.m_comboPort.GetCount(), 2);
+    CString item;
+    dlg.m_comboPort.GetLBText(0, item);
+    EXPECT_EQ(item.bytes(), "com1");
+    dlg.m_comboPort.GetLBText(1, item);
+    EXPECT_EQ(item.bytes(), "com2");
+    EXPECT_EQ(dlg.m_comboPort.GetCurSel(), 0);
+
+    EXPECT_EQ(FocusOf(dlg), WidgetOf(dlg.m_editTrack1));
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "");
+    EXPECT_TRUE(dlg.m_editTrack1.IsWindowEnabled());
+    EXPECT_FALSE(dlg.m_editTrack2.IsWindowEnabled());
+    for (CWnd* button : {static_cast<CWnd*>(&dlg.m_btnRead), static_cast<CWnd*>(&dlg.m_btnWrite),
+                         static_cast<CWnd*>(&dlg.m_btnReset)}) {
+      EXPECT_TRUE(button->IsWindowVisible());
+      EXPECT_TRUE(button->IsWindowEnabled());
+    }
+    EXPECT_EQ(TextOf(dlg.m_btnRead), "读卡");
+    EXPECT_EQ(TextOf(dlg.m_btnWrite), "写卡");
+    EXPECT_EQ(TextOf(dlg.m_btnReset), "复位");
+
+    // The lookup panel: every control hidden, the display edits and arrows disabled.
+    for (int id = IDC_PREV_BUTTON; id <= IDC_USE_LOOKUP_CHECK; ++id) {
+      EXPECT_FALSE(dlg.GetDlgItem(id)->IsWindowVisible()) << id;
+    }
+    EXPECT_FALSE(dlg.m_editCardNo.IsWindowEnabled());
+    EXPECT_FALSE(dlg.m_editHiddenCode.IsWindowEnabled());
+    EXPECT_FALSE(dlg.m_btnPrev.IsWindowEnabled());
+    EXPECT_FALSE(dlg.m_btnNext.IsWindowEnabled());
+    EXPECT_TRUE(dlg.m_btnQuery.IsWindowEnabled());
+    EXPECT_EQ(dlg.m_checkUseLookup.GetCheck(), BST_UNCHECKED);
+    EXPECT_FALSE(dlg.m_bReadOk);
+  });
+}
+
+TEST_F(MainDialog, TabCyclesThroughTheCardPanelOnly) {
+  RunModal(dlg, [&] {
+    std::vector<QWidget*> expected = {WidgetOf(dlg.m_btnRead), WidgetOf(dlg.m_btnWrite), WidgetOf(dlg.m_btnReset),
+                                      WidgetOf(dlg.m_comboPort), WidgetOf(dlg.m_editTrack1)};
+    for (QWidget* next : expected) {
+      QTest::keyClick(FocusOf(dlg), Qt::Key_Tab);
+      EXPECT_EQ(FocusOf(dlg), next);
+    }
+  });
+}
+
+TEST_F(MainDialog, TypingStopsAtEightyBytesButTheProgramMaySetMore) {
+  RunModal(dlg, [&] {
+    auto* edit = static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1));
+    QTest::keyClicks(edit, QString(90, u'a'));
+    EXPECT_EQ(edit->text().size(), 80);
+
+    // A Chinese character is two bytes of the code page: forty of them fill the edit.
+    dlg.m_editTrack1.SetWindowText("");
+    TypeText(edit, QString(45, QChar(0x5361)));  // 卡
+    EXPECT_EQ(edit->text().size(), 40);
+    TypeText(edit, QStringLiteral("x"));
+    EXPECT_EQ(edit->text().size(), 40);
+
+    std::string longText(96, 'R');
+    dlg.m_editTrack1.SetWindowText(longText.c_str());
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), longText);
+  });
+}
+
+TEST_F(MainDialog, EnterEndsThroughOkAndRunsTheClosingSequenceOnce) {
+  INT_PTR result = RunModal(dlg, [&] { QTest::keyClick(FocusOf(dlg), Qt::Key_Return); });
+  EXPECT_EQ(result, IDOK);
+  EXPECT_EQ(dlg.destroyCount, 1);
+  EXPECT_EQ(dlg.m_hWnd, nullptr);
+}
+
+TEST_F(MainDialog, EscapeAndTheCloseBoxEndThroughCancel) {
+  INT_PTR result = RunModal(dlg, [&] { QTest::keyClick(FocusOf(dlg), Qt::Key_Escape); });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dlg.destroyCount, 1);
+
+  TestDlg second;
+  result = RunModal(second, [&] { WidgetOf(second)->close(); });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(second.destroyCount, 1);
+
+  TestDlg third;
+  result = RunModal(third, [&] { QTest::keyClick(FocusOf(third), Qt::Key_F4, Qt::AltModifier); });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(third.destroyCount, 1);
+}
+
+TEST_F(MainDialog, OkRefusesATrackTextLongerThanEightyBytes) {
+  MessageBoxes boxes;
+  INT_PTR result = RunModal(dlg, [&] {
+    dlg.m_editTrack1.SetWindowText(std::string(81, '7').c_str());
+    dlg.m_btnRead.SetFocus();
+    dlg.m_editTrack1.SetFocus();
+    QTest::keyClick(FocusOf(dlg), Qt::Key_Return);
+
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Enter no more than 80 characters.");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes.shown[0].title, std::string(AfxGetAppName()));
+    EXPECT_TRUE(WidgetOf(dlg)->isVisible());
+    auto* edit = static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1));
+    EXPECT_EQ(FocusOf(dlg), edit);
+    EXPECT_EQ(edit->selectedText().size(), 81);
+  });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dlg.destroyCount, 1);
+}
+
+// Closes the next About box as soon as it shows, noting its caption.
+class AboutCloser : public QObject {
+ public:
+  AboutCloser() { qApp->installEventFilter(this); }
+  ~AboutCloser() override { qApp->removeEventFilter(this); }
+  std::vector<std::string> captions;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (e->type() == QEvent::Show && w != nullptr && w->isWindow() && Cp936(w->windowTitle()).starts_with("关于")) {
+      captions.push_back(Cp936(w->windowTitle()));
+      QTimer::singleShot(0, w, [w] { QTest::keyClick(w, Qt::Key_Escape); });
+    }
+    return false;
+  }
+};
+
+TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryAndItsIdsOpenTheBox) {
+  AboutCloser about;
+  RunModal(dlg, [&] {
+    CMenu* menu = dlg.GetSystemMenu(FALSE);
+    ASSERT_NE(menu, nullptr);
+    int n = menu->GetMenuItemCount();
+    ASSERT_GE(n, 2);
+    EXPECT_TRUE(menu->GetMenuState(n - 2) & MF_SEPARATOR);
+    EXPECT_EQ(menu->GetMenuItemID(n - 1), static_cast<UINT>(IDM_ABOUTBOX));
+    CString text;
+    menu->GetMenuString(IDM_ABOUTBOX, text);
+    EXPECT_EQ(text.bytes(), "关于 Brimlock(&A)...");
+
+    // The low four bits are masked off: 0x10 to 0x1F all mean About, again and again.
+    dlg.SendMessage(WM_SYSCOMMAND, 0x0010, 0);
+    dlg.SendMessage(WM_SYSCOMMAND, 0x001F, 0);
+    EXPECT_EQ(about.captions.size(), 2u);
+    dlg.SendMessage(WM_SYSCOMMAND, 0x0020, 0);
+    EXPECT_EQ(about.captions.size(), 2u);
+    EXPECT_TRUE(WidgetOf(dlg)->isVisible());
+  });
+  ASSERT_FALSE(about.captions.empty());
+  EXPECT_EQ(about.captions[0], "关于 磁卡读写器");
+}
+
+TEST_F(MainDialog, CloseOnTheSystemMenuEndsThroughCancel) {
+  INT_PTR result = RunModal(dlg, [&] { dlg.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0); });
+  EXPECT_EQ(result, IDCANCEL);
+  EXPECT_EQ(dlg.destroyCount, 1);
+}
+
+TEST(MinimisedIcon, IsCentredWithTruncatingDivision) {
+  EXPECT_EQ(IconicIconOrigin(CRect(0, 0, 37, 37), 32, 32).x, 3);
+  CPoint empty = IconicIconOrigin(CRect(0, 0, 0, 0), 32, 32);
+  EXPECT_EQ(empty.x, -15);
+  EXPECT_EQ(empty.y, -15);
+}
+
+}  // namespace
