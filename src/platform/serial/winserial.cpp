@@ -1,0 +1,411 @@
+#include "platform/serial/winserial.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <mutex>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+// Not <chrono>: under -fexec-charset=CP936 it fails to compile (its "\u00b5s" suffix has
+// no code page 936 form); <thread> brings the clocks and durations.
+#include <thread>
+#include <unistd.h>
+#include <unordered_set>
+
+#include "platform/serial/portlock.h"
+#include "platform/serial/portname.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct SerialPort {
+  int fd = -1;
+  bool exclusive = false;
+  std::string lockPath;     // empty when no lock file was taken
+  COMMTIMEOUTS timeouts{};  // all zero (reads wait for their count) until set
+};
+
+// Only handles this file made are used, so a stale or twice-closed handle fails cleanly.
+std::mutex g_portsMutex;
+std::unordered_set<SerialPort*> g_ports;
+thread_local DWORD g_lastError = ERROR_SUCCESS;
+
+BOOL Fail(DWORD error) {
+  g_lastError = error;
+  return FALSE;
+}
+
+SerialPort* PortOf(HANDLE handle) {
+  std::lock_guard lock(g_portsMutex);
+  auto found = g_ports.find(static_cast<SerialPort*>(handle));
+  return found == g_ports.end() ? nullptr : *found;
+}
+
+DWORD ErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT: case ENOTDIR: case ENXIO: case ENODEV: case EIO:
+      return ERROR_FILE_NOT_FOUND;  // no such port, or a port without hardware behind it
+    case EACCES: case EPERM: case EROFS:
+      return ERROR_ACCESS_DENIED;
+    case EBUSY: case EWOULDBLOCK:
+      return ERROR_SHARING_VIOLATION;
+    default:
+      return ERROR_GEN_FAILURE;
+  }
+}
+
+// Milliseconds for poll(2) until a point in time, rounded up so a wait never ends early.
+int MillisUntil(Clock::time_point when) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
+}
+
+Clock::time_point After(std::uint64_t milliseconds) {
+  return Clock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+struct BaudRate {
+  DWORD rate;
+  speed_t speed;
+};
+constexpr BaudRate kBaudRates[] = {
+    {110, B110},       {300, B300},       {600, B600},       {1200, B1200},
+    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},
+    {38400, B38400},   {57600, B57600},   {115200, B115200}, {230400, B230400},
+    {460800, B460800}, {921600, B921600},
+};
+
+std::optional<speed_t> SpeedFor(DWORD rate) {
+  for (const auto& baud : kBaudRates)
+    if (baud.rate == rate) return baud.speed;
+  return std::nullopt;
+}
+
+DWORD RateFor(speed_t speed) {
+  for (const auto& baud : kBaudRates)
+    if (baud.speed == speed) return baud.rate;
+  return 0;
+}
+
+// Output still queued at close gets the time it needs on the line (twice over, at most
+// 2 s), so the frame an operation sends just before closing is not cut off; whatever is
+// left after that is flushed, so the close itself never waits on a stalled line.
+void LetOutputDrain(int fd) {
+  termios settings{};
+  const DWORD rate = tcgetattr(fd, &settings) == 0 ? RateFor(cfgetospeed(&settings)) : 0;
+  const double msPerByte = rate != 0 ? 10000.0 / rate : 1.0;
+  int queued = 0;
+  if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+  const auto giveUp = Clock::now() + std::chrono::milliseconds(
+      std::min(2000, static_cast<int>(2 * queued * msPerByte) + 20));
+  while (queued > 0 && Clock::now() < giveUp) {
+    const auto need = std::chrono::milliseconds(static_cast<int>(queued * msPerByte) + 1);
+    std::this_thread::sleep_for(std::min<Clock::duration>(need, giveUp - Clock::now()));
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0) return;
+  }
+}
+
+}  // namespace
+
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, DWORD creation,
+                   DWORD /*flags*/, HANDLE /*templ*/) {
+  if (name == nullptr || creation != OPEN_EXISTING || (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
+    Fail(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::optional<std::string> path = serial::DevicePathForName(name);
+  if (!path) {
+    Fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  // A link (BRIMLOCK_COM1=/dev/serial/by-id/...) is locked under the device it names,
+  // as every other program that opens that device will lock it.
+  char* resolved = realpath(path->c_str(), nullptr);
+  if (resolved == nullptr) {
+    Fail(ErrorFromErrno(errno));
+    return INVALID_HANDLE_VALUE;
+  }
+  const std::string device = resolved;
+  std::free(resolved);
+
+  const bool exclusive = share == 0;
+  std::string lockPath;
+  if (exclusive) {
+    const std::string baseName = device.substr(device.rfind('/') + 1);
+    const serial::LockResult lock = serial::TakeUucpLock(baseName, lockPath);
+    if (lock == serial::LockResult::Held) {
+      Fail(ERROR_SHARING_VIOLATION);
+      return INVALID_HANDLE_VALUE;
+    }
+    if (lock != serial::LockResult::Taken) lockPath.clear();
+  }
+  auto giveBack = [&](DWORD error, int fd) {
+    if (fd >= 0) close(fd);
+    if (!lockPath.empty()) serial::ReleaseUucpLock(lockPath);
+    Fail(error);
+    return INVALID_HANDLE_VALUE;
+  };
+
+  const int mode = (access & GENERIC_READ) && (access & GENERIC_WRITE) ? O_RDWR
+                   : (access & GENERIC_READ)                           ? O_RDONLY
+                                                                       : O_WRONLY;
+  // O_NONBLOCK: a modem line without carrier must not hang the open; every wait after it
+  // is a poll(2). O_NOCTTY: the port never becomes the program's controlling terminal.
+  const int fd = open(device.c_str(), mode | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return giveBack(ErrorFromErrno(errno), -1);
+  // Frames written into a plain file or a pipe would vanish without a word: not a port.
+  if (!isatty(fd)) return giveBack(ERROR_FILE_NOT_FOUND, fd);
+  if (exclusive) {
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+      return giveBack(ERROR_SHARING_VIOLATION, fd);
+    // Refuses later opens by other users; root is exempt, the two locks above are not.
+    ioctl(fd, TIOCEXCL);
+  }
+
+  auto* port = new SerialPort{fd, exclusive, lockPath, {}};
+  std::lock_guard lock(g_portsMutex);
+  g_ports.insert(port);
+  g_lastError = ERROR_SUCCESS;
+  return port;
+}
+
+BOOL GetCommState(HANDLE file, LPDCB dcb) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  termios settings{};
+  if (tcgetattr(port->fd, &settings) != 0) return Fail(ErrorFromErrno(errno));
+
+  *dcb = DCB{};
+  dcb->DCBlength = sizeof(DCB);
+  dcb->BaudRate = RateFor(cfgetospeed(&settings));
+  dcb->fBinary = 1;  // Windows supports binary mode only
+  dcb->fParity = (settings.c_iflag & INPCK) != 0;
+  dcb->fOutxCtsFlow = (settings.c_cflag & CRTSCTS) != 0;
+  dcb->fOutX = (settings.c_iflag & IXON) != 0;
+  dcb->fInX = (settings.c_iflag & IXOFF) != 0;
+  int lines = 0;
+  const bool haveLines = ioctl(port->fd, TIOCMGET, &lines) == 0;  // a pty has none
+  dcb->fDtrControl = !haveLines || (lines & TIOCM_DTR) ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+  dcb->fRtsControl = dcb->fOutxCtsFlow                   ? RTS_CONTROL_HANDSHAKE
+                     : !haveLines || (lines & TIOCM_RTS) ? RTS_CONTROL_ENABLE
+                                                         : RTS_CONTROL_DISABLE;
+  switch (settings.c_cflag & CSIZE) {
+    case CS5: dcb->ByteSize = 5; break;
+    case CS6: dcb->ByteSize = 6; break;
+    case CS7: dcb->ByteSize = 7; break;
+    default: dcb->ByteSize = 8; break;
+  }
+  if (!(settings.c_cflag & PARENB))
+    dcb->Parity = NOPARITY;
+  else if (settings.c_cflag & CMSPAR)
+    dcb->Parity = (settings.c_cflag & PARODD) ? MARKPARITY : SPACEPARITY;
+  else
+    dcb->Parity = (settings.c_cflag & PARODD) ? ODDPARITY : EVENPARITY;
+  dcb->StopBits = !(settings.c_cflag & CSTOPB) ? ONESTOPBIT
+                  : dcb->ByteSize == 5        ? ONE5STOPBITS
+                                              : TWOSTOPBITS;
+  dcb->XonChar = static_cast<char>(settings.c_cc[VSTART]);
+  dcb->XoffChar = static_cast<char>(settings.c_cc[VSTOP]);
+  return TRUE;
+}
+
+BOOL SetCommState(HANDLE file, LPDCB dcb) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  const std::optional<speed_t> speed = SpeedFor(dcb->BaudRate);
+  // As on Windows: 1.5 stop bits go with 5 data bits only, 2 stop bits with 6 to 8.
+  const bool badStops = dcb->StopBits > TWOSTOPBITS ||
+                        (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
+                        (dcb->StopBits == TWOSTOPBITS && dcb->ByteSize == 5);
+  if (!speed || dcb->ByteSize < 5 || dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || badStops)
+    return Fail(ERROR_INVALID_PARAMETER);
+
+  termios settings{};
+  if (tcgetattr(port->fd, &settings) != 0) return Fail(ErrorFromErrno(errno));
+  // The settings the program leaves to the driver are ours to choose, and one choice
+  // serves every encoder: raw bytes both ways (cfmakeraw: no echo, no line editing, no
+  // CR/LF translation, no parity check), no flow control (neither RTS/CTS nor XON/XOFF,
+  // so 0x11 and 0x13 in card data pass untouched), CLOCAL (no carrier needed), CREAD,
+  // and DTR and RTS asserted so an encoder powered or enabled by those lines is on.
+  // The DCB's flag fields are therefore not applied; GetCommState reports the result.
+  cfmakeraw(&settings);
+  settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
+  settings.c_cflag |= CLOCAL | CREAD;
+  settings.c_iflag &= ~(IXON | IXOFF | IXANY);
+  static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  settings.c_cflag |= kSizes[dcb->ByteSize - 5];
+  if (dcb->Parity != NOPARITY) settings.c_cflag |= PARENB;
+  if (dcb->Parity == ODDPARITY || dcb->Parity == MARKPARITY) settings.c_cflag |= PARODD;
+  if (dcb->Parity == MARKPARITY || dcb->Parity == SPACEPARITY) settings.c_cflag |= CMSPAR;
+  if (dcb->StopBits != ONESTOPBIT) settings.c_cflag |= CSTOPB;
+  settings.c_cc[VMIN] = 0;  // reads never block in the driver; ReadFile times them
+  settings.c_cc[VTIME] = 0;
+  cfsetispeed(&settings, *speed);
+  cfsetospeed(&settings, *speed);
+  if (tcsetattr(port->fd, TCSANOW, &settings) != 0) return Fail(ErrorFromErrno(errno));
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  ioctl(port->fd, TIOCMBIS, &lines);
+  return TRUE;
+}
+
+BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (timeouts == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  port->timeouts = *timeouts;
+  return TRUE;
+}
+
+BOOL SetupComm(HANDLE file, DWORD /*inQueue*/, DWORD /*outQueue*/) {
+  return PortOf(file) != nullptr ? TRUE : Fail(ERROR_INVALID_HANDLE);
+}
+
+BOOL PurgeComm(HANDLE file, DWORD flags) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+    return Fail(ERROR_INVALID_PARAMETER);
+  // The abort flags cancel pending overlapped transfers; synchronous handles have none.
+  const bool rx = flags & PURGE_RXCLEAR, tx = flags & PURGE_TXCLEAR;
+  if ((rx || tx) && tcflush(port->fd, rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH) != 0)
+    return Fail(ErrorFromErrno(errno));
+  return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED /*overlapped*/) {
+  if (read != nullptr) *read = 0;
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (buffer == nullptr && toRead != 0) return Fail(ERROR_INVALID_PARAMETER);
+
+  // The Windows rules: MAXDWORD/0/0 returns what is there at once; MAXDWORD/MAXDWORD/c
+  // waits up to c for the first byte and returns with it; otherwise a total of
+  // multiplier * n + constant (none when both are 0) and, once a byte has come, a limit
+  // on the gap before the next one (none when 0).
+  const COMMTIMEOUTS& t = port->timeouts;
+  const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
+                      t.ReadTotalTimeoutConstant == 0;
+  const bool onFirstByte = t.ReadIntervalTimeout == MAXDWORD &&
+                           t.ReadTotalTimeoutMultiplier == MAXDWORD &&
+                           t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
+  std::optional<Clock::time_point> deadline;
+  if (onFirstByte)
+    deadline = After(t.ReadTotalTimeoutConstant);
+  else if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
+    deadline = After(std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant);
+  const DWORD interval = atOnce || onFirstByte ? 0 : t.ReadIntervalTimeout;
+
+  auto* bytes = static_cast<unsigned char*>(buffer);
+  DWORD got = 0;
+  Clock::time_point lastByte{};
+  bool failed = false;
+  bool hungUp = false;
+  while (got < toRead) {
+    // 0 is "nothing there" for a raw line without VMIN, so only poll tells a hangup.
+    const ssize_t n = ::read(port->fd, bytes + got, toRead - got);
+    if (n > 0) {
+      got += static_cast<DWORD>(n);
+      lastByte = Clock::now();
+      continue;
+    }
+    if ((n < 0 && errno != EAGAIN && errno != EINTR) || hungUp) {
+      failed = true;  // EIO, or hung up and drained: the device went away
+      break;
+    }
+    if (atOnce || (onFirstByte && got > 0)) break;
+
+    int wait = -1;
+    if (deadline) wait = MillisUntil(*deadline);
+    if (interval != 0 && got > 0) {
+      const int gap = MillisUntil(lastByte + std::chrono::milliseconds(interval));
+      wait = wait < 0 ? gap : std::min(wait, gap);
+    }
+    if (wait == 0) break;
+    pollfd waiter{port->fd, POLLIN, 0};
+    const int ready = poll(&waiter, 1, wait);
+    if (ready < 0 && errno != EINTR) {
+      failed = true;
+      break;
+    }
+    // A hung-up line stays "ready" for good: read what is left once more, then stop.
+    if (ready > 0 && (waiter.revents & (POLLHUP | POLLERR | POLLNVAL))) hungUp = true;
+  }
+  if (read != nullptr) *read = got;
+  return failed ? Fail(ERROR_GEN_FAILURE) : TRUE;
+}
+
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
+               LPOVERLAPPED /*overlapped*/) {
+  if (written != nullptr) *written = 0;
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (buffer == nullptr && toWrite != 0) return Fail(ERROR_INVALID_PARAMETER);
+
+  const COMMTIMEOUTS& t = port->timeouts;
+  std::optional<Clock::time_point> deadline;
+  if (t.WriteTotalTimeoutMultiplier != 0 || t.WriteTotalTimeoutConstant != 0)
+    deadline = After(std::uint64_t{t.WriteTotalTimeoutMultiplier} * toWrite + t.WriteTotalTimeoutConstant);
+
+  const auto* bytes = static_cast<const unsigned char*>(buffer);
+  DWORD sent = 0;
+  BOOL result = TRUE;
+  while (sent < toWrite) {
+    const ssize_t n = ::write(port->fd, bytes + sent, toWrite - sent);
+    if (n > 0) {
+      sent += static_cast<DWORD>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EINTR) {
+      result = Fail(ERROR_GEN_FAILURE);
+      break;
+    }
+    // The driver's queue is full: wait for room, within the write's time.
+    const int wait = deadline ? MillisUntil(*deadline) : -1;
+    pollfd waiter{port->fd, POLLOUT, 0};
+    if (wait == 0 || poll(&waiter, 1, wait) == 0) {
+      result = Fail(ERROR_COUNTER_TIMEOUT);
+      break;
+    }
+    if (!(waiter.revents & POLLOUT) && (waiter.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+      result = Fail(ERROR_GEN_FAILURE);
+      break;
+    }
+  }
+  if (written != nullptr) *written = sent;
+  return result;
+}
+
+BOOL CloseHandle(HANDLE object) {
+  SerialPort* port = nullptr;
+  {
+    std::lock_guard lock(g_portsMutex);
+    auto found = g_ports.find(static_cast<SerialPort*>(object));
+    if (found == g_ports.end()) return Fail(ERROR_INVALID_HANDLE);
+    port = *found;
+    g_ports.erase(found);
+  }
+  LetOutputDrain(port->fd);
+  tcflush(port->fd, TCOFLUSH);  // input waits for the purge at the next open
+  if (port->exclusive) ioctl(port->fd, TIOCNXCL);  // the mode outlives our descriptor
+  close(port->fd);                                 // also drops the flock
+  if (!port->lockPath.empty()) serial::ReleaseUucpLock(port->lockPath);
+  delete port;
+  return TRUE;
+}
+
+void Sleep(DWORD milliseconds) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+DWORD GetLastError() {
+  return g_lastError;
+}

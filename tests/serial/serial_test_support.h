@@ -1,0 +1,84 @@
+#pragma once
+// What the serial tests share: the program's way of opening a port, a stopwatch, and
+// pointing a port name at a pseudo-terminal for the length of a test.
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <thread>  // the clocks; see winserial.cpp on <chrono>
+
+#include "platform/serial/winserial.h"
+
+namespace serial_test {
+
+// The encoder operations' settings: 9600 8N1, reads (8, 8, 8), writes (3, 2).
+inline COMMTIMEOUTS ProgramTimeouts() { return {8, 8, 8, 3, 2}; }
+
+// Opens and sets up a port as every encoder operation does, purge included.
+inline HANDLE OpenLikeProgram(const char* name) {
+  HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (port == INVALID_HANDLE_VALUE) return port;
+  DCB dcb{};
+  GetCommState(port, &dcb);
+  dcb.BaudRate = CBR_9600;
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  SetCommState(port, &dcb);
+  COMMTIMEOUTS timeouts = ProgramTimeouts();
+  SetCommTimeouts(port, &timeouts);
+  SetupComm(port, 1024, 1024);
+  PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  return port;
+}
+
+// One read of up to `count` bytes, as the program's poll makes it.
+inline std::string ReadBytes(HANDLE port, DWORD count = 100) {
+  std::string buffer(count, '\0');
+  DWORD got = 0;
+  ReadFile(port, buffer.data(), count, &got, nullptr);
+  buffer.resize(got);
+  return buffer;
+}
+
+inline BOOL WriteBytes(HANDLE port, const std::string& bytes) {
+  DWORD written = 0;
+  OVERLAPPED unused{};
+  return WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &unused);
+}
+
+class Stopwatch {
+ public:
+  long long ms() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
+        .count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+};
+
+// Sets an environment variable for one scope and puts back what was there.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    setenv(name, value.c_str(), 1);
+  }
+  ~ScopedEnv() {
+    if (old_) setenv(name_, old_->c_str(), 1);
+    else unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// The UUCP lock file the stand-in takes for a device.
+inline std::string LockFileFor(const std::string& devicePath) {
+  return "/var/lock/LCK.." + devicePath.substr(devicePath.rfind('/') + 1);
+}
+
+}  // namespace serial_test

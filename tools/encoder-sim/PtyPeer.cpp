@@ -1,0 +1,232 @@
+#include "encoder-sim/PtyPeer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <system_error>
+#include <termios.h>
+#include <unistd.h>
+
+namespace encoder_sim {
+namespace {
+
+[[noreturn]] void Throw(const char* what) {
+  throw std::system_error(errno, std::generic_category(), what);
+}
+
+void MakeRaw(int fd) {
+  termios settings{};
+  if (tcgetattr(fd, &settings) == 0) {
+    cfmakeraw(&settings);
+    tcsetattr(fd, TCSANOW, &settings);
+  }
+}
+
+}  // namespace
+
+PtyPeer::PtyPeer() : PtyPeer(Handlers{}) {}
+
+PtyPeer::PtyPeer(Handlers handlers) : handlers_(std::move(handlers)) {
+  master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (master_ < 0) Throw("posix_openpt");
+  char name[128];
+  if (grantpt(master_) != 0 || unlockpt(master_) != 0 || ptsname_r(master_, name, sizeof name) != 0) {
+    const int error = errno;
+    close(master_);
+    errno = error;
+    Throw("pty setup");
+  }
+  slavePath_ = name;
+  // Without a slave descriptor somewhere, the master reads EIO each time the program
+  // closes its side. Holding one keeps the line (and what waits in its input queue)
+  // alive between the program's sessions, as a real port's queue is. The program's
+  // flock and TIOCEXCL only bar later opens, so this early descriptor bars nothing.
+  heldSlave_ = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (heldSlave_ < 0 || wake_ < 0) {
+    const int error = errno;
+    if (heldSlave_ >= 0) close(heldSlave_);
+    close(master_);
+    errno = error;
+    Throw("pty slave");
+  }
+  // Raw until the program sets its own line: no echo of what we send back to us.
+  MakeRaw(heldSlave_);
+  MakeRaw(master_);
+  thread_ = std::thread([this] { run(); });
+}
+
+PtyPeer::~PtyPeer() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  const std::uint64_t one = 1;
+  (void)!write(wake_, &one, sizeof one);
+  thread_.join();
+  if (master_ >= 0) close(master_);
+  close(heldSlave_);
+  close(wake_);
+}
+
+std::string PtyPeer::received() const {
+  std::lock_guard lock(mutex_);
+  return received_;
+}
+
+void PtyPeer::clearReceived() {
+  std::lock_guard lock(mutex_);
+  received_.clear();
+}
+
+bool PtyPeer::waitForBytes(std::size_t count, Millis timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return received_.size() >= count; });
+}
+
+bool PtyPeer::waitFor(std::string_view bytes, Millis timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [&] { return received_.find(bytes) != std::string::npos; });
+}
+
+void PtyPeer::send(std::string_view bytes) {
+  waitDone(schedule(Millis(0), false, std::string(bytes)));
+}
+
+void PtyPeer::sendAfter(Millis delay, std::string bytes) {
+  schedule(delay, false, std::move(bytes));
+}
+
+void PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest) {
+  schedule(Millis(0), false, std::move(first));
+  schedule(gap, false, std::move(rest));
+}
+
+bool PtyPeer::waitQueued(Millis timeout) {
+  pollfd waiter{heldSlave_, POLLIN, 0};
+  const int ms = static_cast<int>(std::min<Millis::rep>(timeout.count(), INT_MAX));
+  return poll(&waiter, 1, ms) > 0 && (waiter.revents & POLLIN);
+}
+
+void PtyPeer::vanish() {
+  waitDone(schedule(Millis(0), true, {}));
+}
+
+void PtyPeer::vanishAfter(Millis delay) {
+  schedule(delay, true, {});
+}
+
+std::uint64_t PtyPeer::schedule(Millis delay, bool vanish, std::string bytes) {
+  std::uint64_t id;
+  {
+    std::lock_guard lock(mutex_);
+    id = nextId_++;
+    actions_.emplace(Clock::now() + delay, Action{id, vanish, std::move(bytes)});
+    unfinished_.insert(id);
+  }
+  const std::uint64_t one = 1;
+  (void)!write(wake_, &one, sizeof one);
+  return id;
+}
+
+void PtyPeer::waitDone(std::uint64_t id) {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [&] { return stopping_ || !unfinished_.contains(id); });
+}
+
+void PtyPeer::run() {
+  Clock::time_point lastBytes{};
+  bool quietOwed = false;  // bytes came and onQuiet has not yet been called for them
+  for (;;) {
+    int timeout = -1;
+    {
+      std::unique_lock lock(mutex_);
+      if (stopping_) break;
+      while (!actions_.empty() && actions_.begin()->first <= Clock::now()) {
+        Action action = std::move(actions_.begin()->second);
+        actions_.erase(actions_.begin());
+        lock.unlock();
+        perform(action);
+        lock.lock();
+        unfinished_.erase(action.id);
+        changed_.notify_all();
+      }
+      if (!actions_.empty()) timeout = static_cast<int>(
+          std::chrono::ceil<Millis>(actions_.begin()->first - Clock::now()).count());
+    }
+    if (quietOwed) {
+      const auto left = std::chrono::ceil<Millis>(lastBytes + handlers_.quiet - Clock::now()).count();
+      if (left <= 0) {
+        quietOwed = false;
+        handlers_.onQuiet();
+        continue;
+      }
+      timeout = timeout < 0 ? static_cast<int>(left) : std::min(timeout, static_cast<int>(left));
+    }
+
+    pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, POLLIN, 0}};
+    if (poll(fds, master_ >= 0 ? 2 : 1, std::max(timeout, -1)) < 0 && errno != EINTR) break;
+    if (fds[0].revents & POLLIN) {
+      std::uint64_t count;
+      (void)!read(wake_, &count, sizeof count);
+    }
+    if (master_ >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR))) {
+      if (receive()) {
+        lastBytes = Clock::now();
+        quietOwed = static_cast<bool>(handlers_.onQuiet);
+      }
+    }
+  }
+  std::lock_guard lock(mutex_);
+  stopping_ = true;  // nobody waits on an action that will never run
+  changed_.notify_all();
+}
+
+bool PtyPeer::receive() {
+  char chunk[4096];
+  const ssize_t got = read(master_, chunk, sizeof chunk);
+  if (got > 0) {
+    {
+      std::lock_guard lock(mutex_);
+      received_.append(chunk, static_cast<std::size_t>(got));
+    }
+    changed_.notify_all();
+    if (handlers_.onBytes) handlers_.onBytes(std::string_view(chunk, static_cast<std::size_t>(got)));
+    return true;
+  }
+  // We hold a slave descriptor, so this takes a broken pty; stop watching rather than spin.
+  if (got == 0 || (errno != EAGAIN && errno != EINTR)) {
+    close(master_);
+    master_ = -1;
+  }
+  return false;
+}
+
+void PtyPeer::perform(const Action& action) {
+  if (master_ < 0) return;  // the device is gone: nothing reaches the line
+  if (action.vanish) {
+    close(master_);
+    master_ = -1;
+    return;
+  }
+  // A full slave queue (the program not reading) gets a second to drain, then the rest
+  // is dropped, as a device's output is lost when nobody listens.
+  std::size_t sent = 0;
+  while (sent < action.bytes.size()) {
+    const ssize_t n = write(master_, action.bytes.data() + sent, action.bytes.size() - sent);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    pollfd waiter{master_, POLLOUT, 0};
+    if (n < 0 && errno == EAGAIN && poll(&waiter, 1, 1000) > 0 && (waiter.revents & POLLOUT)) continue;
+    return;
+  }
+}
+
+}  // namespace encoder_sim

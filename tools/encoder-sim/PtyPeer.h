@@ -1,0 +1,93 @@
+#pragma once
+// The far end of a pseudo-terminal: to the program, whose side is the slave device, it is
+// a device on a serial line. It records what the program writes and sends bytes back, on
+// request or on a schedule, from one thread that waits in poll(2).
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+// Not <chrono>: under -fexec-charset=CP936 it fails to compile (its "\u00b5s" suffix has
+// no code page 936 form); <thread> brings the clocks and durations.
+#include <thread>
+
+namespace encoder_sim {
+
+using Millis = std::chrono::milliseconds;
+
+class PtyPeer {
+ public:
+  // How a device built on the peer hears the line; both run on the peer's thread and may
+  // call sendAfter, sendWithGap and vanishAfter (never send or vanish, which wait for it).
+  struct Handlers {
+    std::function<void(std::string_view bytes)> onBytes;  // each chunk as it arrives
+    std::function<void()> onQuiet;  // once the line has been silent for `quiet` after bytes
+    Millis quiet{20};
+  };
+
+  // Opens the pair; throws std::system_error when the system gives no pseudo-terminal.
+  PtyPeer();
+  explicit PtyPeer(Handlers handlers);
+  ~PtyPeer();
+  PtyPeer(const PtyPeer&) = delete;
+  PtyPeer& operator=(const PtyPeer&) = delete;
+
+  // The device the program opens, e.g. through BRIMLOCK_COM1.
+  const std::string& slavePath() const { return slavePath_; }
+
+  // Everything the program has written so far, in order.
+  std::string received() const;
+  void clearReceived();
+  // True as soon as received() holds at least `count` bytes / contains `bytes`.
+  bool waitForBytes(std::size_t count, Millis timeout);
+  bool waitFor(std::string_view bytes, Millis timeout);
+
+  // Written to the line by the time it returns.
+  void send(std::string_view bytes);
+  // These return at once; the peer's thread writes on time.
+  void sendAfter(Millis delay, std::string bytes);
+  void sendWithGap(std::string first, Millis gap, std::string rest);
+  // True once bytes sent wait in the slave's input queue, where the program will read
+  // them (a pty hands a write over asynchronously; the purge tests need it arrived).
+  bool waitQueued(Millis timeout);
+
+  // The device goes away: the master closes, the program's descriptor is hung up and the
+  // slave device disappears. Later sends are dropped.
+  void vanish();
+  void vanishAfter(Millis delay);
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  struct Action {
+    std::uint64_t id;
+    bool vanish;
+    std::string bytes;
+  };
+
+  std::uint64_t schedule(Millis delay, bool vanish, std::string bytes);
+  void waitDone(std::uint64_t id);
+  void run();
+  void perform(const Action& action);
+  bool receive();  // true when bytes came
+
+  Handlers handlers_;
+  int master_ = -1;
+  int heldSlave_ = -1;  // keeps the pty open while the program has its side closed
+  int wake_ = -1;       // eventfd: new action or stop
+  std::string slavePath_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::string received_;
+  std::multimap<Clock::time_point, Action> actions_;  // equal times keep their order
+  std::set<std::uint64_t> unfinished_;  // ids scheduled and not yet performed
+  std::uint64_t nextId_ = 1;
+  bool stopping_ = false;
+
+  std::thread thread_;
+};
+
+}  // namespace encoder_sim

@@ -1,0 +1,142 @@
+// brimlock-encoder: a virtual card encoder on a pseudo-terminal, for demos, training and
+// trying the program without a device.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "encoder-sim/VirtualEncoder.h"
+#include "platform/text/codepage.h"
+
+namespace {
+
+constexpr const char* kHelp = R"(Usage: brimlock-encoder [OPTION]...
+A virtual card encoder on a pseudo-terminal. It prints the device it listens on, then
+one line for every frame it receives (hex, printable bytes with '.' for the rest, and a
+write's text) and for every answer it sends. Ctrl-C ends it.
+
+Point the program at it with BRIMLOCK_COM1=<device> (or BRIMLOCK_COM2), or use --link.
+
+Frames it takes (hex):
+  RESET    1B 30                       accepted, not answered
+  LEAD_IN  1B 25 42                    accepted, not answered
+  READ     1B 5D                       answered: 1B 73, the card's data, 3F 1C
+  WRITE    1B 74, text, 1D 1B 5C       the text becomes the card's data; not answered
+A write's text may hold any byte but 00; the frame ends at the last 1D 1B 5C before
+the line is quiet for 20 ms. Bytes that form no frame are logged as UNKNOWN.
+
+Options:
+  --data TEXT     the card's data at start (UTF-8 here, kept as code page 936); default
+                  an empty card
+  --delay MS      wait MS milliseconds before answering a read (default 0)
+  --no-answer     never answer a read
+  --split N       send the answer's first N bytes, then a gap, then the rest
+  --gap MS        the gap for --split (default 30)
+  --raw HEX       answer with these bytes instead (e.g. "1B 73 41 42 3F 1C")
+  --pad-to N      pad the data in the answer with '_' to N bytes (e.g. 120, to send an
+                  answer longer than the 100 bytes the program reads)
+  --link PATH     make PATH a symbolic link to the device while running
+  --help          show this text
+)";
+
+[[noreturn]] void Usage(const std::string& problem) {
+  std::fprintf(stderr, "brimlock-encoder: %s\nTry 'brimlock-encoder --help'.\n", problem.c_str());
+  std::exit(2);
+}
+
+unsigned long Number(const char* option, const char* value, unsigned long most) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long number = std::strtoul(value, &end, 10);
+  if (*value < '0' || *value > '9' || *end != '\0' || errno != 0 || number > most)
+    Usage(std::string(option) + " wants a number from 0 to " + std::to_string(most) + ", not '" +
+          value + "'");
+  return number;
+}
+
+std::string HexBytes(const char* value) {
+  std::string bytes, digits;
+  for (const char* p = value; *p != '\0'; ++p) {
+    if (*p == ' ' || *p == ':' || *p == ',') continue;
+    if (!std::isxdigit(static_cast<unsigned char>(*p))) Usage(std::string("--raw: not hex: '") + value + "'");
+    digits += *p;
+  }
+  if (digits.empty() || digits.size() % 2 != 0) Usage(std::string("--raw: odd or empty hex: '") + value + "'");
+  for (std::size_t i = 0; i < digits.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+  return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  encoder_sim::EncoderOptions options;
+  options.logToStdout = true;
+  std::string link;
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    auto value = [&]() -> const char* {
+      if (i + 1 >= argc) Usage(option + " wants a value");
+      return argv[++i];
+    };
+    if (option == "--help" || option == "-h") {
+      std::fputs(kHelp, stdout);
+      return 0;
+    } else if (option == "--data") {
+      options.cardData = text::Utf8ToCp936(value());
+    } else if (option == "--delay") {
+      options.answerDelay = encoder_sim::Millis(Number("--delay", value(), 600000));
+    } else if (option == "--no-answer") {
+      options.noAnswer = true;
+    } else if (option == "--split") {
+      options.splitAfter = Number("--split", value(), 100000);
+    } else if (option == "--gap") {
+      options.splitGap = encoder_sim::Millis(Number("--gap", value(), 600000));
+    } else if (option == "--raw") {
+      options.rawAnswer = HexBytes(value());
+    } else if (option == "--pad-to") {
+      options.padTo = Number("--pad-to", value(), 4000);
+    } else if (option == "--link") {
+      link = value();
+    } else {
+      Usage("unknown option '" + option + "'");
+    }
+  }
+
+  // Blocked before the peer's thread starts, so the signals reach sigwait below only.
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGINT);
+  sigaddset(&stop, SIGTERM);
+  sigaddset(&stop, SIGHUP);
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
+
+  try {
+    encoder_sim::VirtualEncoder encoder(options);
+    if (!link.empty()) {
+      // A link left by an earlier run that was killed is replaced; a real file never is.
+      struct stat existing {};
+      if (lstat(link.c_str(), &existing) == 0 && S_ISLNK(existing.st_mode)) unlink(link.c_str());
+      if (symlink(encoder.slavePath().c_str(), link.c_str()) != 0) {
+        std::fprintf(stderr, "brimlock-encoder: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
+        return 1;
+      }
+    }
+    std::printf("brimlock-encoder: listening on %s\n", encoder.slavePath().c_str());
+    if (!link.empty()) std::printf("brimlock-encoder: linked at %s\n", link.c_str());
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stop, &signal);
+    if (!link.empty()) unlink(link.c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "brimlock-encoder: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
