@@ -1,7 +1,9 @@
 // The main window as the operator first meets it, its keyboard, and every way of closing it.
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -196,6 +198,53 @@ TEST(MinimisedIcon, IsCentredWithTruncatingDivision) {
   CPoint empty = IconicIconOrigin(CRect(0, 0, 0, 0), 32, 32);
   EXPECT_EQ(empty.x, -15);
   EXPECT_EQ(empty.y, -15);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(MainDialog, F1GoesToTheApplicationsHelp) {
+  MessageBoxes boxes;
+  RunModal(dlg, [&] {
+    QTest::keyClick(FocusOf(dlg), Qt::Key_F1);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].title, std::string(AfxGetAppName()));
+    EXPECT_TRUE(WidgetOf(dlg)->isVisible());
+  });
+}
+
+// Picks the last entry of the next menu that opens, as an operator choosing About would.
+class MenuPicker : public QObject {
+ public:
+  MenuPicker() { qApp->installEventFilter(this); }
+  ~MenuPicker() override { qApp->removeEventFilter(this); }
+  std::vector<std::string> entries;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    auto* menu = qobject_cast<QMenu*>(watched);
+    if (e->type() == QEvent::Show && menu != nullptr) {
+      for (QAction* action : menu->actions()) entries.push_back(action->isSeparator() ? "-" : Cp936(action->text()));
+      QTimer::singleShot(0, menu, [menu] {
+        menu->setActiveAction(menu->actions().last());
+        QTest::keyClick(menu, Qt::Key_Return);
+      });
+    }
+    return false;
+  }
+};
+
+TEST_F(MainDialog, RightClickOnTheBackgroundOpensTheSystemMenu) {
+  MenuPicker picker;
+  AboutCloser about;
+  RunModal(dlg, [&] {
+    QWidget* window = WidgetOf(dlg);
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(2, 2), window->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(window, &click);
+  });
+  ASSERT_GE(picker.entries.size(), 2u);
+  EXPECT_EQ(picker.entries[picker.entries.size() - 2], "-");
+  EXPECT_EQ(picker.entries.back(), "关于 Brimlock(&A)...");
+  EXPECT_EQ(about.captions.size(), 1u);
 }
 
 }  // namespace
