@@ -47,7 +47,7 @@ TEST_F(Encoder, ReadIsAnsweredWithDataBetweenLeadAndTrail) {
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(log[0], "LEAD_IN  1B 25 42  |.%B|");
   EXPECT_EQ(log[1], "READ     1B 5D  |.]|");
-  EXPECT_EQ(log[2], "answer   1B 73 30 31 32 33 34 35 36 37 38 39 3F 1C  |.s0123456789?.|");
+  EXPECT_EQ(log[2], "answer   1B 73 30 31 32 33 34 35 36 37 38 39 3F 1C  |.s0123456789?.|  text: .s0123456789?.");
 }
 
 TEST_F(Encoder, WriteTextMayHoldEscGsAndEvenTheEndMark) {

@@ -94,16 +94,15 @@ bool PtyPeer::waitFor(std::string_view bytes, Millis timeout) {
 }
 
 void PtyPeer::send(std::string_view bytes) {
-  waitDone(schedule(Millis(0), false, std::string(bytes)));
+  waitDone(schedule(Millis(0), {0, false, std::string(bytes)}));
 }
 
 void PtyPeer::sendAfter(Millis delay, std::string bytes) {
-  schedule(delay, false, std::move(bytes));
+  schedule(delay, {0, false, std::move(bytes)});
 }
 
-void PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest) {
-  schedule(Millis(0), false, std::move(first));
-  schedule(gap, false, std::move(rest));
+void PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest, Millis after) {
+  schedule(after, {0, false, std::move(first), gap, std::move(rest)});
 }
 
 bool PtyPeer::waitQueued(Millis timeout) {
@@ -113,19 +112,19 @@ bool PtyPeer::waitQueued(Millis timeout) {
 }
 
 void PtyPeer::vanish() {
-  waitDone(schedule(Millis(0), true, {}));
+  waitDone(schedule(Millis(0), {0, true, {}}));
 }
 
 void PtyPeer::vanishAfter(Millis delay) {
-  schedule(delay, true, {});
+  schedule(delay, {0, true, {}});
 }
 
-std::uint64_t PtyPeer::schedule(Millis delay, bool vanish, std::string bytes) {
+std::uint64_t PtyPeer::schedule(Millis delay, Action action) {
   std::uint64_t id;
   {
     std::lock_guard lock(mutex_);
-    id = nextId_++;
-    actions_.emplace(Clock::now() + delay, Action{id, vanish, std::move(bytes)});
+    id = action.id = nextId_++;
+    actions_.emplace(Clock::now() + delay, std::move(action));
     unfinished_.insert(id);
   }
   const std::uint64_t one = 1;
@@ -152,6 +151,8 @@ void PtyPeer::run() {
         lock.unlock();
         perform(action);
         lock.lock();
+        if (!action.rest.empty())
+          actions_.emplace(Clock::now() + action.gap, Action{nextId_++, false, std::move(action.rest)});
         unfinished_.erase(action.id);
         changed_.notify_all();
       }

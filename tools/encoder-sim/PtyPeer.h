@@ -49,7 +49,7 @@ class PtyPeer {
   void send(std::string_view bytes);
   // These return at once; the peer's thread writes on time.
   void sendAfter(Millis delay, std::string bytes);
-  void sendWithGap(std::string first, Millis gap, std::string rest);
+  void sendWithGap(std::string first, Millis gap, std::string rest, Millis after = Millis(0));
   // True once bytes sent wait in the slave's input queue, where the program will read
   // them (a pty hands a write over asynchronously; the purge tests need it arrived).
   bool waitQueued(Millis timeout);
@@ -62,12 +62,14 @@ class PtyPeer {
  private:
   using Clock = std::chrono::steady_clock;
   struct Action {
-    std::uint64_t id;
-    bool vanish;
-    std::string bytes;
+    std::uint64_t id = 0;
+    bool vanish = false;
+    std::string bytes{};
+    Millis gap{0};       // then, this long after `bytes` went out,
+    std::string rest{};  // these (a gap timed from the first write, not from the request)
   };
 
-  std::uint64_t schedule(Millis delay, bool vanish, std::string bytes);
+  std::uint64_t schedule(Millis delay, Action action);
   void waitDone(std::uint64_t id);
   void run();
   void perform(const Action& action);

@@ -147,11 +147,10 @@ void VirtualEncoder::accept(FrameKind kind, std::string bytes, std::string text)
     return;
   }
   const std::string reply = answer();
-  addLog(DescribeBytes("answer", reply));
+  addLog(DescribeBytes("answer", reply, reply, true));
   const std::size_t split = options_.splitAfter;
   if (split > 0 && split < reply.size()) {
-    peer_.sendAfter(options_.answerDelay, reply.substr(0, split));
-    peer_.sendAfter(options_.answerDelay + options_.splitGap, reply.substr(split));
+    peer_.sendWithGap(reply.substr(0, split), options_.splitGap, reply.substr(split), options_.answerDelay);
   } else {
     peer_.sendAfter(options_.answerDelay, reply);
   }

@@ -76,7 +76,7 @@ class VirtualEncoder {
 };
 
 // "WRITE    1B 74 41 1D 1B 5C  |.tA...|  text: A" — hex, then printable ASCII with '.'
-// for the rest, then for a write its text as UTF-8 (from code page 936).
+// for the rest, then with showText the text as UTF-8 (from code page 936).
 std::string DescribeBytes(std::string_view label, std::string_view bytes, std::string_view text = {},
                           bool showText = false);
 

@@ -95,21 +95,24 @@ DWORD RateFor(speed_t speed) {
 }
 
 // Output still queued at close gets the time it needs on the line (twice over, at most
-// 2 s), so the frame an operation sends just before closing is not cut off; whatever is
-// left after that is flushed, so the close itself never waits on a stalled line.
-void LetOutputDrain(int fd) {
+// 2 s), so the frame an operation sends just before closing is not cut off. Returns
+// whether some is still queued (or the count is unknown): that much is to be flushed, so
+// the close never waits on a stalled line. Nothing queued is not flushed, because a
+// flush on a pty also drops what the far side has not read yet.
+bool OutputStillQueued(int fd) {
   termios settings{};
   const DWORD rate = tcgetattr(fd, &settings) == 0 ? RateFor(cfgetospeed(&settings)) : 0;
   const double msPerByte = rate != 0 ? 10000.0 / rate : 1.0;
   int queued = 0;
-  if (ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+  if (ioctl(fd, TIOCOUTQ, &queued) != 0) return true;
   const auto giveUp = Clock::now() + std::chrono::milliseconds(
       std::min(2000, static_cast<int>(2 * queued * msPerByte) + 20));
   while (queued > 0 && Clock::now() < giveUp) {
     const auto need = std::chrono::milliseconds(static_cast<int>(queued * msPerByte) + 1);
     std::this_thread::sleep_for(std::min<Clock::duration>(need, giveUp - Clock::now()));
-    if (ioctl(fd, TIOCOUTQ, &queued) != 0) return;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0) return true;
   }
+  return queued > 0;
 }
 
 }  // namespace
@@ -393,8 +396,8 @@ BOOL CloseHandle(HANDLE object) {
     port = *found;
     g_ports.erase(found);
   }
-  LetOutputDrain(port->fd);
-  tcflush(port->fd, TCOFLUSH);  // input waits for the purge at the next open
+  // Input is left for the purge at the next open.
+  if (OutputStillQueued(port->fd)) tcflush(port->fd, TCOFLUSH);
   if (port->exclusive) ioctl(port->fd, TIOCNXCL);  // the mode outlives our descriptor
   close(port->fd);                                 // also drops the flock
   if (!port->lockPath.empty()) serial::ReleaseUucpLock(port->lockPath);

@@ -21,7 +21,8 @@
 using HANDLE = void*;
 using LPDWORD = DWORD*;
 
-inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+// A macro, as in the Win32 headers: a constant that static initialisers may already use.
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(~std::uintptr_t{0}))
 
 constexpr DWORD MAXDWORD = 0xFFFFFFFF;
 
