@@ -307,7 +307,8 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
       *result = (this->*std::bit_cast<LRESULT (CCmdTarget::*)(WPARAM, LPARAM)>(e->pfn))(wParam, lParam);
       break;
     case AfxSig_bD:
-      *result = (this->*std::bit_cast<BOOL (CCmdTarget::*)(CDC*)>(e->pfn))(reinterpret_cast<CDC*>(wParam));
+      // wParam carries the device context's handle; the handler gets its wrapper.
+      *result = (this->*std::bit_cast<BOOL (CCmdTarget::*)(CDC*)>(e->pfn))(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
       break;
     case AfxSig_end:
       return FALSE;

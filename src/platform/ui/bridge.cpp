@@ -1,6 +1,7 @@
 #include "platform/ui/bridge.h"
 
 #include <QContextMenuEvent>
+#include <QEnterEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -10,6 +11,8 @@
 #include "platform/text/codepage.h"
 #include "platform/ui/CDialog.h"
 #include "platform/ui/CMenu.h"
+#include "platform/ui/mouse_tracking.h"
+#include "platform/ui/owner_draw.h"
 
 void AfxDetachDestroyed(CWnd* object);
 void AfxForgetTemporary(QWidget* w);
@@ -89,17 +92,37 @@ class Bridge : public QObject {
         }
         return false;
       case QEvent::Paint:
+        if (IsOwnerDrawnButton(w)) {
+          PaintOwnerDrawn(w, Attached(w));
+          return true;
+        }
         if (CWnd* window = Attached(w)) {
           window->WindowProc(WM_PAINT, 0, 0);
           return !window->TakeToolkitDefault();
         }
         return false;
-      case QEvent::MouseMove:
+      case QEvent::MouseMove: {
+        QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
+        TrackingPointerMoved(w, p);
         if (CWnd* window = Attached(w)) {
-          QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
           window->WindowProc(WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
           return !window->TakeToolkitDefault();
         }
+        return false;
+      }
+      case QEvent::Enter: {
+        // The platform tells a window the pointer has come over it with a mouse move, also
+        // when the window came to a pointer standing still. The toolkit still sees the enter.
+        QPoint p = static_cast<QEnterEvent*>(e)->position().toPoint();
+        TrackingPointerMoved(w, p);
+        if (CWnd* window = Attached(w)) {
+          window->WindowProc(WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
+          window->TakeToolkitDefault();
+        }
+        return false;
+      }
+      case QEvent::Leave:
+        TrackingPointerLeft(w);
         return false;
       default:
         return false;

@@ -12,8 +12,29 @@ class CEdit : public CWnd {
   BOOL SetReadOnly(BOOL readOnly = TRUE);
 };
 
-struct DRAWITEMSTRUCT;
+using ULONG_PTR = std::uintptr_t;
+
+// What an owner-drawn control is told at each paint. hDC draws on the control itself and
+// lives for that paint only; rcItem is its client rectangle.
+struct DRAWITEMSTRUCT {
+  UINT CtlType;
+  UINT CtlID;
+  UINT itemID;
+  UINT itemAction;
+  UINT itemState;
+  HWND hwndItem;
+  HDC hDC;
+  RECT rcItem;
+  ULONG_PTR itemData;
+};
 using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
+
+#define ODT_BUTTON 4
+#define ODA_DRAWENTIRE 0x0001
+#define ODS_SELECTED 0x0001
+#define ODS_DISABLED 0x0004
+#define ODS_FOCUS 0x0010
+#define ODS_DEFAULT 0x0020
 
 class CButton : public CWnd {
  public:
