@@ -1,0 +1,480 @@
+// The ticket lookup end to end: the real dialog's handlers against SQLite files through the
+// driver manager and the SQLite3 ODBC driver, a SQL Server login that cannot be made, and
+// the card operations that take the lookup's state into account, over a virtual encoder.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "encoder-sim/VirtualEncoder.h"
+#include "harness.h"
+
+namespace {
+
+using encoder_sim::FrameKind;
+using encoder_sim::Millis;
+
+const std::filesystem::path kSqlDir =
+    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
+
+// Runs a shell command and gives what it printed; the tests' own view of a database,
+// taken outside the program's data layer.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    EXPECT_EQ(pclose(pipe), 0) << command;
+  }
+  return out;
+}
+
+// An SQLite file with the lookup's tables, filled with `rows` (statements in ASCII).
+void MakeDatabase(const std::string& path, const std::string& rows) {
+  std::string sql = "BEGIN;" + Output("cat " + (kSqlDir / "schema.sql").string()) + rows + "COMMIT;";
+  FILE* pipe = popen(("sqlite3 -bail " + path).c_str(), "w");
+  ASSERT_NE(pipe, nullptr);
+  fputs(sql.c_str(), pipe);
+  ASSERT_EQ(pclose(pipe), 0);
+}
+
+std::string SqliteConnection(const std::string& path) {
+  return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;";
+}
+
+// A port bound but not listening: a login there is refused at once.
+class ClosedPort {
+ public:
+  ClosedPort() {
+    m_socket = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+  }
+  ~ClosedPort() { close(m_socket); }
+  int port() const { return m_port; }
+
+ private:
+  int m_socket = -1;
+  int m_port = 0;
+};
+
+// The apartment and the connection object as start-up leaves them, torn down as shutdown
+// does; it outlives the dialog, whose recordset is created inside it.
+struct Apartment {
+  Apartment() {
+    CoInitialize(nullptr);
+    theApp.m_pConnection.CreateInstance(CLSID_Connection);
+  }
+  ~Apartment() {
+    if (theApp.m_pConnection != nullptr && theApp.m_pConnection->GetState() != adStateClosed) {
+      theApp.m_pConnection->Close();
+    }
+    theApp.m_pConnection = nullptr;
+    CoUninitialize();
+  }
+};
+
+using Row = std::pair<std::string, std::string>;  // card number, hidden code
+
+class Lookup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(theApp.m_pConnection, nullptr);
+    ASSERT_NE(dlg.m_pRecordset, nullptr);
+    char pattern[] = "/tmp/brimlock-lookup-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir = pattern;
+    sample = dir + "/tickets.db";
+    ASSERT_EQ(std::system(((kSqlDir / "make-sqlite-db").string() + " " + sample).c_str()), 0);
+    UseDatabase(SqliteConnection(sample));
+    setenv("BRIMLOCK_COM1", encoder.slavePath().c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("BRIMLOCK_COM1");
+    unsetenv("BRIMLOCK_CONNECTION");
+    if (!dir.empty()) std::filesystem::remove_all(dir);
+  }
+
+  static void UseDatabase(const std::string& connection) {
+    setenv("BRIMLOCK_CONNECTION", connection.c_str(), 1);
+  }
+
+  void Query(const char* ticket) {
+    dlg.m_checkUseLookup.SetCheck(BST_CHECKED);
+    dlg.m_editTicket.SetWindowText(ticket);
+    dlg.OnBnClickedQueryButton();
+  }
+  Row Shown() const { return {TextOf(dlg.m_editCardNo), TextOf(dlg.m_editHiddenCode)}; }
+  bool PrevOn() const { return dlg.m_btnPrev.IsWindowEnabled(); }
+  bool NextOn() const { return dlg.m_btnNext.IsWindowEnabled(); }
+  long ConnectionState() const { return theApp.m_pConnection->GetState(); }
+  long RecordsetState() const { return dlg.m_pRecordset->GetState(); }
+
+  // The rows from the one on show to the last, stepping with ">>" while it is enabled.
+  std::map<std::string, std::string> WalkToLast() {
+    std::map<std::string, std::string> rows;
+    for (;;) {
+      rows.insert(Shown());
+      if (!NextOn()) return rows;
+      dlg.OnBnClickedNextButton();
+    }
+  }
+
+  // The frames the encoder got after the first `seen`, once `count` more have come.
+  std::vector<encoder_sim::ReceivedFrame> FramesAfter(size_t seen, size_t count) {
+    EXPECT_TRUE(encoder.waitForFrames(seen + count, Millis(2000)));
+    std::vector<encoder_sim::ReceivedFrame> all = encoder.frames();
+    return {all.begin() + static_cast<long>(std::min(seen, all.size())), all.end()};
+  }
+
+  std::string dir, sample;
+  encoder_sim::VirtualEncoder encoder{{.cardData = "CARD0001"}};
+  Apartment com;
+  MessageBoxes boxes;
+  TestDlg dlg;
+};
+
+TEST_F(Lookup, TextMatchesTheEndOfTicketNumbersInService) {
+  RunModal(dlg, [&] {
+    // 123 and A0123 end in 123; 1234 does not, and B0123 is out of use.
+    Query("123");
+    EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{
+                                {"10000001", "H0001"}, {"10000002", "H0002"}, {"10000003", "贵宾卡0003"}}));
+    Query("0123");
+    EXPECT_EQ(WalkToLast().size(), 2u);
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+TEST_F(Lookup, UnderscoreAndPercentKeepTheirPatternMeaning) {
+  std::string db = dir + "/patterns.db";
+  MakeDatabase(db,
+               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('13',0),('1x3',0),('1xy3',0),('2x3',0);"
+               "INSERT INTO Kcard_BaseInfo VALUES ('13','C13','h'),('1x3','C1x3','h'),"
+               "('1xy3','C1xy3','h'),('2x3','C2x3','h');");
+  UseDatabase(SqliteConnection(db));
+  RunModal(dlg, [&] {
+    Query("1_3");
+    EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{{"C1x3", "h"}}));
+    Query("1%3");
+    EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{{"C13", "h"}, {"C1x3", "h"}, {"C1xy3", "h"}}));
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+TEST_F(Lookup, QuotesAndStatementFragmentsAreLiteralText) {
+  std::string db = dir + "/quotes.db";
+  MakeDatabase(db,
+               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('O''Brien',0),('123',0);"
+               "INSERT INTO Kcard_BaseInfo VALUES ('O''Brien','Q1','QH'),('123','C1','H1');");
+  UseDatabase(SqliteConnection(db));
+  std::string before = Output("sqlite3 " + db + " .dump");
+  const char* const hostile[] = {
+      "' or '1'='1",
+      "x'; delete from Kcard_BaseInfo; --",
+      "'); drop table Kcard_ticket_BaseInfo; --",
+      "3' union select dticket_no, dstate_run from Kcard_ticket_BaseInfo --",
+  };
+  RunModal(dlg, [&] {
+    Query("'Brien");
+    EXPECT_EQ(Shown(), Row("Q1", "QH"));
+    EXPECT_FALSE(NextOn());
+    for (const char* text : hostile) {
+      boxes.shown.clear();
+      Query(text);
+      ASSERT_EQ(boxes.shown.size(), 1u) << text;
+      EXPECT_EQ(boxes.shown[0].text, "没有搜索到记录") << text;
+      EXPECT_EQ(Shown(), Row("", ""));
+    }
+  });
+  EXPECT_EQ(Output("sqlite3 " + db + " .dump"), before);
+}
+
+TEST_F(Lookup, TicketsOutOfServiceNeverMatchAndNoMatchIsToldPlainly) {
+  std::string db = dir + "/states.db";
+  MakeDatabase(db,
+               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('S0',0),('S1',1),('S2',2),('SM',-1);"
+               "INSERT INTO Kcard_BaseInfo VALUES ('S0','C0','h'),('S1','C1','h'),('S2','C2','h'),"
+               "('SM','CM','h');");
+  UseDatabase(SqliteConnection(db));
+  RunModal(dlg, [&] {
+    Query("S%");
+    EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{{"C0", "h"}}));
+    EXPECT_TRUE(boxes.shown.empty());
+
+    dlg.m_editTrack1.SetWindowText("T1");
+    Query("S1");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "没有搜索到记录");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(boxes.shown[0].title, std::string(AfxGetAppName()));
+    EXPECT_EQ(boxes.shown[0].owner, WidgetOf(dlg));
+    EXPECT_EQ(Shown(), Row("", ""));
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "");
+    EXPECT_FALSE(PrevOn());
+    EXPECT_FALSE(NextOn());
+  });
+}
+
+TEST_F(Lookup, OneMatchWithNoHiddenCodeShowsItsCardAlone) {
+  RunModal(dlg, [&] {
+    dlg.m_btnPrev.EnableWindow(TRUE);
+    dlg.m_btnNext.EnableWindow(TRUE);
+    Query("9001");
+    EXPECT_EQ(Shown(), Row("10000008", ""));
+    EXPECT_FALSE(PrevOn());
+    EXPECT_FALSE(NextOn());
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+TEST_F(Lookup, ArrowsFollowThePositionThroughTwoAndThreeMatches) {
+  RunModal(dlg, [&] {
+    Query("A0123");
+    Row first = Shown();
+    EXPECT_FALSE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    dlg.OnBnClickedNextButton();
+    Row second = Shown();
+    EXPECT_NE(second, first);
+    EXPECT_TRUE(PrevOn());
+    EXPECT_FALSE(NextOn());
+    dlg.OnBnClickedPrevButton();
+    EXPECT_EQ(Shown(), first);
+    EXPECT_FALSE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    EXPECT_EQ((std::map<std::string, std::string>{first, second}),
+              (std::map<std::string, std::string>{{"10000002", "H0002"}, {"10000003", "贵宾卡0003"}}));
+
+    Query("1234");
+    EXPECT_FALSE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    dlg.OnBnClickedNextButton();
+    Row middle = Shown();
+    EXPECT_TRUE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    dlg.OnBnClickedNextButton();
+    EXPECT_TRUE(PrevOn());
+    EXPECT_FALSE(NextOn());
+    dlg.OnBnClickedPrevButton();
+    EXPECT_EQ(Shown(), middle);
+    EXPECT_TRUE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+TEST_F(Lookup, SecondQueryKeepsTheConnectionAndStartsAtRowOne) {
+  RunModal(dlg, [&] {
+    Query("A0123");
+    dlg.OnBnClickedNextButton();
+    EXPECT_EQ(ConnectionState(), adStateOpen);
+
+    // Were the connection opened again, it would fail on this missing file.
+    std::string absent = dir + "/absent.db";
+    UseDatabase(SqliteConnection(absent));
+    Query("1234");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(Shown().first >= "10000004" && Shown().first <= "10000006") << Shown().first;
+    EXPECT_FALSE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    EXPECT_EQ(WalkToLast().size(), 3u);
+    EXPECT_EQ(ConnectionState(), adStateOpen);
+    EXPECT_FALSE(std::filesystem::exists(absent));
+  });
+}
+
+TEST_F(Lookup, ClearBoxOrEmptyTicketStopsAfterClearingWithoutTheDatabase) {
+  UseDatabase(SqliteConnection(dir + "/absent.db"));
+  auto fillPanel = [&] {
+    dlg.m_editCardNo.SetWindowText("C");
+    dlg.m_editHiddenCode.SetWindowText("H");
+    dlg.m_editTrack1.SetWindowText("T1");
+    dlg.m_editTrack2.SetWindowText("T2");
+    dlg.m_btnPrev.EnableWindow(TRUE);
+    dlg.m_btnNext.EnableWindow(TRUE);
+  };
+  auto expectCleared = [&] {
+    EXPECT_EQ(Shown(), Row("", ""));
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "");
+    EXPECT_EQ(TextOf(dlg.m_editTrack2), "");
+    EXPECT_FALSE(PrevOn());
+    EXPECT_FALSE(NextOn());
+  };
+  RunModal(dlg, [&] {
+    fillPanel();
+    dlg.m_editTicket.SetWindowText("123");
+    dlg.OnBnClickedQueryButton();  // the box is clear
+    expectCleared();
+
+    fillPanel();
+    Query("");
+    expectCleared();
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(ConnectionState(), adStateClosed);
+
+    // A blank is text: this one goes to the (missing) database.
+    Query(" ");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "数据库连接失败");
+  });
+}
+
+TEST_F(Lookup, UnreachableServerIsToldAndTheNextQueryTriesAgain) {
+  ClosedPort closed;
+  ASSERT_GT(closed.port(), 0);
+  UseDatabase("Provider=SQLOLEDB;SERVER=127.0.0.1," + std::to_string(closed.port()) +
+              ";DATABASE=kq7_mavr;UID=sa;PWD=402617;");
+  RunModal(dlg, [&] {
+    Query("123");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "数据库连接失败");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes.shown[0].title, std::string(AfxGetAppName()));
+    EXPECT_EQ(ConnectionState(), adStateClosed);
+    EXPECT_EQ(RecordsetState(), adStateClosed);
+    EXPECT_EQ(Shown(), Row("", ""));
+
+    UseDatabase(SqliteConnection(sample));
+    Query("123");
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(ConnectionState(), adStateOpen);
+    EXPECT_EQ(WalkToLast().size(), 3u);
+  });
+}
+
+TEST_F(Lookup, MissingTablesShowTheCommandError) {
+  std::string db = dir + "/empty.db";
+  ASSERT_EQ(std::system(("sqlite3 " + db + " 'create table other (x int);'").c_str()), 0);
+  UseDatabase(SqliteConnection(db));
+  RunModal(dlg, [&] {
+    Query("123");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "IDispatch error #3092");
+    EXPECT_EQ(boxes.shown[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(boxes.shown[0].title, std::string(AfxGetAppName()));
+    EXPECT_EQ(ConnectionState(), adStateOpen);
+    EXPECT_EQ(RecordsetState(), adStateClosed);
+    EXPECT_EQ(Shown(), Row("", ""));
+    EXPECT_FALSE(NextOn());
+  });
+}
+
+TEST_F(Lookup, WriteWithTheBoxSetWritesTheHiddenCodeOnShow) {
+  RunModal(dlg, [&] {
+    Query("A0123");
+    size_t seen = 0;
+    std::map<std::string, std::string> written;
+    for (int row = 0; row < 2; ++row) {
+      if (row == 1) dlg.OnBnClickedNextButton();
+      Row shown = Shown();
+      dlg.OnBnClickedWriteButton();
+      auto frames = FramesAfter(seen, 2);
+      seen += 2;
+      ASSERT_EQ(frames.size(), 2u);
+      EXPECT_EQ(frames[0].kind, FrameKind::LeadIn);
+      EXPECT_EQ(frames[1].kind, FrameKind::Write);
+      EXPECT_EQ(frames[1].text, shown.second);
+      EXPECT_EQ(TextOf(dlg.m_editTrack1), shown.second);
+      written[shown.first] = frames[1].text;
+    }
+    // The Chinese code goes out as its code page 936 bytes.
+    EXPECT_EQ(written["10000003"], "\xB9\xF3\xB1\xF6\xBF\xA8" "0003");
+    EXPECT_EQ(written["10000002"], "H0002");
+
+    // The panel and its result set stay as they were.
+    EXPECT_EQ(TextOf(dlg.m_editTicket), "A0123");
+    EXPECT_EQ(RecordsetState(), adStateOpen);
+    EXPECT_TRUE(PrevOn());
+    dlg.OnBnClickedPrevButton();
+    EXPECT_FALSE(Shown().first.empty());
+
+    // No hidden code: nothing goes out; the reset after it is the next frame.
+    Query("9001");
+    dlg.OnBnClickedWriteButton();
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "");
+    dlg.OnBnClickedResetButton();
+    auto frames = FramesAfter(seen, 1);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, FrameKind::Reset);
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+TEST_F(Lookup, ReadOrWriteWithTheBoxClearEndsTheLookup) {
+  RunModal(dlg, [&] {
+    auto expectReset = [&] {
+      EXPECT_EQ(RecordsetState(), adStateClosed);
+      EXPECT_FALSE(PrevOn());
+      EXPECT_FALSE(NextOn());
+      EXPECT_EQ(TextOf(dlg.m_editTicket), "");
+      EXPECT_EQ(Shown(), Row("", ""));
+    };
+    // Ticking the box afterwards finds no ticket text and stops: nothing opens again.
+    auto expectQueryStops = [&] {
+      dlg.m_checkUseLookup.SetCheck(BST_CHECKED);
+      dlg.OnBnClickedQueryButton();
+      EXPECT_EQ(RecordsetState(), adStateClosed);
+      EXPECT_EQ(Shown(), Row("", ""));
+      EXPECT_TRUE(boxes.shown.empty());
+    };
+
+    Query("1234");
+    dlg.OnBnClickedNextButton();
+    dlg.m_checkUseLookup.SetCheck(BST_UNCHECKED);
+    dlg.OnBnClickedReadButton();
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "CARD0001");
+    expectReset();
+    expectQueryStops();
+
+    Query("1234");
+    dlg.OnBnClickedNextButton();
+    dlg.m_checkUseLookup.SetCheck(BST_UNCHECKED);
+    dlg.m_editTrack1.SetWindowText("W1");
+    dlg.OnBnClickedWriteButton();
+    expectReset();
+    auto frames = FramesAfter(0, 4);  // lead-in, read; lead-in, write
+    ASSERT_EQ(frames.size(), 4u);
+    EXPECT_EQ(frames[3].kind, FrameKind::Write);
+    EXPECT_EQ(frames[3].text, "W1");
+    expectQueryStops();
+  });
+}
+
+TEST_F(Lookup, ReadOrWriteWithTheBoxSetLeavesTheLookupAlone) {
+  RunModal(dlg, [&] {
+    Query("1234");
+    dlg.OnBnClickedNextButton();
+    Row second = Shown();
+
+    dlg.OnBnClickedReadButton();
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), "CARD0001");
+    dlg.OnBnClickedWriteButton();
+    EXPECT_EQ(TextOf(dlg.m_editTrack1), second.second);
+
+    EXPECT_EQ(RecordsetState(), adStateOpen);
+    EXPECT_EQ(TextOf(dlg.m_editTicket), "1234");
+    EXPECT_EQ(Shown(), second);
+    EXPECT_TRUE(PrevOn());
+    EXPECT_TRUE(NextOn());
+    dlg.OnBnClickedNextButton();
+    EXPECT_FALSE(NextOn());
+    EXPECT_TRUE(boxes.shown.empty());
+  });
+}
+
+}  // namespace
