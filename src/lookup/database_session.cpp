@@ -5,17 +5,25 @@
 #include "dialog/BrimlockDlg.h"
 #include "lookup/database_errors.h"
 #include "lookup/ticket_query.h"
+#include "platform/text/codepage.h"
 
 void ReportDataAccessError(const _com_error& e) { AfxMessageBox(e.ErrorMessage(), MB_OK); }
 
+namespace {
+// The environment holds UTF-8, as this system's file names do; the program's text is code
+// page 936, so a database under a Chinese folder name is still found.
+CString FromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? CString() : CString(text::Utf8ToCp936(value));
+}
+}  // namespace
+
 CString DatabaseConnectionString() {
   // A deployment may replace the whole string, or name the server the built-in one uses.
-  if (const char* whole = std::getenv("BRIMLOCK_CONNECTION"); whole != nullptr && *whole != '\0') {
-    return CString(whole);
-  }
-  const char* server = std::getenv("BRIMLOCK_DB_SERVER");
-  if (server == nullptr || *server == '\0') server = "localhost";
-  return CString("Provider=SQLOLEDB;SERVER=") + server + ";DATABASE=kq7_mavr;UID=sa;PWD=402617;";
+  if (CString whole = FromEnvironment("BRIMLOCK_CONNECTION"); !whole.IsEmpty()) return whole;
+  CString server = FromEnvironment("BRIMLOCK_DB_SERVER");
+  if (server.IsEmpty()) server = "localhost";
+  return "Provider=SQLOLEDB;SERVER=" + server + ";DATABASE=kq7_mavr;UID=sa;PWD=402617;";
 }
 
 bool CBrimlockDlg::OpenRecordset(CString strSql, const CString& strPattern) {

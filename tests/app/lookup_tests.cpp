@@ -17,6 +17,7 @@
 
 #include "encoder-sim/VirtualEncoder.h"
 #include "harness.h"
+#include "lookup/ticket_query.h"
 
 namespace {
 
@@ -332,6 +333,30 @@ TEST_F(Lookup, ClearBoxOrEmptyTicketStopsAfterClearingWithoutTheDatabase) {
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "数据库连接失败");
   });
+}
+
+TEST_F(Lookup, ChineseTicketTextFindsItsTicket) {
+  std::string db = dir + "/chinese.db";
+  MakeDatabase(db, reinterpret_cast<const char*>(
+                       u8"INSERT INTO Kcard_ticket_BaseInfo VALUES ('团体票007',0),('散客票007',0);"
+                       u8"INSERT INTO Kcard_BaseInfo VALUES ('团体票007','C1','贵宾'),('散客票007','C2','h');"));
+  UseDatabase(SqliteConnection(db));
+  RunModal(dlg, [&] {
+    Query("体票007");
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{{"C1", "贵宾"}}));
+  });
+}
+
+// What the operator sets is UTF-8, as file names here are; the program holds code page 936.
+TEST(LookupSettings, EnvironmentIsReadAsUtf8) {
+  setenv("BRIMLOCK_CONNECTION",
+         reinterpret_cast<const char*>(u8"Provider=MSDASQL;DRIVER=SQLite3;Database=/srv/票务/t.db;"), 1);
+  EXPECT_EQ(DatabaseConnectionString().bytes(), "Provider=MSDASQL;DRIVER=SQLite3;Database=/srv/票务/t.db;");
+  unsetenv("BRIMLOCK_CONNECTION");
+  setenv("BRIMLOCK_DB_SERVER", "db7", 1);
+  EXPECT_EQ(DatabaseConnectionString().bytes(), "Provider=SQLOLEDB;SERVER=db7;DATABASE=kq7_mavr;UID=sa;PWD=402617;");
+  unsetenv("BRIMLOCK_DB_SERVER");
 }
 
 TEST_F(Lookup, UnreachableServerIsToldAndTheNextQueryTriesAgain) {
