@@ -277,6 +277,8 @@ TEST_F(Lookup, ArrowsFollowThePositionThroughTwoAndThreeMatches) {
     EXPECT_TRUE(NextOn());
     EXPECT_TRUE(boxes.shown.empty());
   });
+  // Closing the window closes the result set with it.
+  EXPECT_EQ(RecordsetState(), adStateClosed);
 }
 
 TEST_F(Lookup, SecondQueryKeepsTheConnectionAndStartsAtRowOne) {
@@ -395,6 +397,21 @@ TEST_F(Lookup, MissingTablesShowTheCommandError) {
     EXPECT_EQ(ConnectionState(), adStateOpen);
     EXPECT_EQ(RecordsetState(), adStateClosed);
     EXPECT_EQ(Shown(), Row("", ""));
+    EXPECT_FALSE(NextOn());
+  });
+}
+
+TEST_F(Lookup, FailedQueryLeavesNoEarlierResultOpen) {
+  RunModal(dlg, [&] {
+    Query("1234");
+    ASSERT_TRUE(NextOn());
+    ASSERT_EQ(std::system(("sqlite3 " + sample + " 'drop table Kcard_BaseInfo;'").c_str()), 0);
+    Query("1234");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "IDispatch error #3092");
+    EXPECT_EQ(RecordsetState(), adStateClosed);
+    EXPECT_EQ(Shown(), Row("", ""));
+    EXPECT_FALSE(PrevOn());
     EXPECT_FALSE(NextOn());
   });
 }
