@@ -91,6 +91,19 @@ TEST_F(SqliteLookup, ConnectionOpensOnceAndClosesOnce) {
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
 }
 
+TEST_F(SqliteLookup, ADatabaseUnderAChineseFolderNameOpens) {
+  // The folder is named in UTF-8 on disk; the program names it in code page 936.
+  const char8_t* folder = u8"/票务";
+  std::string onDisk = m_dir + reinterpret_cast<const char*>(folder);
+  std::filesystem::create_directory(onDisk);
+  ASSERT_EQ(std::system((std::string(BRIMLOCK_MAKE_SQLITE_DB) + " '" + onDisk + "/tickets.db'").c_str()), 0);
+  std::string cs = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_dir + "/票务/tickets.db;NoCreat=1;";
+  m_connection->Open(cs.c_str(), "", "", adConnectUnspecified);
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+  Lookup("123");
+  EXPECT_EQ(CountRows(), 3);
+}
+
 TEST_F(SqliteLookup, FailedConnectionStaysClosedAndCanBeRetried) {
   std::string missing = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_dir + "/no/such/dir.db;";
   try {

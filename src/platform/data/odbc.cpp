@@ -1,4 +1,5 @@
 #include "platform/data/odbc.h"
+#include "platform/text/codepage.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -124,8 +125,11 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   // A driver without a login timeout simply connects without one.
   SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeoutSeconds),
                     0);
-  SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, Wide(connectionString), SQL_NTS, nullptr, 0,
-                                   nullptr, SQL_DRIVER_NOPROMPT);
+  // The narrow call with UTF-8: the driver manager hands a wide string to a driver without
+  // wide entry points before it knows the character set, and a Chinese path would be lost.
+  std::string narrow = text::Utf16ToUtf8(connectionString);
+  SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS, nullptr, 0,
+                                  nullptr, SQL_DRIVER_NOPROMPT);
   if (!Succeeded(rc)) {
     Failure failure = ReadFailure(SQL_HANDLE_DBC, dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);

@@ -51,6 +51,10 @@ std::string Cp936ToUtf8(std::string_view bytes) {
   return Convert<std::string>("UTF-8", "CP936", bytes.data(), bytes.size(), "\xEF\xBF\xBD", 1);
 }
 
+std::string Utf16ToUtf8(std::u16string_view chars) {
+  return Convert<std::string>("UTF-8", "UTF-16LE", chars.data(), chars.size(), "\xEF\xBF\xBD", 2);
+}
+
 std::string Utf8ToCp936(std::string_view utf8) {
   return Convert<std::string>("CP936", "UTF-8", utf8.data(), utf8.size(), "?", 1);
 }

@@ -12,6 +12,7 @@ std::u16string Cp936ToUtf16(std::string_view bytes);
 std::string Utf16ToCp936(std::u16string_view chars);
 
 std::string Cp936ToUtf8(std::string_view bytes);
+std::string Utf16ToUtf8(std::u16string_view chars);
 std::string Utf8ToCp936(std::string_view utf8);
 
 }  // namespace text
