@@ -102,17 +102,4 @@ TEST(Frame, DefaultOrPressedWithoutFocusOrPointerHasNoFrame) {
   }
 }
 
-TEST(Frame, FlagsFollowTheLatestPaintsItemState) {
-  ProbeButton button;
-  Render(button, kWidth, kHeight, ODS_FOCUS);
-  EXPECT_TRUE(button.m_bHasFocus);
-  EXPECT_TRUE(button.m_bEngaged);
-  Render(button, kWidth, kHeight, ODS_DEFAULT);
-  EXPECT_FALSE(button.m_bHasFocus);
-  EXPECT_TRUE(button.m_bEngaged);
-  Render(button, kWidth, kHeight, ODS_DISABLED);
-  EXPECT_FALSE(button.m_bHasFocus);
-  EXPECT_FALSE(button.m_bEngaged);
-}
-
 }  // namespace
