@@ -37,7 +37,7 @@ class Shutdown : public ::testing::Test {
   }
   void TearDown() override {
     // The main window is gone; nothing may reach it through the application any more.
-    theApp.m_pMainWnd = nullptr;
+    EXPECT_EQ(theApp.m_pMainWnd, nullptr);
     if (CoIsInitialized()) {  // a run that failed half-way
       theApp.m_pConnection = nullptr;
       CoUninitialize();

@@ -13,6 +13,7 @@
 
 #include "platform/gdi/qt_bridge.h"
 #include "platform/ui/CMenu.h"
+#include "platform/ui/CWinApp.h"
 #include "platform/ui/bridge.h"
 #include "platform/ui/edit_limit.h"
 #include "platform/ui/messagebox.h"
@@ -266,6 +267,8 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {
 BOOL CWnd::DestroyWindow() {
   QWidget* w = ui::Widget(m_hWnd);
   if (w == nullptr) return FALSE;
+  // The application forgets a main window that is gone.
+  if (CWinApp* app = AfxGetApp(); app != nullptr && app->m_pMainWnd == this) app->m_pMainWnd = nullptr;
   Detach();
   delete w;
   return TRUE;
