@@ -11,8 +11,9 @@ void CBrimlockDlg::ResetLookupPanel() {
   m_editHiddenCode.SetWindowText("");
   m_btnPrev.EnableWindow(FALSE);
   m_btnNext.EnableWindow(FALSE);
+  // The recordset object may be missing if it could not be created; then there is nothing to close.
   try {
-    if (m_pRecordset->GetState() != adStateClosed) m_pRecordset->Close();
+    if (m_pRecordset != nullptr && m_pRecordset->GetState() != adStateClosed) m_pRecordset->Close();
   } catch (const _com_error& e) {
     ReportDataAccessError(e);
   }
@@ -63,22 +64,25 @@ void CBrimlockDlg::PollReply() {
 
 void CBrimlockDlg::OnBnClickedWriteButton() {
   CString strText;
-  if (m_checkUseLookup.GetCheck() == BST_CHECKED) {
+  const bool bUseLookup = m_checkUseLookup.GetCheck() == BST_CHECKED;
+  if (bUseLookup) {
     m_editHiddenCode.GetWindowText(strText);
-    m_editTrack1.SetWindowText(strText);
   } else {
     ResetLookupPanel();
     m_editTrack1.GetWindowText(strText);
   }
+  // A text that does not fit one frame whole is neither cut nor sent, nor shown in Track 1,
+  // where the operator would take it for written.
+  if (strText.GetLength() > MAX_WRITE_TEXT) {
+    MessageBox("写卡内容过长（超过 1018 字节），未写卡", nullptr, MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  // The looked-up code is shown in Track 1, so that the operator sees what is written.
+  if (bUseLookup) m_editTrack1.SetWindowText(strText);
 
   if (strText.GetLength() == 0) {
     m_editTrack1.SetFocus();
     m_editTrack1.SetWindowText("");
-    return;
-  }
-  // A text that does not fit one frame whole is neither cut nor sent.
-  if (strText.GetLength() > MAX_WRITE_TEXT) {
-    MessageBox("写卡内容过长（超过 1018 字节），未写卡", nullptr, MB_OK | MB_ICONEXCLAMATION);
     return;
   }
 
