@@ -219,3 +219,18 @@ TEST_F(PortSession, OpenSetsTheLineAndAFrameEndsAtItsFirstNul) {
 }
 
 }  // namespace
+
+namespace {
+
+// An operation's last frame must survive the purge at the next operation's open.
+TEST_F(PortSession, BackToBackOperationsLoseNoFrame) {
+  TestDlg dlg;
+  RunModal(dlg, [&] {
+    for (int i = 0; i < 20; ++i) dlg.OnBnClickedResetButton();
+    std::string expected;
+    for (int i = 0; i < 20; ++i) expected += kReset;
+    EXPECT_EQ(SentBeforeRelease(line), expected);
+  });
+}
+
+}  // namespace

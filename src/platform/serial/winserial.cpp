@@ -278,7 +278,11 @@ BOOL PurgeComm(HANDLE file, DWORD flags) {
   if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
     return Fail(ERROR_INVALID_PARAMETER);
   // The abort flags cancel pending overlapped transfers; synchronous handles have none.
-  const bool rx = flags & PURGE_RXCLEAR, tx = flags & PURGE_TXCLEAR;
+  // Output is flushed only while some is queued: on a pty a flush would also drop what the
+  // far side has not read yet, such as the last frame of the operation before.
+  int queued = 0;
+  const bool rx = flags & PURGE_RXCLEAR;
+  const bool tx = (flags & PURGE_TXCLEAR) && (ioctl(port->fd, TIOCOUTQ, &queued) != 0 || queued > 0);
   if ((rx || tx) && tcflush(port->fd, rx && tx ? TCIOFLUSH : rx ? TCIFLUSH : TCOFLUSH) != 0)
     return Fail(ErrorFromErrno(errno));
   return TRUE;
