@@ -18,6 +18,7 @@
 #include "encoder-sim/VirtualEncoder.h"
 #include "harness.h"
 #include "lookup/ticket_query.h"
+#include "support/closed_port.h"
 
 namespace {
 
@@ -51,27 +52,6 @@ void MakeDatabase(const std::string& path, const std::string& rows) {
 std::string SqliteConnection(const std::string& path) {
   return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;";
 }
-
-// A port bound but not listening: a login there is refused at once.
-class ClosedPort {
- public:
-  ClosedPort() {
-    m_socket = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-  }
-  ~ClosedPort() { close(m_socket); }
-  int port() const { return m_port; }
-
- private:
-  int m_socket = -1;
-  int m_port = 0;
-};
 
 // The apartment and the connection object as start-up leaves them, torn down as shutdown
 // does; it outlives the dialog, whose recordset is created inside it.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/data/ado.h"
+#include "support/closed_port.h"
 
 namespace {
 
@@ -18,27 +19,6 @@ double Seconds() {
   clock_gettime(CLOCK_MONOTONIC, &now);
   return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
 }
-
-// A port bound but not listening: connections to it are refused at once.
-class ClosedPort {
- public:
-  ClosedPort() {
-    m_socket = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-  }
-  ~ClosedPort() { close(m_socket); }
-  int port() const { return m_port; }
-
- private:
-  int m_socket = -1;
-  int m_port = 0;
-};
 
 TEST(SqlServer, UnreachableServerFailsAtOnceAndStaysClosed) {
   ClosedPort closed;
