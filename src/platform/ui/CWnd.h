@@ -1,6 +1,5 @@
 #pragma once
 // A window of the program: the framework's view of one toolkit widget.
-#include <functional>
 #include <memory>
 
 #include "platform/gdi/afxgdi.h"
@@ -79,7 +78,6 @@ class CWnd : public CCmdTarget {
   virtual void PreSubclassWindow() {}
   void OnSysCommand(UINT id, LPARAM param);
   void OnPaint();
-  void OnClose();
 
   friend class CDialog;
   friend void AfxDetachDestroyed(CWnd*);
