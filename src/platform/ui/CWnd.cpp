@@ -10,6 +10,7 @@
 
 #include <bit>
 #include <unordered_map>
+#include <utility>
 
 #include "platform/gdi/qt_bridge.h"
 #include "platform/ui/CMenu.h"
@@ -363,17 +364,9 @@ LRESULT CWnd::Default() {
   return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
 }
 
-bool CWnd::TakeToolkitDefault() {
-  bool value = m_lastToolkitDefault;
-  m_lastToolkitDefault = false;
-  return value;
-}
+bool CWnd::TakeToolkitDefault() { return std::exchange(m_lastToolkitDefault, false); }
 
-bool CWnd::TakeEraseRequest() {
-  bool value = m_eraseRequested;
-  m_eraseRequested = false;
-  return value;
-}
+bool CWnd::TakeEraseRequest() { return std::exchange(m_eraseRequested, false); }
 
 void CWnd::OnSysCommand(UINT /*id*/, LPARAM /*param*/) { Default(); }
 void CWnd::OnPaint() { Default(); }
