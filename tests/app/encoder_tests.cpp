@@ -18,32 +18,10 @@ using encoder_sim::EncoderOptions;
 using encoder_sim::FrameKind;
 using encoder_sim::VirtualEncoder;
 
-constexpr char kReset[] = "\x1b" "0";
 constexpr char kLeadIn[] = "\x1b" "%B";
 constexpr char kRead[] = "\x1b" "]";
-constexpr char kMarker[] = "\x1b" "~end of test~";
-constexpr char kMissingPort[] = "/nonexistent/brimlock-no-such-port";
 
 std::string WriteFrame(const std::string& text) { return "\x1b" "t" + text + "\x1d\x1b\\"; }
-
-// Everything the program has sent to the encoder, once it has let go of com1: the test
-// takes the port itself and sends a marker that arrives behind the program's last byte.
-std::string SentBeforeRelease(VirtualEncoder& encoder) {
-  HANDLE hPort = CreateFileA("com1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  EXPECT_NE(hPort, INVALID_HANDLE_VALUE) << "com1 is still held";
-  if (hPort == INVALID_HANDLE_VALUE) return encoder.peer().received();
-  DWORD dwWritten = 0;
-  WriteFile(hPort, kMarker, sizeof kMarker - 1, &dwWritten, nullptr);
-  CloseHandle(hPort);
-  EXPECT_TRUE(encoder.peer().waitFor(kMarker, 5s));
-  std::string line = encoder.peer().received();
-  return line.substr(0, line.find(kMarker));
-}
-
-struct Apartment {
-  Apartment() { CoInitialize(nullptr); }
-  ~Apartment() { CoUninitialize(); }
-};
 
 // The apartment start-up enters (so the dialog's recordset object exists, closed), message
 // boxes recorded, and com1 at a virtual encoder that each test sets up as it needs.
@@ -98,7 +76,7 @@ TEST_F(CardReset, SendsTheResetFrameAndEmptiesBothTracks) {
     EXPECT_EQ(Track1(), "");
     EXPECT_EQ(TextOf(dlg.m_editTrack2), "");
     EXPECT_TRUE(LookupPanelFilled());
-    EXPECT_EQ(SentBeforeRelease(enc), kReset);
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), kResetFrame);
   });
   EXPECT_TRUE(boxes.shown.empty());
 }
@@ -118,7 +96,7 @@ TEST_F(CardRead, SendsLeadInAndReadThenShowsTheDataBetweenLeadAndTrail) {
     EXPECT_TRUE(dlg.m_bReadOk);
   });
   // No reset after a reply: the only one is the closing sequence's.
-  EXPECT_EQ(SentBeforeRelease(enc), std::string(kLeadIn) + kRead + kReset);
+  EXPECT_EQ(SentBeforeRelease(enc.peer()), std::string(kLeadIn) + kRead + kResetFrame);
   EXPECT_TRUE(boxes.shown.empty());
 }
 
@@ -189,7 +167,7 @@ TEST_F(CardRead, ShortRepliesAndRepliesCutByANulCountAsReads) {
       EXPECT_EQ(TextOf(reader.m_editTrack1), shown);
       EXPECT_TRUE(reader.m_bReadOk);
     });
-    EXPECT_EQ(SentBeforeRelease(enc), std::string(kLeadIn) + kRead + kReset);
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), std::string(kLeadIn) + kRead + kResetFrame);
   }
   EXPECT_TRUE(boxes.shown.empty());
 }
@@ -204,7 +182,7 @@ TEST_F(CardWrite, SendsLeadInThenTheFramedTextAndKeepsItShown) {
     dlg.m_editTrack1.SetWindowText("CARD-0042");
     dlg.OnBnClickedWriteButton();
     EXPECT_EQ(Track1(), "CARD-0042");
-    EXPECT_EQ(SentBeforeRelease(enc), kLeadIn + WriteFrame("CARD-0042"));
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), kLeadIn + WriteFrame("CARD-0042"));
     ASSERT_TRUE(enc.waitForFrames(2, 2s));
     EXPECT_EQ(enc.cardData(), "CARD-0042");
   });
@@ -251,7 +229,7 @@ TEST_F(CardWrite, AnEmptyTextOpensNoPortAndFocusesTrackOne) {
     EXPECT_EQ(Track1(), "");
     EXPECT_EQ(Focus(), WidgetOf(dlg.m_editTrack1));
     CloseHandle(hHeld);
-    EXPECT_EQ(SentBeforeRelease(enc), "");
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), "");
   });
   EXPECT_TRUE(boxes.shown.empty());
 }
@@ -267,7 +245,7 @@ TEST_F(CardWrite, WithTheBoxSetTheHiddenCodeIsShownAndWritten) {
     EXPECT_EQ(Track1(), "暗码8848");
     EXPECT_EQ(TextOf(dlg.m_editTicket), "T-1001");
     EXPECT_TRUE(dlg.m_btnNext.IsWindowEnabled());
-    EXPECT_EQ(SentBeforeRelease(enc), kLeadIn + WriteFrame("暗码8848"));
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), kLeadIn + WriteFrame("暗码8848"));
   });
 }
 
@@ -291,14 +269,14 @@ TEST_F(CardWrite, AHiddenCodeLongerThanOneFrameIsRefusedAndOneThatFitsIsSentWhol
     EXPECT_EQ(TextOf(dlg.m_editHiddenCode), tooLong);
     EXPECT_EQ(TextOf(dlg.m_editTicket), "T-1001");
     EXPECT_TRUE(dlg.m_btnNext.IsWindowEnabled());
-    EXPECT_EQ(SentBeforeRelease(enc), "");
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), "");
     enc.peer().clearReceived();
 
     dlg.m_editHiddenCode.SetWindowText(fits.c_str());
     dlg.OnBnClickedWriteButton();
     EXPECT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(Track1(), fits);
-    EXPECT_EQ(SentBeforeRelease(enc), kLeadIn + WriteFrame(fits));
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), kLeadIn + WriteFrame(fits));
     ASSERT_TRUE(enc.waitForFrames(3, 2s));  // the first marker, lead-in, write
     EXPECT_EQ(enc.cardData(), fits);
   });
@@ -349,7 +327,7 @@ TEST_F(LookupPanel, IsResetQuietlyWithoutARecordsetObject) {
     EXPECT_EQ(Track1(), "0123456789");
     EXPECT_TRUE(LookupPanelReset());
     dlg.OnBnClickedWriteButton();
-    EXPECT_EQ(SentBeforeRelease(*encoder), kLeadIn + std::string(kRead) + kLeadIn + WriteFrame("0123456789"));
+    EXPECT_EQ(SentBeforeRelease(encoder->peer()), kLeadIn + std::string(kRead) + kLeadIn + WriteFrame("0123456789"));
   });
   EXPECT_TRUE(boxes.shown.empty());
 }
@@ -371,7 +349,7 @@ TEST_F(SlowPoll, NoReplyInFiveTriesSendsResetAndFocusesTrackOne) {
     EXPECT_EQ(Track1(), "");
     EXPECT_EQ(Focus(), WidgetOf(dlg.m_editTrack1));
     EXPECT_FALSE(dlg.m_bReadOk);
-    EXPECT_EQ(SentBeforeRelease(enc), std::string(kLeadIn) + kRead + kReset);
+    EXPECT_EQ(SentBeforeRelease(enc.peer()), std::string(kLeadIn) + kRead + kResetFrame);
   });
   EXPECT_TRUE(boxes.shown.empty());
 }

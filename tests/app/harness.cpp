@@ -1,8 +1,11 @@
 #include "harness.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTimer>
+
+#include <gtest/gtest.h>
 
 #include "platform/text/codepage.h"
 
@@ -43,8 +46,10 @@ class BoxFilter : public QObject {
   bool eventFilter(QObject* watched, QEvent* e) override {
     if (e->type() == QEvent::Show) {
       if (auto* box = qobject_cast<QMessageBox*>(watched)) {
+        std::vector<std::string> buttons;
+        for (QAbstractButton* button : box->buttons()) buttons.push_back(Cp936(button->text()));
         m_shown->push_back({Cp936(box->windowTitle()), Cp936(box->text()), box->icon(),
-                            box->parentWidget()});
+                            box->parentWidget(), std::move(buttons)});
         QTimer::singleShot(0, box, [box] { box->accept(); });
       }
     }
@@ -61,4 +66,17 @@ MessageBoxes::MessageBoxes() : m_filter(new BoxFilter(&shown)) { qApp->installEv
 MessageBoxes::~MessageBoxes() {
   qApp->removeEventFilter(m_filter);
   delete m_filter;
+}
+
+std::string SentBeforeRelease(encoder_sim::PtyPeer& peer, const char* port) {
+  static constexpr char kMarker[] = "\x1b" "~end of test~";
+  HANDLE hPort = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(hPort, INVALID_HANDLE_VALUE) << port << " is still held";
+  if (hPort == INVALID_HANDLE_VALUE) return peer.received();
+  DWORD dwWritten = 0;
+  WriteFile(hPort, kMarker, sizeof kMarker - 1, &dwWritten, nullptr);
+  CloseHandle(hPort);
+  EXPECT_TRUE(peer.waitFor(kMarker, std::chrono::seconds(5)));
+  std::string line = peer.received();
+  return line.substr(0, line.find(kMarker));
 }

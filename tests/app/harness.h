@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/BrimlockApp.h"
+#include "encoder-sim/PtyPeer.h"
 #include "dialog/BrimlockDlg.h"
 
 // The main dialog with its handlers and members open to the tests.
@@ -64,6 +65,7 @@ struct ShownBox {
   std::string text;   // code page 936
   QMessageBox::Icon icon;
   QWidget* owner;
+  std::vector<std::string> buttons;  // their texts, code page 936
 };
 
 // Records every message box shown while it lives and presses its OK button.
@@ -75,4 +77,20 @@ class MessageBoxes {
 
  private:
   QObject* m_filter;
+};
+
+inline constexpr char kResetFrame[] = "\x1b" "0";
+inline constexpr char kMissingPort[] = "/nonexistent/brimlock-no-such-port";
+
+// Everything the program has sent on the port, once it has let go of it: the test takes
+// the port itself (which fails while the program still holds it) and sends a marker that
+// arrives behind the program's last byte.
+std::string SentBeforeRelease(encoder_sim::PtyPeer& peer, const char* port = "com1");
+
+// The apartment start-up enters, so the dialog's recordset object exists as in the program.
+struct Apartment {
+  Apartment() { CoInitialize(nullptr); }
+  ~Apartment() { CoUninitialize(); }
+  Apartment(const Apartment&) = delete;
+  Apartment& operator=(const Apartment&) = delete;
 };

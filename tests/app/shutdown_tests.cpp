@@ -21,7 +21,6 @@ using encoder_sim::Millis;
 const std::filesystem::path kSqlDir =
     std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
 
-constexpr char kResetFrame[] = "\x1b\x30";
 
 class Shutdown : public ::testing::Test {
  protected:
