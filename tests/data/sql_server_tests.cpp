@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <time.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 
 #include "platform/data/ado.h"
@@ -13,11 +13,8 @@
 
 namespace {
 
-// <chrono> cannot be compiled with the program's code page 936 literals; the clock can.
 double Seconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
 }
 
 TEST(SqlServer, UnreachableServerFailsAtOnceAndStaysClosed) {

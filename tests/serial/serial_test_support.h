@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <optional>
 #include <string>
-#include <thread>  // the clocks; see winserial.cpp on <chrono>
+#include <chrono>
+#include <thread>
 
 #include "platform/serial/winserial.h"
 

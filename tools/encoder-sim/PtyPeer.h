@@ -10,8 +10,7 @@
 #include <set>
 #include <string>
 #include <string_view>
-// Not <chrono>: under -fexec-charset=CP936 it fails to compile (its "\u00b5s" suffix has
-// no code page 936 form); <thread> brings the clocks and durations.
+#include <chrono>
 #include <thread>
 
 namespace encoder_sim {

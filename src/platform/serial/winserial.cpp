@@ -12,8 +12,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
-// Not <chrono>: under -fexec-charset=CP936 it fails to compile (its "\u00b5s" suffix has
-// no code page 936 form); <thread> brings the clocks and durations.
+#include <chrono>
 #include <thread>
 #include <unistd.h>
 #include <unordered_set>
