@@ -138,8 +138,8 @@ TEST_F(CardRead, BytesBeyondTheReplyNeverReachTheNextRead) {
 }
 
 TEST_F(CardRead, AGapInsideTheReplyEndsItAndItsLastTwoBytesAreDropped) {
-  // The answer "\x1b" "s0123456789?\x1c" breaks for 30 ms after "\x1b" "s012345".
-  Encoder({.cardData = "0123456789", .splitAfter = 8, .splitGap = 30ms});
+  // The answer "\x1b" "s0123456789?\x1c" breaks for 60 ms after "\x1b" "s012345".
+  Encoder({.cardData = "0123456789", .splitAfter = 8, .splitGap = 60ms});
   RunModal(dlg, [&] {
     dlg.OnBnClickedReadButton();
     EXPECT_EQ(Track1(), "0123");

@@ -57,11 +57,41 @@ TEST_F(ReadTimeouts, LongerBurstGivesFirstHundredAndNextOpenPurgesTheRest) {
 }
 
 TEST_F(ReadTimeouts, GapLongerThanIntervalEndsTheRead) {
-  peer.sendWithGap("\x1b\x73" "12345", Millis(30), "6789?\x1c");
+  peer.sendWithGap("\x1b\x73" "12345", Millis(60), "6789?\x1c");
   Stopwatch watch;
   EXPECT_EQ(ReadBytes(port), "\x1b\x73" "12345");
   EXPECT_LT(watch.ms(), 600);
   EXPECT_EQ(ReadBytes(port), "6789?\x1c");
+}
+
+// However the port hands an unbroken reply over, it is read whole and soon after its last
+// byte; a silence on the line still ends the read, whatever the delivery.
+TEST_F(ReadTimeouts, UnbrokenReplyIsReadWholeUnderEveryDelivery) {
+  struct Case {
+    const char* port;
+    PtyPeer::Delivery delivery;
+  };
+  const Case cases[] = {
+      {"byte by byte at line rate", {.paced = true, .batch = 1}},
+      {"a UART's FIFO, 8-byte trigger", {.paced = true, .batch = 8}},
+      {"a UART's FIFO, 14-byte trigger", {.paced = true, .batch = 14}},
+      {"16-byte batches", {.paced = true, .batch = 16}},
+      {"a USB adapter's 16 ms latency timer", {.paced = true, .batch = 0, .latency = Millis(16)}},
+      {"a pty: the whole write at once", {}},
+  };
+  const std::string reply = "\x1b\x73" + Pattern(39) + "?\x1c";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.port);
+    peer.setDelivery(c.delivery);
+    peer.sendAfter(Millis(20), reply);
+    EXPECT_EQ(ReadBytes(port), reply);
+    const auto late = std::chrono::steady_clock::now() - peer.lastHandedOver();
+    EXPECT_LT(late, Millis(100)) << "the read should end within about 30 ms of the last byte";
+
+    peer.sendWithGap(reply.substr(0, 20), Millis(60), reply.substr(20));
+    EXPECT_EQ(ReadBytes(port), reply.substr(0, 20));
+    EXPECT_EQ(ReadBytes(port), reply.substr(20));
+  }
 }
 
 TEST_F(ReadTimeouts, SilenceEndsTheReadAfterTotalTimeout) {

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <system_error>
@@ -97,6 +98,16 @@ void PtyPeer::send(std::string_view bytes) {
   waitDone(schedule(Millis(0), {0, false, std::string(bytes)}));
 }
 
+void PtyPeer::setDelivery(const Delivery& delivery) {
+  std::lock_guard lock(mutex_);
+  delivery_ = delivery;
+}
+
+std::chrono::steady_clock::time_point PtyPeer::lastHandedOver() const {
+  std::lock_guard lock(mutex_);
+  return lastHandedOver_;
+}
+
 void PtyPeer::sendAfter(Millis delay, std::string bytes) {
   schedule(delay, {0, false, std::move(bytes)});
 }
@@ -141,36 +152,45 @@ void PtyPeer::run() {
   Clock::time_point lastBytes{};
   bool quietOwed = false;  // bytes came and onQuiet has not yet been called for them
   for (;;) {
-    int timeout = -1;
+    std::optional<Clock::time_point> wakeAt;
     {
       std::unique_lock lock(mutex_);
       if (stopping_) break;
       while (!actions_.empty() && actions_.begin()->first <= Clock::now()) {
         Action action = std::move(actions_.begin()->second);
         actions_.erase(actions_.begin());
+        const std::uint64_t id = action.id;
         lock.unlock();
-        perform(action);
+        std::vector<Timed> next = perform(std::move(action));
         lock.lock();
-        if (!action.rest.empty())
-          actions_.emplace(Clock::now() + action.gap, Action{nextId_++, false, std::move(action.rest)});
-        unfinished_.erase(action.id);
+        // The last of what follows carries the id, so a send returns once all of it is out.
+        if (next.empty()) unfinished_.erase(id);
+        else next.back().second.id = id;
+        for (Timed& timed : next) actions_.emplace(std::move(timed));
         changed_.notify_all();
       }
-      if (!actions_.empty()) timeout = static_cast<int>(
-          std::chrono::ceil<Millis>(actions_.begin()->first - Clock::now()).count());
+      if (!actions_.empty()) wakeAt = actions_.begin()->first;
     }
     if (quietOwed) {
-      const auto left = std::chrono::ceil<Millis>(lastBytes + handlers_.quiet - Clock::now()).count();
-      if (left <= 0) {
+      const Clock::time_point quietAt = lastBytes + handlers_.quiet;
+      if (Clock::now() >= quietAt) {
         quietOwed = false;
         handlers_.onQuiet();
         continue;
       }
-      timeout = timeout < 0 ? static_cast<int>(left) : std::min(timeout, static_cast<int>(left));
+      wakeAt = wakeAt ? std::min(*wakeAt, quietAt) : quietAt;
     }
 
+    // ppoll: a paced line hands bytes over every character time, finer than poll's 1 ms.
+    timespec wait{};
+    if (wakeAt) {
+      const auto left = std::max<Clock::duration>(*wakeAt - Clock::now(), Clock::duration::zero());
+      const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+      wait = {static_cast<time_t>(seconds.count()),
+              static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count())};
+    }
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, POLLIN, 0}};
-    if (poll(fds, master_ >= 0 ? 2 : 1, std::max(timeout, -1)) < 0 && errno != EINTR) break;
+    if (ppoll(fds, master_ >= 0 ? 2 : 1, wakeAt ? &wait : nullptr, nullptr) < 0 && errno != EINTR) break;
     if (fds[0].revents & POLLIN) {
       std::uint64_t count;
       (void)!read(wake_, &count, sizeof count);
@@ -207,18 +227,69 @@ bool PtyPeer::receive() {
   return false;
 }
 
-void PtyPeer::perform(const Action& action) {
-  if (master_ < 0) return;  // the device is gone: nothing reaches the line
+std::vector<PtyPeer::Timed> PtyPeer::perform(Action action) {
+  if (master_ < 0) return {};  // the device is gone: nothing reaches the line
   if (action.vanish) {
     close(master_);
     master_ = -1;
-    return;
+    return {};
   }
+  Delivery delivery;
+  {
+    std::lock_guard lock(mutex_);
+    delivery = delivery_;
+  }
+  if (delivery.paced && !action.onLine) return pace(std::move(action), characterTime(), delivery);
+  writeNow(action.bytes);
+  if (action.rest.empty()) return {};
+  return {{Clock::now() + action.gap, Action{0, false, std::move(action.rest)}}};
+}
+
+std::vector<PtyPeer::Timed> PtyPeer::pace(Action action, Clock::duration c, const Delivery& delivery) {
+  const Clock::time_point start = std::max(Clock::now(), lineFree_);
+  const std::string& bytes = action.bytes;
+  std::vector<Timed> batches;
+  std::size_t from = 0;
+  auto handOver = [&](Clock::time_point at, std::size_t to) {
+    if (to > from) batches.push_back({at, Action{0, false, bytes.substr(from, to - from), Millis(0), {}, true}});
+    from = to;
+  };
+  const bool ticking = delivery.latency > Millis(0);
+  Clock::time_point tick = start + delivery.latency;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const Clock::time_point done = start + static_cast<long>(i + 1) * c;
+    for (; ticking && tick < done; tick += delivery.latency) handOver(tick, i);
+    if (delivery.batch > 0 && i + 1 - from >= delivery.batch) handOver(done, i + 1);
+  }
+  const Clock::time_point end = start + static_cast<long>(bytes.size()) * c;
+  // The rest goes at the next tick, or when a UART's receive timeout of 4 characters ends.
+  handOver(ticking ? tick : end + (delivery.batch > 1 ? 4 * c : Clock::duration::zero()), bytes.size());
+  lineFree_ = end;
+  if (!action.rest.empty()) batches.push_back({end + action.gap, Action{0, false, std::move(action.rest)}});
+  return batches;
+}
+
+// The program sets the line on its side; a pty has no wire, so its baud is only a number.
+PtyPeer::Clock::duration PtyPeer::characterTime() const {
+  static constexpr std::pair<speed_t, int> kRates[] = {
+      {B1200, 1200}, {B2400, 2400},   {B4800, 4800},   {B9600, 9600},
+      {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+  termios settings{};
+  int rate = 9600;
+  if (tcgetattr(heldSlave_, &settings) == 0)
+    for (const auto& [speed, value] : kRates)
+      if (speed == cfgetospeed(&settings)) rate = value;
+  const int bits = 1 + 5 + static_cast<int>((settings.c_cflag & CSIZE) / CS6) +
+                   ((settings.c_cflag & PARENB) ? 1 : 0) + ((settings.c_cflag & CSTOPB) ? 2 : 1);
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(bits) / rate));
+}
+
+void PtyPeer::writeNow(const std::string& bytes) {
   // A full slave queue (the program not reading) gets a second to drain, then the rest
   // is dropped, as a device's output is lost when nobody listens.
   std::size_t sent = 0;
-  while (sent < action.bytes.size()) {
-    const ssize_t n = write(master_, action.bytes.data() + sent, action.bytes.size() - sent);
+  while (sent < bytes.size()) {
+    const ssize_t n = write(master_, bytes.data() + sent, bytes.size() - sent);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
       continue;
@@ -226,8 +297,10 @@ void PtyPeer::perform(const Action& action) {
     if (n < 0 && errno == EINTR) continue;
     pollfd waiter{master_, POLLOUT, 0};
     if (n < 0 && errno == EAGAIN && poll(&waiter, 1, 1000) > 0 && (waiter.revents & POLLOUT)) continue;
-    return;
+    break;
   }
+  std::lock_guard lock(mutex_);
+  lastHandedOver_ = Clock::now();
 }
 
 }  // namespace encoder_sim

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <chrono>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace encoder_sim {
 
@@ -25,6 +27,16 @@ class PtyPeer {
     std::function<void(std::string_view bytes)> onBytes;  // each chunk as it arrives
     std::function<void()> onQuiet;  // once the line has been silent for `quiet` after bytes
     Millis quiet{20};
+  };
+
+  // How sent bytes reach the program. A pty hands every write over at once; a real port
+  // takes a character time per byte at its baud and hands bytes over in batches: a UART's
+  // receive FIFO when `batch` bytes have come (the rest 4 character times after the last),
+  // a USB adapter at every tick of its `latency` timer.
+  struct Delivery {
+    bool paced = false;      // false: each send is one write, as a pty delivers it
+    std::size_t batch = 1;   // hand over at this many bytes; 0: no limit but the latency
+    Millis latency{0};       // hand over what has come at every tick of this; 0: no timer
   };
 
   // Opens the pair; throws std::system_error when the system gives no pseudo-terminal.
@@ -43,6 +55,11 @@ class PtyPeer {
   // True as soon as received() holds at least `count` bytes / contains `bytes`.
   bool waitForBytes(std::size_t count, Millis timeout);
   bool waitFor(std::string_view bytes, Millis timeout);
+
+  // Applies to sends made from now on.
+  void setDelivery(const Delivery& delivery);
+  // When the latest sent bytes were handed to the program (written to the master).
+  std::chrono::steady_clock::time_point lastHandedOver() const;
 
   // Written to the line by the time it returns.
   void send(std::string_view bytes);
@@ -64,14 +81,20 @@ class PtyPeer {
     std::uint64_t id = 0;
     bool vanish = false;
     std::string bytes{};
-    Millis gap{0};       // then, this long after `bytes` went out,
-    std::string rest{};  // these (a gap timed from the first write, not from the request)
+    Millis gap{0};       // then, this long after `bytes` left the line,
+    std::string rest{};  // these (a gap timed from the first part, not from the request)
+    bool onLine = false; // a batch already timed by the delivery: written as it is
   };
+  using Timed = std::pair<Clock::time_point, Action>;
 
   std::uint64_t schedule(Millis delay, Action action);
   void waitDone(std::uint64_t id);
   void run();
-  void perform(const Action& action);
+  // What is to follow the action, and when: the batches of a paced send, the rest after a gap.
+  std::vector<Timed> perform(Action action);
+  std::vector<Timed> pace(Action action, Clock::duration characterTime, const Delivery& delivery);
+  Clock::duration characterTime() const;
+  void writeNow(const std::string& bytes);
   bool receive();  // true when bytes came
 
   Handlers handlers_;
@@ -87,6 +110,9 @@ class PtyPeer {
   std::set<std::uint64_t> unfinished_;  // ids scheduled and not yet performed
   std::uint64_t nextId_ = 1;
   bool stopping_ = false;
+  Delivery delivery_;
+  Clock::time_point lastHandedOver_{};
+  Clock::time_point lineFree_{};  // peer thread only: when paced bytes stop using the line
 
   std::thread thread_;
 };

@@ -55,7 +55,9 @@ VirtualEncoder::VirtualEncoder(EncoderOptions options)
     : options_(std::move(options)),
       card_(options_.cardData),
       peer_(PtyPeer::Handlers{[this](std::string_view bytes) { onBytes(bytes); },
-                              [this] { onQuiet(); }, Millis(20)}) {}
+                              [this] { onQuiet(); }, Millis(20)}) {
+  peer_.setDelivery(options_.delivery);
+}
 
 std::vector<ReceivedFrame> VirtualEncoder::frames() const {
   std::lock_guard lock(mutex_);

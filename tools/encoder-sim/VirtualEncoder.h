@@ -34,10 +34,13 @@ struct EncoderOptions {
   Millis answerDelay{0};                 // from the read request to the answer
   bool noAnswer = false;                 // read requests go unanswered
   std::size_t splitAfter = 0;            // > 0: the answer's first bytes, splitGap, the rest
-  Millis splitGap{30};
+  Millis splitGap{60};
   std::optional<std::string> rawAnswer{};// sent as it is in place of the framed answer
   std::size_t padTo = 0;                 // data padded with kAnswerPadding to this many bytes
   bool logToStdout = false;              // print each log line as well, for the operator
+  // As a device on a real port answers: a character time per byte at the port's baud,
+  // handed over byte by byte unless a batch or a latency timer is asked for.
+  PtyPeer::Delivery delivery{.paced = true};
 };
 
 class VirtualEncoder {

@@ -27,6 +27,7 @@ Frames it takes (hex):
   LEAD_IN  1B 25 42                    accepted, not answered
   READ     1B 5D                       answered: 1B 73, the card's data, 3F 1C
   WRITE    1B 74, text, 1D 1B 5C       the text becomes the card's data; not answered
+Answers take the line time of the port's baud (1.04 ms a byte at 9600 8N1).
 A write's text may hold any byte but 00; the frame ends at the last 1D 1B 5C before
 the line is quiet for 20 ms. Bytes that form no frame are logged as UNKNOWN.
 
@@ -36,10 +37,15 @@ Options:
   --delay MS      wait MS milliseconds before answering a read (default 0)
   --no-answer     never answer a read
   --split N       send the answer's first N bytes, then a gap, then the rest
-  --gap MS        the gap for --split (default 30)
+  --gap MS        the gap for --split (default 60)
   --raw HEX       answer with these bytes instead (e.g. "1B 73 41 42 3F 1C")
   --pad-to N      pad the data in the answer with '_' to N bytes (e.g. 120, to send an
                   answer longer than the 100 bytes the program reads)
+  --batch N       hand the answer to the port N bytes at a time, as a UART's receive
+                  FIFO does (8 or 14 on a 16550A; the rest 4 character times after the
+                  last byte); default 1, or no limit with --latency
+  --latency MS    hand over what has come every MS milliseconds, as a USB adapter's
+                  latency timer does (16 by default on common adapters); default none
   --link PATH     make PATH a symbolic link to the device while running
   --help          show this text
 )";
@@ -78,6 +84,7 @@ int main(int argc, char** argv) {
   encoder_sim::EncoderOptions options;
   options.logToStdout = true;
   std::string link;
+  bool batchGiven = false;
   for (int i = 1; i < argc; ++i) {
     const std::string option = argv[i];
     auto value = [&]() -> const char* {
@@ -101,12 +108,21 @@ int main(int argc, char** argv) {
       options.rawAnswer = HexBytes(value());
     } else if (option == "--pad-to") {
       options.padTo = Number("--pad-to", value(), 4000);
+    } else if (option == "--batch") {
+      options.delivery.batch = Number("--batch", value(), 4096);
+      batchGiven = true;
+    } else if (option == "--latency") {
+      options.delivery.latency = encoder_sim::Millis(Number("--latency", value(), 10000));
     } else if (option == "--link") {
       link = value();
     } else {
       Usage("unknown option '" + option + "'");
     }
   }
+
+  if (!batchGiven && options.delivery.latency > encoder_sim::Millis(0)) options.delivery.batch = 0;
+  if (batchGiven && options.delivery.batch == 0 && options.delivery.latency == encoder_sim::Millis(0))
+    Usage("--batch 0 (no limit) needs --latency");
 
   // Blocked before the peer's thread starts, so the signals reach sigwait below only.
   sigset_t stop;

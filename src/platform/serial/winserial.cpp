@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <mutex>
 #include <optional>
 #include <poll.h>
@@ -17,6 +18,7 @@
 #include <unistd.h>
 #include <unordered_set>
 
+#include "platform/serial/delivery_hold.h"
 #include "platform/serial/portlock.h"
 #include "platform/serial/portname.h"
 
@@ -28,6 +30,7 @@ struct SerialPort {
   int fd = -1;
   bool exclusive = false;
   std::string lockPath;     // empty when no lock file was taken
+  bool setLowLatency = false;  // we asked the driver for it, so we give it back at close
   COMMTIMEOUTS timeouts{};  // all zero (reads wait for their count) until set
 };
 
@@ -91,6 +94,40 @@ DWORD RateFor(speed_t speed) {
   for (const auto& baud : kBaudRates)
     if (baud.speed == speed) return baud.rate;
   return 0;
+}
+
+// One character's time on the line: start bit, data bits, parity, stop bits at the baud.
+Clock::duration CharacterTime(int fd) {
+  termios settings{};
+  DWORD rate = tcgetattr(fd, &settings) == 0 ? RateFor(cfgetospeed(&settings)) : 0;
+  if (rate == 0) rate = CBR_9600;
+  static constexpr int kDataBits[] = {5, 6, 7, 8};
+  const int bits = 1 + kDataBits[(settings.c_cflag & CSIZE) / CS6] + ((settings.c_cflag & PARENB) ? 1 : 0) +
+                   ((settings.c_cflag & CSTOPB) ? 2 : 1);
+  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(bits) / rate));
+}
+
+timespec TimespecUntil(Clock::time_point when) {
+  const auto left = std::max<Clock::duration>(when - Clock::now(), Clock::duration::zero());
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
+  return {static_cast<time_t>(seconds.count()),
+          static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count())};
+}
+
+// A UART driver hands bytes over at once instead of after a tick, and USB adapters of the
+// common kind drop their latency timer from 16 ms to 1 ms. Reads never depend on getting it.
+bool AskForLowLatency(int fd) {
+  serial_struct info{};
+  if (ioctl(fd, TIOCGSERIAL, &info) != 0 || (info.flags & ASYNC_LOW_LATENCY)) return false;
+  info.flags |= ASYNC_LOW_LATENCY;
+  return ioctl(fd, TIOCSSERIAL, &info) == 0;
+}
+
+void GiveBackLowLatency(int fd) {
+  serial_struct info{};
+  if (ioctl(fd, TIOCGSERIAL, &info) != 0) return;
+  info.flags &= ~ASYNC_LOW_LATENCY;
+  ioctl(fd, TIOCSSERIAL, &info);
 }
 
 // Output still queued at close gets the time it needs on the line (twice over, at most
@@ -171,7 +208,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, D
     ioctl(fd, TIOCEXCL);
   }
 
-  auto* port = new SerialPort{fd, exclusive, lockPath, {}};
+  auto* port = new SerialPort{fd, exclusive, lockPath, AskForLowLatency(fd), {}};
   std::lock_guard lock(g_portsMutex);
   g_ports.insert(port);
   g_lastError = ERROR_SUCCESS;
@@ -309,6 +346,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
   else if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
     deadline = After(std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant);
   const DWORD interval = atOnce || onFirstByte ? 0 : t.ReadIntervalTimeout;
+  serial::DeliveryHold hold(CharacterTime(port->fd));
 
   auto* bytes = static_cast<unsigned char*>(buffer);
   DWORD got = 0;
@@ -321,6 +359,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
     if (n > 0) {
       got += static_cast<DWORD>(n);
       lastByte = Clock::now();
+      hold.batchArrived(static_cast<std::size_t>(n), lastByte);
       continue;
     }
     if ((n < 0 && errno != EAGAIN && errno != EINTR) || hungUp) {
@@ -329,15 +368,16 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
     }
     if (atOnce || (onFirstByte && got > 0)) break;
 
-    int wait = -1;
-    if (deadline) wait = MillisUntil(*deadline);
+    std::optional<Clock::time_point> wakeAt = deadline;
     if (interval != 0 && got > 0) {
-      const int gap = MillisUntil(lastByte + std::chrono::milliseconds(interval));
-      wait = wait < 0 ? gap : std::min(wait, gap);
+      const auto gapEnds = lastByte + std::chrono::milliseconds(interval) + hold.current();
+      wakeAt = wakeAt ? std::min(*wakeAt, gapEnds) : gapEnds;
     }
-    if (wait == 0) break;
+    if (wakeAt && Clock::now() >= *wakeAt) break;
     pollfd waiter{port->fd, POLLIN, 0};
-    const int ready = poll(&waiter, 1, wait);
+    timespec wait{};
+    if (wakeAt) wait = TimespecUntil(*wakeAt);
+    const int ready = ppoll(&waiter, 1, wakeAt ? &wait : nullptr, nullptr);
     if (ready < 0 && errno != EINTR) {
       failed = true;
       break;
@@ -401,6 +441,7 @@ BOOL CloseHandle(HANDLE object) {
   }
   // Input is left for the purge at the next open.
   if (OutputStillQueued(port->fd)) tcflush(port->fd, TCOFLUSH);
+  if (port->setLowLatency) GiveBackLowLatency(port->fd);
   if (port->exclusive) ioctl(port->fd, TIOCNXCL);  // the mode outlives our descriptor
   close(port->fd);                                 // also drops the flock
   if (!port->lockPath.empty()) serial::ReleaseUucpLock(port->lockPath);
