@@ -18,10 +18,12 @@
 
 #include "encoder-sim/PtyPeer.h"
 #include "platform/serial/winserial.h"
+#include "serial_test_support.h"
 
 using encoder_sim::Millis;
 using encoder_sim::PtyPeer;
 using Clock = std::chrono::steady_clock;
+using serial_test::OpenLikeProgram;
 
 namespace {
 
@@ -60,22 +62,6 @@ struct Line {
   }
 };
 
-HANDLE OpenLikeProgram(const std::string& path) {
-  HANDLE port = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port == INVALID_HANDLE_VALUE) return port;
-  DCB dcb{};
-  GetCommState(port, &dcb);
-  dcb.BaudRate = CBR_9600;
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  SetCommState(port, &dcb);
-  COMMTIMEOUTS timeouts{8, 8, 8, 3, 2};
-  SetCommTimeouts(port, &timeouts);
-  PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
-  return port;
-}
-
 struct Stats {
   double median = 0, worst = 0;
   bool whole = true;
@@ -88,7 +74,7 @@ Stats Summarise(std::vector<double> samples, bool whole) {
 
 Stats OurLatency(const Pattern& pattern, int trials) {
   Line line(pattern.delivery);
-  HANDLE port = OpenLikeProgram(line.peer->slavePath());
+  HANDLE port = OpenLikeProgram(line.peer->slavePath().c_str());
   std::vector<double> samples;
   bool whole = true;
   for (int i = 0; i < trials; ++i) {
@@ -187,7 +173,7 @@ int main(int argc, char** argv) {
   std::printf("\nA silent read (nothing answers), wall ms / CPU ms. Goal: 808 +- 20 wall, < 1 CPU.\n\n");
   {
     PtyPeer quiet;
-    HANDLE port = OpenLikeProgram(quiet.slavePath());
+    HANDLE port = OpenLikeProgram(quiet.slavePath().c_str());
     char buffer[100];
     DWORD count = 0;
     const double cpu = ThreadCpuMs();
