@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/text/CString.h"
 #include "platform/text/codepage.h"
 
@@ -11,10 +14,73 @@ TEST(CodePage, NarrowLiteralsAreCodePage936) {
   EXPECT_EQ(text::Utf16ToCp936(u"磁卡(MSE-9021)"), std::string("磁卡(MSE-9021)"));
 }
 
+// What a card held goes back onto a card: every single byte and every pair the code page
+// holds survives bytes -> Unicode -> bytes, through UTF-16 and through UTF-8.
+TEST(CodePage, EverySequenceTheCodePageHoldsRoundTrips) {
+  std::vector<std::string> sequences;
+  for (int byte = 0x00; byte <= 0x80; ++byte) sequences.push_back(std::string(1, static_cast<char>(byte)));
+  sequences.push_back("\xFF");
+  for (int lead = 0x81; lead <= 0xFE; ++lead)
+    for (int trail = 0x40; trail <= 0xFE; ++trail)
+      if (trail != 0x7F) sequences.push_back({static_cast<char>(lead), static_cast<char>(trail)});
+  ASSERT_EQ(sequences.size(), 130u + 126u * 190u);
+
+  int failures = 0;
+  for (const std::string& bytes : sequences) {
+    const std::u16string chars = text::Cp936ToUtf16(bytes);
+    const bool ok = chars.size() == 1 && chars[0] != u'\uFFFD' && text::Utf16ToCp936(chars) == bytes &&
+                    text::Utf8ToCp936(text::Cp936ToUtf8(bytes)) == bytes;
+    if (!ok && ++failures <= 10) ADD_FAILURE() << testing::PrintToString(bytes) << " does not round-trip";
+  }
+  EXPECT_EQ(failures, 0);
+  // All of them in one text, as a card's data is converted.
+  std::string all;
+  for (const std::string& bytes : sequences) all += bytes;
+  EXPECT_TRUE(text::Utf16ToCp936(text::Cp936ToUtf16(all)) == all);
+}
+
+TEST(CodePage, PlatformTableWhereOtherTablesDiffer) {
+  struct Case {
+    const char* bytes;
+    char16_t ch;
+  } const cases[] = {
+      {"\x80", u'\u20AC'},      // the euro sign as one byte
+      {"\xFF", u'\uF8F5'},
+      {"\xAA\xA1", u'\uE000'},  // the user-defined areas open the private-use range
+      {"\xA1\x40", u'\uE4C6'},
+      {"\xA6\xD9", u'\uE78D'},  // later additions the platform keeps in private use
+      {"\xFE\x50", u'\uE815'},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(text::Cp936ToUtf16(c.bytes), std::u16string(1, c.ch)) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(text::Utf16ToCp936(std::u16string(1, c.ch)), c.bytes);
+  }
+}
+
 TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
-  // A lone lead byte at the end and an undefined byte both show as a replacement character.
-  EXPECT_EQ(text::Cp936ToUtf16(std::string("A\xFF" "B\x81", 4)), u"A\uFFFDB\uFFFD");
-  EXPECT_EQ(text::Utf16ToCp936(u"a\u0E01b"), std::string("a?b"));
+  // A sequence the code page cannot hold shows as U+FFFD and goes back as '?'; a byte that
+  // cannot trail the lead before it is read on its own and kept.
+  struct Case {
+    std::string bytes;
+    std::u16string chars;
+    std::string written;
+  } const cases[] = {
+      {std::string("A\x81", 2), u"A\uFFFD", "A?"},  // lead byte cut off at the end
+      {"\x81\x30" "B", u"\uFFFD0B", "?0B"},
+      {std::string("\x81\0", 2), std::u16string(u"\uFFFD\0", 2), std::string("?\0", 2)},
+      {"\xA1\x7F", u"\uFFFD\x7F", "?\x7F"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(text::Cp936ToUtf16(c.bytes), c.chars) << testing::PrintToString(c.bytes);
+    EXPECT_EQ(text::Utf16ToCp936(c.chars), c.written) << testing::PrintToString(c.bytes);
+  }
+  EXPECT_EQ(text::Cp936ToUtf8(std::string("A\x81", 2)), "A\xEF\xBF\xBD");
+
+  // Characters the code page lacks and lone surrogates become '?', never a look-alike.
+  EXPECT_EQ(text::Utf16ToCp936(u"a\u0E01b\U0001F600\u30FB"), std::string("a?b??"));
+  EXPECT_EQ(text::Utf16ToCp936(std::u16string(u"a\xD800" "b\xDC00", 4)), std::string("a?b?"));
+  EXPECT_EQ(text::Utf16ToUtf8(std::u16string(u"a\xD800", 2)), "a\xEF\xBF\xBD");
+  EXPECT_EQ(text::Utf8ToCp936("a\xC3(\xFF"), std::string("a?(?"));
   EXPECT_EQ(text::Utf8ToCp936(text::Cp936ToUtf8("端口：")), std::string("端口："));
 }
 

@@ -1,62 +1,107 @@
 #include "platform/text/codepage.h"
 
-#include <iconv.h>
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 
-#include <cerrno>
 #include <stdexcept>
 
 namespace text {
 namespace {
 
-// One conversion through iconv; a byte or character it cannot take is replaced and skipped.
-template <typename Out, typename In>
-Out Convert(const char* to, const char* from, const In* data, size_t units, const Out& replacement,
-            size_t badUnitBytes) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert text");
-  Out out;
-  char* in = const_cast<char*>(reinterpret_cast<const char*>(data));
-  size_t inLeft = units * sizeof(In);
-  char buffer[1024];
-  while (inLeft > 0) {
-    char* o = buffer;
-    size_t oLeft = sizeof buffer;
-    size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
-    out.append(reinterpret_cast<const typename Out::value_type*>(buffer),
-               (sizeof buffer - oLeft) / sizeof(typename Out::value_type));
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      // EILSEQ or EINVAL (a sequence cut at the end): replace one unit and go on.
-      out += replacement;
-      size_t skip = badUnitBytes < inLeft ? badUnitBytes : inLeft;
-      in += skip;
-      inLeft -= skip;
+// ICU's windows-936 is the platform's own table: the user-defined areas, 0x80 and 0xFF
+// included, which glibc's CP936 lacks, so what a card held goes back onto it unchanged.
+class Cp936Converter {
+ public:
+  Cp936Converter() {
+    UErrorCode error = U_ZERO_ERROR;
+    converter_ = ucnv_open("windows-936", &error);
+    if (U_FAILURE(error)) throw std::runtime_error("ICU has no converter for code page 936");
+    // A character the code page lacks becomes '?', never a look-alike: no best fit.
+    ucnv_setSubstChars(converter_, "?", 1, &error);
+    ucnv_setFallback(converter_, false);
+    if (U_FAILURE(error)) {
+      ucnv_close(converter_);
+      throw std::runtime_error("ICU cannot set the substitute for code page 936");
     }
   }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  iconv_close(cd);
+  ~Cp936Converter() { ucnv_close(converter_); }
+  Cp936Converter(const Cp936Converter&) = delete;
+  Cp936Converter& operator=(const Cp936Converter&) = delete;
+
+  UConverter* get() const { return converter_; }
+
+ private:
+  UConverter* converter_ = nullptr;
+};
+
+// One per thread: a converter keeps state between calls, and the tests' pty peer converts
+// on its own thread.
+UConverter* Converter() {
+  thread_local Cp936Converter converter;
+  return converter.get();
+}
+
+// Runs an ICU conversion with a first guess at the size and once more with the size it
+// asks for. ICU's calls take the capacity and report the length they need.
+template <typename Out, typename Call>
+Out Run(size_t guess, Call call) {
+  Out out(guess, typename Out::value_type{});
+  UErrorCode error = U_ZERO_ERROR;
+  int32_t length = call(out.data(), static_cast<int32_t>(out.size()), &error);
+  if (error == U_BUFFER_OVERFLOW_ERROR) {
+    out.assign(static_cast<size_t>(length), typename Out::value_type{});
+    error = U_ZERO_ERROR;
+    length = call(out.data(), static_cast<int32_t>(out.size()), &error);
+  }
+  if (U_FAILURE(error)) throw std::runtime_error("ICU cannot convert text");
+  out.resize(static_cast<size_t>(length));
   return out;
+}
+
+int32_t Length(size_t size) {
+  if (size > INT32_MAX / 4) throw std::length_error("text too long to convert");
+  return static_cast<int32_t>(size);
 }
 
 }  // namespace
 
 std::u16string Cp936ToUtf16(std::string_view bytes) {
-  return Convert<std::u16string>("UTF-16LE", "CP936", bytes.data(), bytes.size(), u"\uFFFD", 1);
+  // ICU's default callback replaces an undecodable sequence with U+FFFD and goes on; a
+  // byte that cannot trail a lead is read again on its own.
+  return Run<std::u16string>(bytes.size(), [&](char16_t* out, int32_t capacity, UErrorCode* error) {
+    return ucnv_toUChars(Converter(), out, capacity, bytes.data(), Length(bytes.size()), error);
+  });
 }
 
 std::string Utf16ToCp936(std::u16string_view chars) {
-  return Convert<std::string>("CP936", "UTF-16LE", chars.data(), chars.size(), "?", 2);
+  return Run<std::string>(2 * chars.size(), [&](char* out, int32_t capacity, UErrorCode* error) {
+    return ucnv_fromUChars(Converter(), out, capacity, chars.data(), Length(chars.size()), error);
+  });
 }
 
 std::string Cp936ToUtf8(std::string_view bytes) {
-  return Convert<std::string>("UTF-8", "CP936", bytes.data(), bytes.size(), "\xEF\xBF\xBD", 1);
+  return Utf16ToUtf8(Cp936ToUtf16(bytes));
 }
 
 std::string Utf16ToUtf8(std::u16string_view chars) {
-  return Convert<std::string>("UTF-8", "UTF-16LE", chars.data(), chars.size(), "\xEF\xBF\xBD", 2);
+  // A lone surrogate becomes U+FFFD.
+  return Run<std::string>(3 * chars.size(), [&](char* out, int32_t capacity, UErrorCode* error) {
+    int32_t length = 0;
+    u_strToUTF8WithSub(out, capacity, &length, chars.data(), Length(chars.size()), 0xFFFD, nullptr, error);
+    return length;
+  });
 }
 
 std::string Utf8ToCp936(std::string_view utf8) {
-  return Convert<std::string>("CP936", "UTF-8", utf8.data(), utf8.size(), "?", 1);
+  // Malformed UTF-8 becomes U+FFFD here and so '?' in the code page.
+  const std::u16string chars =
+      Run<std::u16string>(utf8.size(), [&](char16_t* out, int32_t capacity, UErrorCode* error) {
+        int32_t length = 0;
+        u_strFromUTF8WithSub(out, capacity, &length, utf8.data(), Length(utf8.size()), 0xFFFD, nullptr,
+                             error);
+        return length;
+      });
+  return Utf16ToCp936(chars);
 }
 
 }  // namespace text

@@ -1,18 +1,23 @@
 #pragma once
 // Code page 936 is the program's own text; every other encoding is met only at an edge
-// (the toolkit's UTF-16, the database's wide text, the terminal's UTF-8).
+// (the toolkit's UTF-16, the database's wide text, the terminal's UTF-8). It is the
+// platform's table, user-defined areas (private-use characters), 0x80 and 0xFF included:
+// every sequence it holds comes back from Unicode as the same bytes.
 #include <string>
 #include <string_view>
 
 namespace text {
 
-// Undecodable bytes become U+FFFD: a reply of garbage still shows, and nothing crashes.
+// Bytes the code page cannot hold (a lead byte cut off, an undefined pair) become U+FFFD:
+// a reply of garbage still shows, and nothing crashes. U+FFFD itself goes back as '?'.
 std::u16string Cp936ToUtf16(std::string_view bytes);
-// Characters outside the code page become '?', as the platform's best-fit would.
+// Characters the code page lacks, and lone surrogates, become '?'; no look-alike is chosen.
 std::string Utf16ToCp936(std::u16string_view chars);
 
 std::string Cp936ToUtf8(std::string_view bytes);
+// Lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view chars);
+// Malformed UTF-8 becomes '?', as a character the code page lacks.
 std::string Utf8ToCp936(std::string_view utf8);
 
 }  // namespace text
