@@ -2,10 +2,14 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -114,11 +118,18 @@ TEST_F(ExclusiveOpen, StaleLockFileIsTakenOver) {
   if (child == 0) _exit(0);
   waitpid(child, nullptr, 0);  // now a pid whose process is gone
 
-  for (const std::string& stale : {LockText(child), std::string(), std::string("garbage\n")}) {
+  // Our own pid with no handle of ours open: a restart that got the dead owner's pid.
+  for (const std::string& stale :
+       {LockText(child), std::string(), std::string("garbage\n"), LockText(getpid())}) {
     WriteFile(lockFile, stale);
     HANDLE port = OpenLikeProgram("com1");
     EXPECT_NE(port, INVALID_HANDLE_VALUE) << "stale lock: '" << stale << "'";
     EXPECT_EQ(FileText(lockFile), LockText(getpid()));
+    // Now the lock naming us is held through a handle: a second open neither takes it
+    // over nor, failing, takes it away from the first.
+    EXPECT_EQ(OpenLikeProgram("com1"), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(FileText(lockFile), LockText(getpid())) << "stale lock: '" << stale << "'";
     CloseHandle(port);
     EXPECT_FALSE(Exists(lockFile));
   }
@@ -138,5 +149,65 @@ TEST_F(ExclusiveOpen, LinkIsLockedUnderTheDeviceItNames) {
   CloseHandle(port);
   unlink(link.c_str());
 }
+
+// Something other than a lock file at the lock path: nobody can say who holds the port, so
+// the open fails at once, without hanging on a FIFO, following a link or opening a device,
+// and leaves the thing as it was.
+enum class NotALockFile { Fifo, Directory, LinkToFile, DeviceNode };
+
+class LockPathNotAFile : public ExclusiveOpen, public ::testing::WithParamInterface<NotALockFile> {
+ protected:
+  const std::string linkTarget = ::testing::TempDir() + "brimlock-lock-link-target";
+
+  void TearDown() override {
+    std::remove(lockFile.c_str());  // a directory too
+    unlink(linkTarget.c_str());
+  }
+};
+
+TEST_P(LockPathNotAFile, RefusesThePortAtOnceAndLeavesItAlone) {
+  // Each would pass for a stale lock if it were read as one: the link's file and the
+  // device read as naming no process.
+  switch (GetParam()) {
+    case NotALockFile::Fifo: ASSERT_EQ(mkfifo(lockFile.c_str(), 0644), 0); break;
+    case NotALockFile::Directory: ASSERT_EQ(mkdir(lockFile.c_str(), 0755), 0); break;
+    case NotALockFile::LinkToFile:
+      WriteFile(linkTarget, "not a lock\n");
+      ASSERT_EQ(symlink(linkTarget.c_str(), lockFile.c_str()), 0);
+      break;
+    case NotALockFile::DeviceNode:
+      if (mknod(lockFile.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)  // as /dev/null
+        GTEST_SKIP() << "cannot make a device node here: " << std::strerror(errno);
+      break;
+  }
+  struct stat before {};
+  ASSERT_EQ(lstat(lockFile.c_str(), &before), 0);
+
+  Stopwatch watch;
+  HANDLE port = OpenLikeProgram("com1");
+  EXPECT_LT(watch.ms(), 1000);
+  EXPECT_EQ(port, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
+  if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+
+  struct stat after {};
+  ASSERT_EQ(lstat(lockFile.c_str(), &after), 0) << "the thing at the lock path was removed";
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  if (GetParam() == NotALockFile::LinkToFile) {
+    EXPECT_EQ(FileText(linkTarget), "not a lock\n");
+  }
+}
+
+const char* const kKindNames[] = {"Fifo", "Directory", "LinkToFile", "DeviceNode"};
+void PrintTo(NotALockFile kind, std::ostream* out) { *out << kKindNames[static_cast<int>(kind)]; }
+std::string KindName(const ::testing::TestParamInfo<NotALockFile>& info) {
+  return kKindNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, LockPathNotAFile,
+                         ::testing::Values(NotALockFile::Fifo, NotALockFile::Directory,
+                                           NotALockFile::LinkToFile, NotALockFile::DeviceNode),
+                         KindName);
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,10 +15,39 @@ namespace {
 
 constexpr const char* kLockDirectory = "/var/lock";
 
-// The pid a lock file names, or 0 when it names none (empty, garbage, the old binary form).
-pid_t ReadLockOwner(const std::string& path) {
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 0;
+// Lock files this process took and has not released: a lock naming our pid is ours only
+// if it is here. The mutex spans every take and release, so two threads cannot both read
+// a lock of ours as stale.
+std::mutex g_heldMutex;
+std::set<std::string> g_held;
+
+enum class LockFile { Regular, Missing, Other };
+
+// What sits at the lock path. lstat first, so that a device there is never opened (an
+// open alone raises a serial line's DTR).
+LockFile Inspect(const std::string& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0) return errno == ENOENT ? LockFile::Missing : LockFile::Other;
+  return S_ISREG(info.st_mode) ? LockFile::Regular : LockFile::Other;
+}
+
+// The pid a lock file names, or 0 when it names none (empty, garbage, the old binary form,
+// unreadable). *regular is false when the path turned out to be no regular file after all
+// (it was swapped after Inspect): O_NOFOLLOW refuses a link, O_NONBLOCK keeps a FIFO from
+// hanging the open, and fstat tells what was opened.
+pid_t ReadLockOwner(const std::string& path, bool* regular) {
+  *regular = true;
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ELOOP) *regular = false;
+    return 0;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    *regular = false;
+    close(fd);
+    return 0;
+  }
   char text[32] = {};
   const ssize_t got = read(fd, text, sizeof text - 1);
   close(fd);
@@ -41,24 +72,39 @@ LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath) {
   lockPath = std::string(kLockDirectory) + "/LCK.." + deviceName;
   char content[16];
   std::snprintf(content, sizeof content, "%10d\n", static_cast<int>(getpid()));
+  std::lock_guard guard(g_heldMutex);
 
   // Two rounds: the second follows the removal of a stale lock. Two processes taking
   // over the same stale lock at once can both get here; flock on the device decides.
   for (int round = 0; round < 2; ++round) {
-    const int fd = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // O_EXCL never follows a link, and with O_CREAT nothing is opened that already exists.
+    const int fd =
+        open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd >= 0) {
       const bool written = write(fd, content, 11) == 11;
       close(fd);
-      if (written) return LockResult::Taken;
+      if (written) {
+        g_held.insert(lockPath);
+        return LockResult::Taken;
+      }
       unlink(lockPath.c_str());
       return LockResult::Unavailable;
     }
     if (errno != EEXIST) return LockResult::Unavailable;
 
-    // Our own pid means another handle of this process holds the port, which is as
-    // exclusive as Windows keeps it.
-    const pid_t owner = ReadLockOwner(lockPath);
-    if (owner != 0 && ProcessIsAlive(owner)) return LockResult::Held;
+    const LockFile kind = Inspect(lockPath);
+    if (kind == LockFile::Missing) continue;  // released since our open
+    if (kind == LockFile::Other) return LockResult::Held;
+    bool regular = true;
+    const pid_t owner = ReadLockOwner(lockPath, &regular);
+    if (!regular) return LockResult::Held;
+    // Another handle of this process holds the port, which is as exclusive as Windows
+    // keeps it. Our pid without such a handle is a dead owner's whose pid we inherited.
+    if (owner == getpid()) {
+      if (g_held.count(lockPath) != 0) return LockResult::Held;
+    } else if (owner != 0 && ProcessIsAlive(owner)) {
+      return LockResult::Held;
+    }
     // Stale: its process is gone, or it names none (an owner that died mid-write).
     if (unlink(lockPath.c_str()) != 0 && errno != ENOENT) return LockResult::Unavailable;
   }
@@ -66,7 +112,11 @@ LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath) {
 }
 
 void ReleaseUucpLock(const std::string& lockPath) {
-  if (ReadLockOwner(lockPath) == getpid()) unlink(lockPath.c_str());
+  std::lock_guard guard(g_heldMutex);
+  g_held.erase(lockPath);
+  if (Inspect(lockPath) != LockFile::Regular) return;
+  bool regular = true;
+  if (ReadLockOwner(lockPath, &regular) == getpid() && regular) unlink(lockPath.c_str());
 }
 
 }  // namespace serial
