@@ -1,6 +1,7 @@
 // The ticket lookup end to end: the real dialog's handlers against SQLite files through the
-// driver manager and the SQLite3 ODBC driver, a SQL Server login that cannot be made, and
-// the card operations that take the lookup's state into account, over a virtual encoder.
+// driver manager and the SQLite3 ODBC driver and against a PostgreSQL server of the tests'
+// own through psqlODBC, a SQL Server login that cannot be made, and the card operations
+// that take the lookup's state into account, over a virtual encoder.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -15,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "data/postgres_server.h"
 #include "encoder-sim/VirtualEncoder.h"
 #include "harness.h"
 #include "lookup/ticket_query.h"
@@ -327,6 +329,42 @@ TEST_F(Lookup, ChineseTicketTextFindsItsTicket) {
     Query("体票007");
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{{"C1", "贵宾"}}));
+  });
+}
+
+// A server finds what the file finds, with varchar and with blank-padded char(n) numbers.
+TEST_F(Lookup, ServerLookupShowsAndStepsThroughItsTickets) {
+  PostgresServer& server = PostgresServer::Shared();
+  ASSERT_EQ(server.failure(), "");
+  RunModal(dlg, [&] {
+    for (const char* database : {"kq7_mavr", "kq7_char"}) {
+      SCOPED_TRACE(database);
+      if (ConnectionState() != adStateClosed) theApp.m_pConnection->Close();
+      UseDatabase(server.ConnectionString(database));
+      Query("123");
+      EXPECT_EQ(WalkToLast(), (std::map<std::string, std::string>{
+                                  {"10000001", "H0001"}, {"10000002", "H0002"}, {"10000003", "贵宾卡0003"}}));
+      Query("1234");
+      Row first = Shown();
+      EXPECT_FALSE(PrevOn());
+      dlg.OnBnClickedNextButton();
+      dlg.OnBnClickedNextButton();
+      EXPECT_TRUE(PrevOn());
+      EXPECT_FALSE(NextOn());
+      dlg.OnBnClickedPrevButton();
+      dlg.OnBnClickedPrevButton();
+      EXPECT_EQ(Shown(), first);
+      EXPECT_FALSE(PrevOn());
+      Query("9001");
+      EXPECT_EQ(Shown(), Row("10000008", ""));
+      Query("体票007");
+      EXPECT_EQ(Shown(), Row("10000010", "贵宾"));
+      EXPECT_TRUE(boxes.shown.empty());
+      Query("B0123");
+      ASSERT_EQ(boxes.shown.size(), 1u);
+      EXPECT_EQ(boxes.shown[0].text, "没有搜索到记录");
+      boxes.shown.clear();
+    }
   });
 }
 

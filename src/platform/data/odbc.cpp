@@ -136,6 +136,13 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
     throw Error{failure};
   }
   m_dbc = dbc;
+  // Which data source this is: the statements are adapted to its rules.
+  SQLWCHAR name[64] = {};
+  SQLSMALLINT bytes = 0;
+  if (Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof name, &bytes))) {
+    m_dbms = DbmsNamed(std::u16string_view(reinterpret_cast<const char16_t*>(name),
+                                           std::min<size_t>(static_cast<size_t>(bytes) / 2, std::size(name) - 1)));
+  }
 }
 
 void Connection::Close() {
@@ -150,17 +157,21 @@ Table Connection::Query(const std::u16string& statementText, const std::vector<V
   // A driver without statement timeouts runs the statement without one.
   SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT,
                  reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);
-  statement.Check(SQLPrepareW(statement.handle(), Wide(statementText), SQL_NTS));
+  std::u16string text = StatementFor(m_dbms, statementText);
+  statement.Check(SQLPrepareW(statement.handle(), Wide(text), SQL_NTS));
 
   // The values and their lengths stay where they are until the statement has run.
   std::vector<SQLLEN> lengths(parameters.size());
   for (size_t i = 0; i < parameters.size(); ++i) {
     const Value& value = parameters[i];
     lengths[i] = value ? static_cast<SQLLEN>(value->size() * sizeof(char16_t)) : SQL_NULL_DATA;
-    SQLULEN columnSize = value ? std::max<size_t>(value->size(), 1) : 1;
+    // Plain text, as a literal in the statement would be: SQL Server compares national
+    // text by other rules (the blanks padding a char(n) value count). The size is in the
+    // server's bytes, up to three for each UTF-16 unit.
+    SQLULEN columnSize = value ? std::max<size_t>(3 * value->size(), 1) : 1;
     SQLPOINTER data = value ? Wide(*value) : nullptr;
     statement.Check(SQLBindParameter(statement.handle(), static_cast<SQLUSMALLINT>(i + 1),
-                                     SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, columnSize, 0,
+                                     SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_VARCHAR, columnSize, 0,
                                      data, value ? lengths[i] : 0, &lengths[i]));
   }
   SQLRETURN rc = SQLExecute(statement.handle());

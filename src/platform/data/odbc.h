@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/data/dialect.h"
+
 namespace odbc {
 
 // The first diagnostic record of a failed call.
@@ -53,13 +55,15 @@ class Connection {
   // Connects without prompting; on failure the connection stays closed.
   void Open(const std::u16string& connectionString, unsigned long loginTimeoutSeconds);
   void Close();
-  // Runs one statement with its `?` markers bound, in order, to wide text values.
+  // Runs one statement, as the data source must receive it to match as SQL Server does,
+  // with its `?` markers bound, in order, to plain (not national) text values.
   Table Query(const std::u16string& statement, const std::vector<Value>& parameters,
               unsigned long timeoutSeconds);
 
  private:
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
+  Dbms m_dbms = Dbms::Other;
 };
 
 }  // namespace odbc

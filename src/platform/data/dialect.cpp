@@ -1,0 +1,73 @@
+#include "platform/data/dialect.h"
+
+namespace odbc {
+namespace {
+
+char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; }
+
+bool IsWordChar(char16_t c) {
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'_';
+}
+bool IsNameChar(char16_t c) { return IsWordChar(c) || c == u'.' || c == u'"'; }
+bool IsSpace(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n'; }
+
+// The length of "like <blanks> ?" at `i`, or 0 when the word there is something else.
+size_t LikeMarkerAt(std::u16string_view s, size_t i) {
+  constexpr std::u16string_view kLike = u"like";
+  if (i + kLike.size() > s.size() || (i > 0 && IsWordChar(s[i - 1]))) return 0;
+  for (size_t k = 0; k < kLike.size(); ++k) {
+    if (Lower(s[i + k]) != kLike[k]) return 0;
+  }
+  size_t j = i + kLike.size();
+  if (j < s.size() && IsWordChar(s[j])) return 0;
+  while (j < s.size() && IsSpace(s[j])) ++j;
+  return (j < s.size() && s[j] == u'?') ? j + 1 - i : 0;
+}
+
+// PostgreSQL's LIKE differs from SQL Server's plain-text LIKE in two ways the lookup meets:
+// a backslash is its default escape, and the blanks that pad a char(n) value count. So
+// `x like ?` becomes `rtrim(x) like ? escape ''`; "%" and "_" keep their meaning.
+std::u16string ForPostgreSql(std::u16string_view s) {
+  std::u16string out;
+  out.reserve(s.size() + 32);
+  char16_t quote = 0;  // inside a 'literal' or "name"
+  for (size_t i = 0; i < s.size();) {
+    char16_t c = s[i];
+    if (quote != 0) {
+      if (c == quote) quote = 0;  // a doubled quote closes and reopens: same result
+    } else if (c == u'\'') {
+      quote = c;
+    } else if (size_t n = LikeMarkerAt(s, i); n > 0) {
+      // The operand is the name just before, if it is one; an expression keeps its form.
+      size_t end = out.size();
+      while (end > 0 && IsSpace(out[end - 1])) --end;
+      size_t start = end;
+      while (start > 0 && IsNameChar(out[start - 1])) --start;
+      if (start < end) {
+        out.insert(end, u")");
+        out.insert(start, u"rtrim(");
+      }
+      out += u"like ? escape ''";
+      i += n;
+      continue;
+    }
+    out += c;
+    ++i;
+  }
+  return out;
+}
+
+}  // namespace
+
+Dbms DbmsNamed(std::u16string_view name) {
+  if (name == u"PostgreSQL") return Dbms::PostgreSql;
+  if (name == u"SQLite") return Dbms::Sqlite;
+  return Dbms::Other;
+}
+
+std::u16string StatementFor(Dbms dbms, std::u16string_view statement) {
+  if (dbms == Dbms::PostgreSql) return ForPostgreSql(statement);
+  return std::u16string(statement);
+}
+
+}  // namespace odbc

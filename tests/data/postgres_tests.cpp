@@ -1,0 +1,79 @@
+// The connection and the result set against a PostgreSQL server of the tests' own, through
+// the driver manager and psqlODBC, as the program reaches a database server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "data/postgres_server.h"
+#include "platform/data/ado.h"
+
+namespace {
+
+const char* const kTicketStatement =
+    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
+    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
+
+class Postgres : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(server.failure(), "");
+    ASSERT_EQ(CoInitialize(nullptr), S_OK);
+    ASSERT_EQ(m_connection.CreateInstance(CLSID_Connection), S_OK);
+    ASSERT_EQ(m_recordset.CreateInstance(CLSID_Recordset), S_OK);
+  }
+  void TearDown() override {
+    m_recordset = nullptr;
+    m_connection = nullptr;
+    CoUninitialize();
+  }
+
+  void Connect(const std::string& database = "kq7_mavr") {
+    m_connection->Open(server.ConnectionString(database).c_str(), "", "", adConnectUnspecified);
+  }
+  // "card|hidden code" of every match, in order; the result set is closed again.
+  std::vector<std::string> Cards(const std::string& ticket) {
+    m_recordset->Open(kTicketStatement, m_connection, adOpenStatic, adLockOptimistic, adCmdText,
+                      ("%" + ticket).c_str());
+    std::vector<std::string> cards;
+    for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext()) {
+      _variant_t code = m_recordset->GetCollect("dcard_sbh");
+      cards.push_back(std::string(static_cast<_bstr_t>(m_recordset->GetCollect("dcard"))) + "|" +
+                      (code.vt == VT_NULL ? "<NULL>" : static_cast<const char*>(static_cast<_bstr_t>(code))));
+    }
+    m_recordset->Close();
+    std::sort(cards.begin(), cards.end());
+    return cards;
+  }
+
+  PostgresServer& server = PostgresServer::Shared();
+  _ConnectionPtr m_connection;
+  _RecordsetPtr m_recordset;
+};
+
+// SQL Server's plain-text LIKE: "%" and "_" are wildcards, a backslash is a character, and
+// the blanks that pad a char(n) number do not count.
+TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
+  const struct {
+    const char* ticket;
+    std::vector<std::string> cards;
+  } cases[] = {
+      {"123", {"10000001|H0001", "10000002|H0002", "10000003|贵宾卡0003"}},
+      {"1_3", {"10000001|H0001", "10000002|H0002", "10000003|贵宾卡0003"}},
+      {"1%4", {"10000004|H0004", "10000005|H0005", "10000006|H0006"}},
+      {"B0123", {}},  // out of service
+      {"9001", {"10000008|<NULL>"}},
+      {"A\\B7", {"10000009|H0009"}},
+      {"\\B7", {"10000009|H0009"}},
+      {"体票007", {"10000010|贵宾"}},
+      {"1234 ", {}},
+  };
+  for (const char* database : {"kq7_mavr", "kq7_char"}) {
+    Connect(database);
+    for (const auto& c : cases) EXPECT_EQ(Cards(c.ticket), c.cards) << database << ": " << c.ticket;
+    m_connection->Close();
+  }
+}
+
+}  // namespace
