@@ -4,8 +4,10 @@
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -146,16 +148,24 @@ TEST_F(MainDialog, OkRefusesATrackTextLongerThanEightyBytes) {
   EXPECT_EQ(dlg.destroyCount, 1);
 }
 
-// Closes the next About box as soon as it shows, noting its caption.
+// Closes the next About box as soon as it shows, noting its caption and what kind of
+// window it is.
 class AboutCloser : public QObject {
  public:
   AboutCloser() { qApp->installEventFilter(this); }
   ~AboutCloser() override { qApp->removeEventFilter(this); }
   std::vector<std::string> captions;
+  QWindow* transientFor = nullptr;
+  Qt::WindowModality modality = Qt::NonModal;
+  bool okIsDefault = false;
   bool eventFilter(QObject* watched, QEvent* e) override {
     auto* w = qobject_cast<QWidget*>(watched);
     if (e->type() == QEvent::Show && w != nullptr && w->isWindow() && Cp936(w->windowTitle()).starts_with("关于")) {
       captions.push_back(Cp936(w->windowTitle()));
+      transientFor = w->windowHandle()->transientParent();
+      modality = w->windowHandle()->modality();
+      auto* ok = w->findChild<QPushButton*>();
+      okIsDefault = ok != nullptr && ok->isDefault();
       QTimer::singleShot(0, w, [w] { QTest::keyClick(w, Qt::Key_Escape); });
     }
     return false;
@@ -185,6 +195,32 @@ TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryAndItsIdsOpenTheBox) {
   });
   ASSERT_FALSE(about.captions.empty());
   EXPECT_EQ(about.captions[0], "关于 磁卡读写器");
+}
+
+// The main window has a taskbar entry of its own; its boxes are transient for it and modal.
+TEST_F(MainDialog, IsAnApplicationWindowThatItsBoxesAreTransientFor) {
+  AboutCloser about;
+  MessageBoxes boxes;
+  theApp.m_pMainWnd = &dlg;  // as start-up makes it, so that the boxes find their owner
+  RunModal(dlg, [&] {
+    QWindow* main = WidgetOf(dlg)->windowHandle();
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(main->type(), Qt::Window);
+    EXPECT_EQ(main->transientParent(), nullptr);
+    EXPECT_EQ(main->modality(), Qt::NonModal);
+    EXPECT_FALSE(main->icon().isNull());
+
+    dlg.SendMessage(WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ASSERT_EQ(about.captions.size(), 1u);
+    EXPECT_EQ(about.transientFor, main);
+    EXPECT_EQ(about.modality, Qt::ApplicationModal);
+
+    AfxMessageBox("请检查写卡机");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].owner, WidgetOf(dlg));
+  });
+  EXPECT_EQ(dlg.destroyCount, 1);
+  EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
 TEST_F(MainDialog, CloseOnTheSystemMenuEndsThroughCancel) {

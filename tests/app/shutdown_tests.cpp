@@ -49,7 +49,7 @@ class Shutdown : public ::testing::Test {
   // Runs start-up; `script` acts in the main window once it is up, then Escape closes it.
   BOOL RunApplication(const std::function<void(CWnd& main)>& script) {
     QTimer::singleShot(0, [&] {
-      QWidget* window = QApplication::activeModalWidget();
+      QWidget* window = theApp.m_pMainWnd != nullptr ? WidgetOf(*theApp.m_pMainWnd) : nullptr;
       if (theApp.m_pMainWnd != nullptr) script(*theApp.m_pMainWnd);
       if (window != nullptr) QTest::keyClick(window->focusWidget() ? window->focusWidget() : window, Qt::Key_Escape);
     });

@@ -3,9 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include "platform/gdi/qt_bridge.h"
@@ -108,13 +110,17 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t) {
   } else if (CWnd* main = AfxGetMainWnd(); main != nullptr && main != this) {
     owner = ui::Widget(main->m_hWnd);
   }
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  // An unowned window, or one asking for WS_EX_APPWINDOW, is the desktop's application
+  // window: a taskbar entry, transient for nothing, and modal to nothing, as there is no
+  // owner to disable. An owned dialog stays transient for its owner and blocks it.
+  const bool appWindow = owner == nullptr || (t.exStyle & WS_EX_APPWINDOW);
+  Qt::WindowFlags flags = (appWindow ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if (t.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  auto* dialog = new QDialog(owner, flags);
+  auto* dialog = new QDialog(appWindow ? nullptr : owner, flags);
   dialog->setProperty("brimlock.style", static_cast<uint>(t.style));
   dialog->setProperty("brimlock.id", 0);
   dialog->setWindowTitle(ui::ToQt(t.caption));
-  dialog->setModal(true);
+  dialog->setWindowModality(appWindow ? Qt::NonModal : Qt::ApplicationModal);
 
   DialogUnits units(ui::ToQt(t.fontName), t.pointSize, t.weight);
   dialog->setFont(units.font());
@@ -151,7 +157,7 @@ INT_PTR CDialog::DoModal() {
   m_bEnded = false;
   m_nModalResult = -1;
   CreateFromTemplate(*t);
-  auto* dialog = static_cast<QDialog*>(ui::Widget(m_hWnd));
+  QPointer<QDialog> dialog = static_cast<QDialog*>(ui::Widget(m_hWnd));
 
   BOOL focusFirst = OnInitDialog();
   if (!m_bEnded) {
@@ -164,11 +170,16 @@ INT_PTR CDialog::DoModal() {
         }
       }
     }
+    // QDialog::exec would mark every window modal; this loop leaves the modality as set.
+    QEventLoop loop;
+    QObject::connect(dialog.data(), &QDialog::finished, &loop, &QEventLoop::quit);
+    QObject::connect(dialog.data(), &QObject::destroyed, &loop, &QEventLoop::quit);
     m_bInModalLoop = true;
-    dialog->exec();
+    dialog->show();
+    loop.exec(QEventLoop::DialogExec);
     m_bInModalLoop = false;
   }
-  dialog->hide();
+  if (dialog != nullptr) dialog->hide();
   DestroyWindow();
   return m_nModalResult;
 }

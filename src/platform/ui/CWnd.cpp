@@ -156,9 +156,12 @@ CWnd* CWnd::SetFocus() {
 
 CWnd* CWnd::GetFocus() {
   QWidget* w = QApplication::focusWidget();
-  // Without an active window (an offscreen run) the modal window's focus child stands in.
+  // Without an active window (an offscreen run) the focus child of the window in front
+  // stands in: the modal one, else the main window.
   if (w == nullptr) {
-    if (QWidget* modal = QApplication::activeModalWidget()) w = modal->focusWidget();
+    QWidget* front = QApplication::activeModalWidget();
+    if (front == nullptr && AfxGetMainWnd() != nullptr) front = ui::Widget(AfxGetMainWnd()->m_hWnd);
+    if (front != nullptr) w = front->focusWidget();
   }
   return FromHandle(ui::Handle(w));
 }
