@@ -100,12 +100,31 @@ TEST_F(CardRead, SendsLeadInAndReadThenShowsTheDataBetweenLeadAndTrail) {
   EXPECT_TRUE(boxes.shown.empty());
 }
 
-TEST_F(CardRead, ChineseCardDataReachesTheEditAsItsText) {
-  Encoder({.cardData = "票号：一二三ABC"});
+// What a card holds goes back onto a card unchanged, read into Track 1 and written from it:
+// Chinese text, the user-defined areas, the code page's later additions, 0x80 and 0xFF,
+// and control bytes. The edit itself keeps every sequence the code page holds.
+TEST_F(CardRead, CardDataReadAndWrittenBackIsByteExact) {
+  const std::string card = "票号：一二三ABC"
+                           "\xAA\xA1\xAF\xFE\xF8\xA1\xFE\xFE\xA1\x40\xA7\xA0"
+                           "\xA6\xD9\xFE\x50\xA8\xBF\x80\xFF\xFF\xFF"
+                           "\x01\x09\x1b\x1d\x7f ~";
+  VirtualEncoder& enc = Encoder({.cardData = card});
   RunModal(dlg, [&] {
     dlg.OnBnClickedReadButton();
-    EXPECT_EQ(Track1(), "票号：一二三ABC");
-    EXPECT_EQ(static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1))->text(), QString::fromUtf16(u"票号：一二三ABC"));
+    EXPECT_EQ(Track1(), card);
+    EXPECT_TRUE(static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1))->text().startsWith(QString::fromUtf16(u"票号：一二三ABC\uE000")));
+    dlg.OnBnClickedWriteButton();
+    ASSERT_TRUE(enc.waitForFrames(4, 2s));
+    EXPECT_EQ(enc.cardData(), card);
+
+    std::string every;
+    for (int byte = 0x01; byte <= 0xFF; ++byte)
+      if (byte < 0x81 || byte == 0xFF) every += static_cast<char>(byte);
+    for (int lead = 0x81; lead <= 0xFE; ++lead)
+      for (int trail = 0x40; trail <= 0xFE; ++trail)
+        if (trail != 0x7F) every += {static_cast<char>(lead), static_cast<char>(trail)};
+    dlg.m_editTrack1.SetWindowText(every.c_str());
+    EXPECT_TRUE(Track1() == every) << "the edit changed a code page 936 sequence";
   });
 }
 
