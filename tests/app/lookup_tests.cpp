@@ -368,6 +368,30 @@ TEST_F(Lookup, ServerLookupShowsAndStepsThroughItsTickets) {
   });
 }
 
+// A lost link shows its error once; the dead connection is closed, so a query while the
+// server is down tries a fresh one, and the first after its return finds the tickets.
+TEST_F(Lookup, AServerRestartedBetweenQueriesIsUsedAgain) {
+  PostgresServer& server = PostgresServer::Shared();
+  ASSERT_EQ(server.failure(), "");
+  UseDatabase(server.ConnectionString());
+  RunModal(dlg, [&] {
+    Query("123");
+    EXPECT_EQ(WalkToLast().size(), 3u);
+    ASSERT_TRUE(server.Stop());
+    Query("123");
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Unknown error 0x80004005");
+    EXPECT_EQ(ConnectionState(), adStateClosed);
+    Query("123");
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[1].text, "数据库连接失败");
+    ASSERT_TRUE(server.Start());
+    Query("123");
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(WalkToLast().size(), 3u);
+  });
+}
+
 // What the operator sets is UTF-8, as file names here are; the program holds code page 936.
 TEST(LookupSettings, EnvironmentIsReadAsUtf8) {
   setenv("BRIMLOCK_CONNECTION",

@@ -39,6 +39,8 @@ Failure ReadFailure(SQLSMALLINT type, SQLHANDLE handle) {
 
 [[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle) { throw Error{ReadFailure(type, handle)}; }
 
+}  // namespace
+
 // A statement handle freed on every way out.
 class Statement {
  public:
@@ -57,6 +59,8 @@ class Statement {
  private:
   SQLHSTMT m_stmt = SQL_NULL_HSTMT;
 };
+
+namespace {
 
 std::u16string ColumnName(const Statement& statement, SQLUSMALLINT column) {
   SQLWCHAR name[256] = {};
@@ -151,9 +155,52 @@ void Connection::Close() {
   m_dbc = nullptr;
 }
 
-Table Connection::Query(const std::u16string& statementText, const std::vector<Value>& parameters,
+Table Connection::Query(const std::u16string& statement, const std::vector<Value>& parameters,
                         unsigned long timeoutSeconds) {
-  Statement statement(m_dbc);
+  bool lost = false;
+  try {
+    Statement handle(m_dbc);
+    try {
+      return Run(handle, statement, parameters, timeoutSeconds);
+    } catch (const Error& e) {
+      lost = LinkLost(e.failure);  // asked while the statement still exists
+      throw;
+    }
+  } catch (const Error&) {
+    // A dead connection would fail every later query; closed, the next one opens afresh.
+    if (lost) {
+      SQLDisconnect(m_dbc);
+      SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+      m_dbc = nullptr;
+    }
+    throw;
+  }
+}
+
+// SQLSTATE class 08, or the driver's own verdict. A server that shuts down may first
+// report it as a general error (psqlODBC: HY000 "The connection has been lost") and say
+// so only at the next call; a trivial statement asks that call now.
+bool Connection::LinkLost(const Failure& failure) const {
+  auto said = [&](const Failure& f) {
+    if (f.sqlState.starts_with("08")) return true;
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    return Succeeded(SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+           dead == SQL_CD_TRUE;
+  };
+  if (said(failure)) return true;
+  if (failure.sqlState != "HY000") return false;
+  try {
+    Statement probe(m_dbc);
+    std::u16string select = u"select 1";
+    probe.Check(SQLExecDirectW(probe.handle(), Wide(select), SQL_NTS));
+    return false;
+  } catch (const Error& e) {
+    return said(e.failure);
+  }
+}
+
+Table Connection::Run(const Statement& statement, const std::u16string& statementText,
+                      const std::vector<Value>& parameters, unsigned long timeoutSeconds) {
   // A driver without statement timeouts runs the statement without one.
   SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT,
                  reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);

@@ -43,6 +43,8 @@ struct Table {
   std::vector<std::vector<Value>> rows;
 };
 
+class Statement;
+
 class Connection {
  public:
   explicit Connection(std::shared_ptr<Environment> environment)
@@ -56,11 +58,16 @@ class Connection {
   void Open(const std::u16string& connectionString, unsigned long loginTimeoutSeconds);
   void Close();
   // Runs one statement, as the data source must receive it to match as SQL Server does,
-  // with its `?` markers bound, in order, to plain (not national) text values.
+  // with its `?` markers bound, in order, to plain (not national) text values. A failure
+  // that shows the link to the data source gone closes the connection too.
   Table Query(const std::u16string& statement, const std::vector<Value>& parameters,
               unsigned long timeoutSeconds);
 
  private:
+  Table Run(const Statement& handle, const std::u16string& statement,
+            const std::vector<Value>& parameters, unsigned long timeoutSeconds);
+  bool LinkLost(const Failure& failure) const;
+
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
