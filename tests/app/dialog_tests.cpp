@@ -1,5 +1,6 @@
 // The main window as the operator first meets it, its keyboard, and every way of closing it.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -85,22 +86,50 @@ TEST_F(MainDialog, TabCyclesThroughTheCardPanelOnly) {
   });
 }
 
-TEST_F(MainDialog, TypingStopsAtEightyBytesButTheProgramMaySetMore) {
+// Typing and pasting stop at 80 bytes of the code page, where a Chinese character counts
+// two; a paste keeps what fits, in whole characters, and the program may set more.
+TEST_F(MainDialog, TypingAndPastingStopAtEightyBytes) {
+  enum Action { Type, Paste, Backspace };
+  const QString ka = QString(QChar(0x5361));  // 卡, two bytes
+  const std::string a79(79, 'a'), a80(80, 'a'), r90(90, 'R');
+  std::string ka40;
+  for (int i = 0; i < 40; ++i) ka40 += "卡";
+  const struct {
+    const char* name;
+    std::string start;
+    int selStart, selLength;  // -1: the cursor at the end
+    Action action;
+    QString input;
+    std::string expected;
+  } cases[] = {
+      {"typing 90", "", -1, 0, Type, QString(90, u'a'), a80},
+      {"typing 45 Chinese", "", -1, 0, Type, ka.repeated(45), ka40},
+      {"typing into a full text", a80, -1, 0, Type, QStringLiteral("x"), a80},
+      {"pasting 100", "", -1, 0, Paste, QString(100, u'p'), std::string(80, 'p')},
+      {"pasting a Chinese character into one byte of room", a79, -1, 0, Paste, ka + ka, a79},
+      {"pasting over a selection", a80, 10, 2, Paste, QStringLiteral("bcd"), std::string(10, 'a') + "bc" + std::string(68, 'a')},
+      {"typing into a longer text the program set", r90, -1, 0, Type, QStringLiteral("x"), r90},
+      {"pasting into a longer text the program set", r90, 5, 0, Paste, QStringLiteral("xyz"), r90},
+      {"deleting from a longer text the program set", r90, -1, 0, Backspace, {}, std::string(89, 'R')},
+  };
   RunModal(dlg, [&] {
     auto* edit = static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1));
-    QTest::keyClicks(edit, QString(90, u'a'));
-    EXPECT_EQ(edit->text().size(), 80);
-
-    // A Chinese character is two bytes of the code page: forty of them fill the edit.
-    dlg.m_editTrack1.SetWindowText("");
-    TypeText(edit, QString(45, QChar(0x5361)));  // 卡
-    EXPECT_EQ(edit->text().size(), 40);
-    TypeText(edit, QStringLiteral("x"));
-    EXPECT_EQ(edit->text().size(), 40);
-
-    std::string longText(96, 'R');
-    dlg.m_editTrack1.SetWindowText(longText.c_str());
-    EXPECT_EQ(TextOf(dlg.m_editTrack1), longText);
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name);
+      dlg.m_editTrack1.SetWindowText(c.start.c_str());
+      EXPECT_EQ(TextOf(dlg.m_editTrack1), c.start);
+      if (c.selStart < 0) edit->end(false);
+      else edit->setSelection(c.selStart, c.selLength);
+      switch (c.action) {
+        case Type: TypeText(edit, c.input); break;
+        case Paste:
+          QGuiApplication::clipboard()->setText(c.input);
+          QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+          break;
+        case Backspace: QTest::keyClick(edit, Qt::Key_Backspace); break;
+      }
+      EXPECT_EQ(TextOf(dlg.m_editTrack1), c.expected);
+    }
   });
 }
 

@@ -72,7 +72,7 @@ void CWnd::SetWindowText(LPCSTR text) {
   if (w == nullptr) return;
   QString s = ui::ToQt(text);
   if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-    edit->setText(s);
+    ui::SetProgramText(edit, s);
   } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
     button->setText(s);
     button->update();

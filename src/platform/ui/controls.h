@@ -4,7 +4,8 @@
 
 class CEdit : public CWnd {
  public:
-  // The limit counts bytes of the text and holds for typing only.
+  // The limit counts bytes of the text and holds for what the user types or pastes; text
+  // the program sets is taken whole.
   void SetLimitText(UINT maxBytes) { SendMessage(EM_LIMITTEXT, maxBytes, 0); }
   void LimitText(int maxBytes = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(maxBytes), 0); }
   UINT GetLimitText() const;

@@ -7,17 +7,68 @@
 namespace ui {
 namespace {
 
+int Bytes(const QString& s) { return FromQt(s).GetLength(); }
+
+// The leading part of `s` that fits in `room` bytes, never cutting a character.
+QString LeadingPart(const QString& s, int room) {
+  qsizetype end = 0;
+  int used = 0;
+  while (end < s.size()) {
+    const qsizetype step = s[end].isHighSurrogate() && end + 1 < s.size() ? 2 : 1;
+    const int bytes = Bytes(s.mid(end, step));
+    if (used + bytes > room) break;
+    used += bytes;
+    end += step;
+  }
+  return s.left(end);
+}
+
+// The edit asks after every change of its text. The validator knows the text before the
+// change, so it can tell what the change inserted (the part between what it kept of the old
+// text at both ends, ending at the cursor) and cut that alone.
 class ByteLimitValidator : public QValidator {
  public:
-  ByteLimitValidator(int limit, QObject* parent) : QValidator(parent), m_limit(limit) {}
+  ByteLimitValidator(int limit, QLineEdit* edit) : QValidator(edit), m_limit(limit), m_accepted(edit->text()) {}
   int limit() const { return m_limit; }
-  State validate(QString& input, int& /*pos*/) const override {
-    return FromQt(input).GetLength() <= m_limit ? Acceptable : Invalid;
+
+  void SetByProgram(QLineEdit* edit, const QString& text) {
+    m_byProgram = true;
+    edit->setText(text);
+    m_byProgram = false;
+    m_accepted = edit->text();
+  }
+
+  State validate(QString& input, int& pos) const override {
+    if (m_byProgram || Bytes(input) <= m_limit) return Accept(input);
+    const QString& old = m_accepted;
+    const qsizetype back = input.size() - pos;
+    if (back < 0 || back > old.size() || !input.endsWith(QStringView(old).right(back))) {
+      // Not an insertion at the cursor: it may shorten the text, never lengthen it.
+      return Bytes(input) <= Bytes(old) ? Accept(input) : Invalid;
+    }
+    qsizetype front = 0;
+    while (front < pos && front < old.size() - back && input[front] == old[front]) ++front;
+    const QString kept = input.left(front) + input.right(back);
+    const QString inserted = LeadingPart(input.mid(front, pos - front), m_limit - Bytes(kept));
+    input = input.left(front) + inserted + input.right(back);
+    pos = static_cast<int>(front + inserted.size());
+    return Accept(input);
   }
 
  private:
+  State Accept(const QString& input) const {
+    m_accepted = input;
+    return Acceptable;
+  }
+
   int m_limit;
+  bool m_byProgram = false;
+  mutable QString m_accepted;  // the text as it stood after the last change
 };
+
+ByteLimitValidator* ValidatorOf(const QLineEdit* edit) {
+  return dynamic_cast<ByteLimitValidator*>(const_cast<QValidator*>(edit->validator()));
+}
 
 }  // namespace
 
@@ -29,8 +80,13 @@ void SetByteLimit(QLineEdit* edit, int limit) {
 }
 
 int ByteLimit(const QLineEdit* edit) {
-  auto* v = dynamic_cast<const ByteLimitValidator*>(edit->validator());
+  const ByteLimitValidator* v = ValidatorOf(edit);
   return v ? v->limit() : 30000;  // the platform's default for a new edit
+}
+
+void SetProgramText(QLineEdit* edit, const QString& text) {
+  if (ByteLimitValidator* v = ValidatorOf(edit)) v->SetByProgram(edit, text);
+  else edit->setText(text);
 }
 
 }  // namespace ui
