@@ -1,4 +1,5 @@
 // The main window as the operator first meets it, its keyboard, and every way of closing it.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -72,6 +73,31 @@ TEST_F(MainDialog, StartsWithTheCardPanelReadyAndTheLookupHidden) {
     EXPECT_TRUE(dlg.m_btnQuery.IsWindowEnabled());
     EXPECT_EQ(dlg.m_checkUseLookup.GetCheck(), BST_UNCHECKED);
     EXPECT_FALSE(dlg.m_bReadOk);
+  });
+}
+
+// A screen reader hears each field with the label in front of it, and meets the controls in
+// template order.
+TEST_F(MainDialog, FieldsAreNamedByTheirLabelsAndListedInTemplateOrder) {
+  RunModal(dlg, [&] {
+    auto name = [](QAccessibleInterface* a) { return a ? Cp936(a->text(QAccessible::Name)) : std::string("none"); };
+    auto labelOf = [](CWnd& field) -> QAccessibleInterface* {
+      auto labels = QAccessible::queryAccessibleInterface(WidgetOf(field))->relations(QAccessible::Label);
+      return labels.size() == 1 ? labels[0].first : nullptr;
+    };
+    EXPECT_EQ(name(QAccessible::queryAccessibleInterface(WidgetOf(dlg.m_editTrack1))), "Track 1:");
+    EXPECT_EQ(name(QAccessible::queryAccessibleInterface(WidgetOf(dlg.m_editTrack2))), "Track 2:");
+    EXPECT_EQ(name(labelOf(dlg.m_comboPort)), "端口：");
+    EXPECT_EQ(name(labelOf(dlg.m_editTicket)), "单号:");
+    EXPECT_EQ(name(labelOf(dlg.m_editCardNo)), "卡号:");
+    EXPECT_EQ(name(labelOf(dlg.m_editHiddenCode)), "暗码:");
+
+    const DLGTEMPLATE* t = AfxFindDialogResource(IDD_MAIN_DIALOG);
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(WidgetOf(dlg));
+    ASSERT_EQ(window->childCount(), static_cast<int>(t->itemCount));
+    for (int i = 0; i < window->childCount(); ++i) {
+      EXPECT_EQ(window->child(i)->object()->property("brimlock.id").toInt(), t->items[i].id) << i;
+    }
   });
 }
 

@@ -15,6 +15,7 @@
 #include "platform/ui/bridge.h"
 #include "platform/ui/ddx.h"
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/labels.h"
 
 namespace {
 
@@ -130,11 +131,14 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t) {
   ui::InstallBridge(dialog);
   Attach(ui::Handle(dialog));
 
+  // The toolkit stacks children and lists them to screen readers in one order, creation
+  // order, so both follow the template. A group box, the one control meant to lie under
+  // others, paints only its frame and lets clicks through, so lying above does not show.
+  std::vector<QWidget*> controls;
   QWidget* previousTabStop = nullptr;
   for (size_t i = 0; i < t.itemCount; ++i) {
     QWidget* control = MakeControl(t.items[i], dialog, units);
-    // Each control goes below the ones before it: the first control is on top.
-    control->lower();
+    controls.push_back(control);
     ui::InstallBridge(control);
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
       int id = t.items[i].id;
@@ -149,6 +153,7 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t) {
       previousTabStop = control;
     }
   }
+  ui::LinkLabels(t, controls);
 }
 
 INT_PTR CDialog::DoModal() {
