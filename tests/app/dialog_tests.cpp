@@ -252,7 +252,8 @@ TEST_F(MainDialog, SystemMenuEndsWithTheAboutEntryAndItsIdsOpenTheBox) {
   EXPECT_EQ(about.captions[0], "关于 磁卡读写器");
 }
 
-// The main window has a taskbar entry of its own; its boxes are transient for it and modal.
+// The main window has a taskbar entry of its own; its boxes are transient for it and modal,
+// and the About box's OK is its default button.
 TEST_F(MainDialog, IsAnApplicationWindowThatItsBoxesAreTransientFor) {
   AboutCloser about;
   MessageBoxes boxes;
@@ -269,6 +270,7 @@ TEST_F(MainDialog, IsAnApplicationWindowThatItsBoxesAreTransientFor) {
     ASSERT_EQ(about.captions.size(), 1u);
     EXPECT_EQ(about.transientFor, main);
     EXPECT_EQ(about.modality, Qt::ApplicationModal);
+    EXPECT_TRUE(about.okIsDefault);
 
     AfxMessageBox("请检查写卡机");
     ASSERT_EQ(boxes.shown.size(), 1u);

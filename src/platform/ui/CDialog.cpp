@@ -37,7 +37,9 @@ QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogU
           break;
         default: {
           auto* button = new QPushButton(text, parent);
+          // Only a BS_DEFPUSHBUTTON is the default; focus moving to a button changes nothing.
           button->setAutoDefault(false);
+          button->setDefault((item.style & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
           control = button;
           break;
         }
