@@ -45,7 +45,7 @@ const DLGTEMPLATE kMainDialog = {
 const DLGITEMTEMPLATE kAboutItems[] = {
     {kNoId, DlgItemKind::Static, "#128", 11, 17, 21, 21, kChild | SS_ICON},
     {IDOK, DlgItemKind::Button, "确定", 179, 7, 50, 16, kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
-    {kNoId, DlgItemKind::Static, "Brimlock 1.0 版", 40, 10, 119, 8, kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP},
+    {kNoId, DlgItemKind::Static, "Brimlock " BRIMLOCK_VERSION_SHORT " 版", 40, 10, 119, 8, kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP},
     {kNoId, DlgItemKind::Static, "磁卡读写器操作程序", 40, 23, 119, 8, kChild | SS_LEFT | WS_GROUP},
     {kNoId, DlgItemKind::Static, "串口 9600 8N1，com1 或 com2", 40, 39, 119, 8, kChild | SS_LEFT | WS_GROUP},
     {kNoId, DlgItemKind::Static, "文件版本 " BRIMLOCK_VERSION_TEXT, 40, 55, 119, 8, kChild | SS_LEFT | WS_GROUP},
