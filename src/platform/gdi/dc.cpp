@@ -145,15 +145,22 @@ BOOL CDC::RoundRect(int x1, int y1, int x2, int y2, int x3, int y3) {
   gdi::Shape inner = outer;
   for (int i = 0; i < s.penWidth; ++i) inner = gdi::Erode(inner);
 
-  for (size_t i = 0; i < outer.rows.size(); ++i) {
-    const int y = outer.top + static_cast<int>(i);
+  // Rows whose spans repeat the row above are painted with it in one rectangle each: all
+  // but the corner rows, so a figure costs a few fills rather than three a row.
+  const size_t rows = outer.rows.size();
+  for (size_t i = 0, next = 0; i < rows; i = next) {
     const gdi::Span out = outer.rows[i], in = inner.rows[i];
+    for (next = i + 1; next < rows; ++next) {
+      const gdi::Span o = outer.rows[next], n = inner.rows[next];
+      if (o.x0 != out.x0 || o.x1 != out.x1 || n.x0 != in.x0 || n.x1 != in.x1) break;
+    }
+    const int y0 = outer.top + static_cast<int>(i), y1 = outer.top + static_cast<int>(next);
     if (in.x0 < in.x1) {
-      m_hDC->Fill(in.x0, y, in.x1, y + 1, m_hDC->brushColor);
-      m_hDC->Fill(out.x0, y, in.x0, y + 1, s.penColor);
-      m_hDC->Fill(in.x1, y, out.x1, y + 1, s.penColor);
+      m_hDC->Fill(in.x0, y0, in.x1, y1, m_hDC->brushColor);
+      m_hDC->Fill(out.x0, y0, in.x0, y1, s.penColor);
+      m_hDC->Fill(in.x1, y0, out.x1, y1, s.penColor);
     } else {
-      m_hDC->Fill(out.x0, y, out.x1, y + 1, s.penColor);
+      m_hDC->Fill(out.x0, y0, out.x1, y1, s.penColor);
     }
   }
   return TRUE;
@@ -171,24 +178,28 @@ void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) {
 
 void CDC::DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }
 
+// Where the toolkit's 50% pattern must start so that it sets the pixels whose x + y is even.
+constexpr QPoint kFocusPatternOrigin(1, 0);
+
 BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
   if (!hDC || !lprc) return FALSE;
   const int l = lprc->left, t = lprc->top, r = lprc->right, b = lprc->bottom;
   if (r <= l || b <= t) return TRUE;
+  // The edge pixels whose x + y is even are inverted: a pattern brush over the four edges,
+  // XOR-ed in white. Each edge pixel is covered once, corners included, so a second call
+  // undoes the first.
   QPainter& p = hDC->painter;
+  const QPoint origin = p.brushOrigin();
+  p.setBrushOrigin(kFocusPatternOrigin);
   p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-  auto invert = [&p](int x, int y) {
-    if (((x + y) & 1) == 0) p.fillRect(QRect(x, y, 1, 1), Qt::white);
-  };
-  // Each edge pixel is inverted once, corners included, so a second call undoes the first.
-  for (int x = l; x < r; ++x) {
-    invert(x, t);
-    if (b - 1 != t) invert(x, b - 1);
-  }
-  for (int y = t + 1; y < b - 1; ++y) {
-    invert(l, y);
-    if (r - 1 != l) invert(r - 1, y);
+  const QBrush dots(Qt::white, Qt::Dense4Pattern);
+  p.fillRect(QRect(l, t, r - l, 1), dots);
+  if (b - 1 != t) p.fillRect(QRect(l, b - 1, r - l, 1), dots);
+  if (b - t > 2) {
+    p.fillRect(QRect(l, t + 1, 1, b - t - 2), dots);
+    if (r - 1 != l) p.fillRect(QRect(r - 1, t + 1, 1, b - t - 2), dots);
   }
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.setBrushOrigin(origin);
   return TRUE;
 }

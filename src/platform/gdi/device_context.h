@@ -1,6 +1,9 @@
 #pragma once
 // Inside a device context handle: the state a paint changes through CDC and the HDC calls.
+#include <QFontMetrics>
+
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gdi/qt_bridge.h"
@@ -40,6 +43,9 @@ struct HDC__ {
   std::vector<gdi::DcState> saved;
   CPen stockPen;
   CFont stockFont;
+  // The metrics of the selected font on this painter's device (see text.cpp).
+  std::shared_ptr<const gdi::FontData> metricsFont;
+  std::optional<QFontMetrics> metrics;
   // The platform's default brush; nothing in the program selects another, so it stays.
   const COLORREF brushColor = RGB(255, 255, 255);
   CDC wrapper;  // what CDC::FromHandle returns

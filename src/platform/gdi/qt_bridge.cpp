@@ -12,7 +12,11 @@ PaintContext::PaintContext(QPainter& painter) : m_dc(std::make_unique<HDC__>(pai
 PaintContext::~PaintContext() = default;
 
 void SetQFont(CFont& font, const QFont& qfont) {
-  font.setData(std::make_shared<const FontData>(FontData{qfont}));
+  // A window hands over its font at every paint; building the drawing font once is enough.
+  if (font.data() && font.data()->font == qfont) return;
+  QFont drawing = qfont;
+  drawing.setStyleStrategy(QFont::StyleStrategy(drawing.styleStrategy() | QFont::NoAntialias));
+  font.setData(std::make_shared<const FontData>(FontData{qfont, drawing, {}}));
 }
 
 QFont ToQFont(const CFont& font) {

@@ -4,6 +4,10 @@
 #include <QFont>
 #include <QIcon>
 #include <QRegion>
+#include <QString>
+
+#include <map>
+#include <utility>
 
 #include "platform/gdi/afxgdi.h"
 
@@ -17,6 +21,11 @@ namespace gdi {
 
 struct FontData {
   QFont font;
+  // The font as text is measured and drawn with it: never antialiased (see text.cpp).
+  QFont drawing;
+  // Widths of texts measured with it, by device resolution: a window measures its caption
+  // at every paint, and the toolkit would lay the text out anew each time.
+  mutable std::map<std::pair<int, QString>, int> advances;
 };
 
 // One paint's device context over a painter that is already drawing (on a widget, an
@@ -37,7 +46,8 @@ class PaintContext {
   std::unique_ptr<HDC__> m_dc;
 };
 
-// A window's font for the drawing layer; the CFont holds a copy of the QFont.
+// A window's font for the drawing layer; the CFont holds a copy of the QFont, and keeps
+// the copy it has when given the same font again.
 void SetQFont(CFont& font, const QFont& qfont);
 // The font a CFont holds, or the application's default font (QFont()) when it is empty.
 QFont ToQFont(const CFont& font);

@@ -9,16 +9,26 @@
 namespace {
 
 // Text is drawn and measured without antialiasing: the platform embosses disabled text
-// through a one-bit mask, and both looks must land on the same pixels.
-QFont DrawingFont(const HDC__& dc) {
-  QFont font = dc.state.fontData ? dc.state.fontData->font : dc.painter.font();
-  font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoAntialias));
-  return font;
+// through a one-bit mask, and both looks must land on the same pixels. A context always
+// has a font selected, its stock font at the least.
+const QFont& DrawingFont(const HDC__& dc) { return dc.state.fontData->drawing; }
+
+// Measured for the painter's device, so that extents agree with what is drawn there; made
+// once per selected font and paint, as measuring and drawing a caption both need them.
+const QFontMetrics& DrawingMetrics(HDC__& dc) {
+  if (!dc.metrics || dc.metricsFont != dc.state.fontData) {
+    dc.metrics.emplace(DrawingFont(dc), dc.painter.device());
+    dc.metricsFont = dc.state.fontData;
+  }
+  return *dc.metrics;
 }
 
-// Measured for the painter's device, so that extents agree with what is drawn there.
-QFontMetrics DrawingMetrics(const HDC__& dc) {
-  return QFontMetrics(DrawingFont(dc), dc.painter.device());
+int Advance(HDC__& dc, const QString& text) {
+  auto& advances = dc.state.fontData->advances;
+  const std::pair<int, QString> key(dc.painter.device()->logicalDpiX(), text);
+  if (auto it = advances.find(key); it != advances.end()) return it->second;
+  if (advances.size() >= 64) advances.clear();  // captions are few; anything else passes
+  return advances[key] = DrawingMetrics(dc).horizontalAdvance(text);
 }
 
 QString FromCp936(LPCSTR bytes, size_t count) {
@@ -53,7 +63,7 @@ PrefixText StripPrefixes(const QString& raw) {
 
 void PaintText(HDC__& dc, const PrefixText& text, int x, int y, COLORREF color) {
   QPainter& p = dc.painter;
-  const QFontMetrics fm = DrawingMetrics(dc);
+  const QFontMetrics& fm = DrawingMetrics(dc);
   p.setFont(DrawingFont(dc));
   p.setPen(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
   p.drawText(QPoint(x, y + fm.ascent()), text.shown);
@@ -70,9 +80,9 @@ void PaintText(HDC__& dc, const PrefixText& text, int x, int y, COLORREF color) 
 
 BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
   if (!hdc || !psizl || c < 0 || (c > 0 && !lpString)) return FALSE;
-  const QFontMetrics fm = DrawingMetrics(*hdc);
+  const QFontMetrics& fm = DrawingMetrics(*hdc);
   const QString text = c > 0 ? FromCp936(lpString, static_cast<size_t>(c)) : QString();
-  psizl->cx = fm.horizontalAdvance(text);
+  psizl->cx = Advance(*hdc, text);
   psizl->cy = fm.ascent() + fm.descent();
   return TRUE;
 }
@@ -95,9 +105,9 @@ BOOL DrawStateA(HDC hdc, HBRUSH, DRAWSTATEPROC, LPARAM lData, WPARAM wData, int 
   const QString raw = FromCp936(bytes, count);
   const PrefixText text = kind == DST_PREFIXTEXT ? StripPrefixes(raw) : PrefixText{raw};
 
-  const QFontMetrics fm = DrawingMetrics(*hdc);
+  const QFontMetrics& fm = DrawingMetrics(*hdc);
   if (cx <= 0 || cy <= 0) {
-    cx = fm.horizontalAdvance(text.shown);
+    cx = Advance(*hdc, text.shown);
     cy = fm.ascent() + fm.descent();
   }
   const gdi::DcState& s = hdc->state;
@@ -115,7 +125,7 @@ BOOL DrawStateA(HDC hdc, HBRUSH, DRAWSTATEPROC, LPARAM lData, WPARAM wData, int 
     }
   } else {
     if (s.bkMode == OPAQUE) {
-      hdc->Fill(x, y, x + fm.horizontalAdvance(text.shown), y + fm.ascent() + fm.descent(),
+      hdc->Fill(x, y, x + Advance(*hdc, text.shown), y + fm.ascent() + fm.descent(),
                 RGB(255, 255, 255));
     }
     PaintText(*hdc, text, x, y, s.textColor);
