@@ -114,8 +114,8 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t) {
     owner = ui::Widget(main->m_hWnd);
   }
   // An unowned window, or one asking for WS_EX_APPWINDOW, is the desktop's application
-  // window: a taskbar entry, transient for nothing, and modal to nothing, as there is no
-  // owner to disable. An owned dialog stays transient for its owner and blocks it.
+  // window: a taskbar entry, transient for nothing. Other dialogs stay transient for their
+  // owner. A dialog blocks its owner while it runs; one without an owner blocks nothing.
   const bool appWindow = owner == nullptr || (t.exStyle & WS_EX_APPWINDOW);
   Qt::WindowFlags flags = (appWindow ? Qt::Window : Qt::Dialog) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if (t.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
@@ -123,7 +123,7 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t) {
   dialog->setProperty("brimlock.style", static_cast<uint>(t.style));
   dialog->setProperty("brimlock.id", 0);
   dialog->setWindowTitle(ui::ToQt(t.caption));
-  dialog->setWindowModality(appWindow ? Qt::NonModal : Qt::ApplicationModal);
+  dialog->setWindowModality(owner == nullptr ? Qt::NonModal : Qt::ApplicationModal);
 
   DialogUnits units(ui::ToQt(t.fontName), t.pointSize, t.weight);
   dialog->setFont(units.font());
