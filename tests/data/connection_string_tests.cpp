@@ -36,9 +36,10 @@ TEST(ConnectionString, SqlOledbGoesToFreeTds) {
 }
 
 TEST(ConnectionString, MsdasqlAndNoProviderPassKeywordsUnchanged) {
+  // The SQLite driver waits for a locked file no longer than the login timeout.
   EXPECT_EQ(Translate(u"Provider=MSDASQL;DRIVER=SQLite3;Database=/tmp/票 a.db;"),
-            u"DRIVER=SQLite3;Database=/tmp/票 a.db;");
-  EXPECT_EQ(Translate(u"DRIVER={SQLite3};Database=/x.db"), u"DRIVER={SQLite3};Database=/x.db;");
+            u"DRIVER=SQLite3;Database=/tmp/票 a.db;Timeout=15000;");
+  EXPECT_EQ(Translate(u"DRIVER={SQLite3};Database=/x.db;timeout=50"), u"DRIVER={SQLite3};Database=/x.db;timeout=50;");
   EXPECT_EQ(Translate(u"DSN=kq;Provider=MSDASQL.1;PWD={p;w}"), u"DSN=kq;PWD={p;w};");
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/postgres_server.h"
+#include "data/stopwatch.h"
 #include "platform/data/ado.h"
 
 namespace {
@@ -74,6 +75,43 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
     for (const auto& c : cases) EXPECT_EQ(Cards(c.ticket), c.cards) << database << ": " << c.ticket;
     m_connection->Close();
   }
+}
+
+// A server whose processes all stop, with a query waiting and then with a login waiting:
+// each ends at its timeout with an error, and the server is used again once it runs.
+TEST_F(Postgres, StalledServerEndsQueryAndLoginAtTheirTimeouts) {
+  Connect();
+  ASSERT_EQ(Cards("123").size(), 3u);
+  m_connection->PutCommandTimeout(2);
+  m_connection->PutConnectionTimeout(2);
+  struct Thaw {
+    PostgresServer& server;
+    ~Thaw() { server.Resume(); }
+  } thaw{server};
+  server.Freeze();
+
+  Stopwatch query;
+  try {
+    Cards("123");
+    ADD_FAILURE() << "a stopped server answered";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), DB_E_ABORTLIMITREACHED);
+    EXPECT_STREQ(e.ErrorMessage(), "IDispatch error #3121");
+  }
+  EXPECT_GT(query.Seconds(), 1.5);
+  EXPECT_LT(query.Seconds(), 8.0);
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);  // the link was cut
+  EXPECT_EQ(m_recordset->GetState(), adStateClosed);
+
+  Stopwatch login;
+  EXPECT_THROW(Connect(), _com_error);
+  EXPECT_GT(login.Seconds(), 1.5);
+  EXPECT_LT(login.Seconds(), 8.0);
+  EXPECT_EQ(m_connection->GetState(), adStateClosed);
+
+  server.Resume();
+  Connect();
+  EXPECT_EQ(Cards("123").size(), 3u);
 }
 
 }  // namespace

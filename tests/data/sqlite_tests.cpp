@@ -2,15 +2,59 @@
 // manager and the SQLite3 ODBC driver.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <functional>
 #include <string>
 
+#include "data/stopwatch.h"
 #include "platform/data/ado.h"
 
 namespace {
+
+// Another process holding an SQLite file under an exclusive lock: a sqlite3 shell inside
+// BEGIN EXCLUSIVE, until released.
+class ExclusiveLock {
+ public:
+  explicit ExclusiveLock(const std::string& db) {
+    int in[2], out[2];
+    // Close-on-exec: the shell's stdin must end when ours closes, not live on in a child.
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    m_pid = fork();
+    if (m_pid == 0) {
+      dup2(in[0], 0);
+      dup2(out[1], 1);
+      execlp("sqlite3", "sqlite3", db.c_str(), nullptr);
+      _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    m_input = in[1];
+    const char kHold[] = "begin exclusive;\nselect 'held';\n";
+    // The shell answers once it holds the lock.
+    char answer[8] = {};
+    m_held = write(m_input, kHold, sizeof kHold - 1) > 0 && read(out[0], answer, 4) == 4 &&
+             std::string(answer) == "held";
+    close(out[0]);
+  }
+  ~ExclusiveLock() { Release(); }
+  bool held() const { return m_held; }
+  // The shell ends at the end of its input, and the lock with it.
+  void Release() {
+    if (m_input < 0) return;
+    close(m_input);
+    m_input = -1;
+    waitpid(m_pid, nullptr, 0);
+  }
+
+ private:
+  pid_t m_pid = -1;
+  int m_input = -1;
+  bool m_held = false;
+};
 
 // The program's statement, ordered here so that the rows can be checked one by one.
 const char* const kTicketStatement =
@@ -278,6 +322,33 @@ TEST_F(SqliteLookup, RejectedStatementsAreErrorsInTheCommand) {
     EXPECT_EQ(m_recordset->GetState(), adStateClosed);
   }
   EXPECT_EQ(m_connection->GetState(), adStateOpen);  // a bad statement leaves the connection usable
+  Lookup("123");
+  EXPECT_EQ(CountRows(), 3);
+}
+
+// The open waits for the lock no longer than the login timeout and then succeeds; the
+// query waits no longer than its own and fails as timed out, and the connection stays.
+TEST_F(SqliteLookup, LockedFileEndsOpenAndQueryAtTheirTimeouts) {
+  ExclusiveLock lock(m_db);
+  ASSERT_TRUE(lock.held());
+  m_connection->PutConnectionTimeout(1);
+  m_connection->PutCommandTimeout(2);
+  Stopwatch open;
+  Connect();
+  EXPECT_LT(open.Seconds(), 5.0);
+  Stopwatch query;
+  try {
+    Lookup("123");
+    ADD_FAILURE() << "read a file under another's exclusive lock";
+  } catch (const _com_error& e) {
+    EXPECT_EQ(e.Error(), DB_E_ABORTLIMITREACHED);
+    EXPECT_STREQ(e.ErrorMessage(), "IDispatch error #3121");
+  }
+  EXPECT_GT(query.Seconds(), 1.5);
+  EXPECT_LT(query.Seconds(), 6.0);
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+
+  lock.Release();
   Lookup("123");
   EXPECT_EQ(CountRows(), 3);
 }

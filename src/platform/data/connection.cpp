@@ -6,10 +6,6 @@
 #include "platform/data/odbc.h"
 #include "platform/data/odbc_error.h"
 
-namespace {
-constexpr unsigned long kLoginTimeoutSeconds = 15;  // the platform's default
-}
-
 Connection::Connection() : m_odbc(std::make_unique<odbc::Connection>(com_runtime::Environment())) {}
 
 Connection::~Connection() = default;
@@ -21,10 +17,10 @@ HRESULT Connection::Open(const _bstr_t& connectionString, const _bstr_t& userId,
   if (m_odbc->IsOpen()) throw _com_error(adErrObjectOpen);
   // Asynchronous opening is not offered: the program waits for every open.
   if (options != 0 && options != adConnectUnspecified) throw _com_error(adErrInvalidArgument);
-  std::u16string odbcString =
-      OdbcConnectionString(connectionString.wide(), userId.wide(), password.wide());
+  std::u16string odbcString = OdbcConnectionString(connectionString.wide(), userId.wide(),
+                                                   password.wide(), m_connectionTimeout);
   try {
-    m_odbc->Open(odbcString, kLoginTimeoutSeconds);
+    m_odbc->Open(odbcString, static_cast<unsigned long>(m_connectionTimeout));
   } catch (const odbc::Error& e) {
     throw ComErrorFromOdbc(e.failure);
   }
@@ -39,4 +35,14 @@ HRESULT Connection::Close() {
     throw ComErrorFromOdbc(e.failure);
   }
   return S_OK;
+}
+
+void Connection::PutConnectionTimeout(long seconds) {
+  if (seconds < 0) throw _com_error(adErrInvalidArgument);
+  m_connectionTimeout = seconds;
+}
+
+void Connection::PutCommandTimeout(long seconds) {
+  if (seconds < 0) throw _com_error(adErrInvalidArgument);
+  m_commandTimeout = seconds;
 }

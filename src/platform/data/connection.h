@@ -16,10 +16,18 @@ class Connection : public ComObject {
   static const CLSID& ClassId() { return CLSID_Connection; }
 
   long GetState();  // adStateClosed or adStateOpen
-  // Waits at most 15 s for the login. On failure the connection stays closed.
+  // Waits at most ConnectionTimeout for the login. On failure the connection stays closed.
   HRESULT Open(const _bstr_t& connectionString, const _bstr_t& userId, const _bstr_t& password,
                long options);
   HRESULT Close();  // raises adErrObjectClosed when not open
+
+  // Seconds to wait for a login and for each statement run on this connection; 0 waits
+  // without end, a negative value raises adErrInvalidArgument. The platform's defaults,
+  // 15 and 30, are what the program runs with.
+  long GetConnectionTimeout() const { return m_connectionTimeout; }
+  void PutConnectionTimeout(long seconds);
+  long GetCommandTimeout() const { return m_commandTimeout; }
+  void PutCommandTimeout(long seconds);
 
  private:
   friend class Recordset;
@@ -28,4 +36,6 @@ class Connection : public ComObject {
   ~Connection() override;
 
   std::unique_ptr<odbc::Connection> m_odbc;
+  long m_connectionTimeout = 15;
+  long m_commandTimeout = 30;
 };

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/data/ado_types.h"
@@ -142,10 +143,21 @@ std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16str
   return out + u"TDS_Version=7.4;ClientCharset=UTF-8;";
 }
 
+// The SQLite driver's Timeout is its wait for a locked file, 100 s unless given.
+bool NamesSqliteDriver(const std::vector<Entry>& entries) {
+  return std::any_of(entries.begin(), entries.end(), [](const Entry& e) {
+    std::u16string driver;
+    for (char16_t c : e.value) driver += Lower(c);
+    return Is(e.key, {u"DRIVER"}) && driver.find(u"sqlite") != std::u16string::npos;
+  });
+}
+
 std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& userId,
-                       const std::u16string& password) {
+                       const std::u16string& password, long loginTimeoutSeconds) {
   std::u16string out;
+  bool timeoutGiven = false;
   for (const Entry& e : entries) {
+    timeoutGiven = timeoutGiven || Is(e.key, {u"Timeout"});
     if (Is(e.key, {u"Provider"})) continue;
     if (!userId.empty() && Is(e.key, {u"UID"})) continue;
     if (!password.empty() && Is(e.key, {u"PWD"})) continue;
@@ -153,19 +165,24 @@ std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& 
   }
   if (!userId.empty()) out += u"UID=" + Braced(userId) + u";";
   if (!password.empty()) out += u"PWD=" + Braced(password) + u";";
+  if (!timeoutGiven && loginTimeoutSeconds > 0 && NamesSqliteDriver(entries)) {
+    std::string ms = std::to_string(loginTimeoutSeconds * 1000);
+    out += u"Timeout=" + std::u16string(ms.begin(), ms.end()) + u";";
+  }
   return out;
 }
 
 }  // namespace
 
 std::u16string OdbcConnectionString(const std::u16string& connectionString,
-                                    const std::u16string& userId, const std::u16string& password) {
+                                    const std::u16string& userId, const std::u16string& password,
+                                    long loginTimeoutSeconds) {
   std::vector<Entry> entries = Parse(connectionString);
   std::u16string provider = u"MSDASQL";  // the platform's default provider speaks ODBC
   for (const Entry& e : entries) {
     if (Is(e.key, {u"Provider"})) provider = e.value;
   }
   if (Is(provider, {u"SQLOLEDB", u"SQLOLEDB.1"})) return ForSqlServer(entries, userId, password);
-  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password);
+  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password, loginTimeoutSeconds);
   Reject(adErrProviderNotFound, u"The provider '" + provider + u"' is not offered.");
 }

@@ -5,6 +5,8 @@
 #include <string>
 
 // Raises _com_error for an unknown provider or a keyword the SQL Server route does not
-// offer. A non-empty user id or password replaces the string's own.
+// offer. A non-empty user id or password replaces the string's own. The SQLite driver is
+// told to wait no longer than the login timeout for a locked file, unless the string says.
 std::u16string OdbcConnectionString(const std::u16string& connectionString,
-                                    const std::u16string& userId, const std::u16string& password);
+                                    const std::u16string& userId, const std::u16string& password,
+                                    long loginTimeoutSeconds = 15);

@@ -1,4 +1,6 @@
 #include "platform/data/odbc.h"
+
+#include "platform/data/watchdog.h"
 #include "platform/text/codepage.h"
 
 #include <sql.h>
@@ -38,6 +40,16 @@ Failure ReadFailure(SQLSMALLINT type, SQLHANDLE handle) {
 }
 
 [[noreturn]] void Fail(SQLSMALLINT type, SQLHANDLE handle) { throw Error{ReadFailure(type, handle)}; }
+
+// The driver's own timeout answers at the limit where it can; the watchdog acts a moment
+// later, for drivers that ignore the limit and servers that no longer answer.
+std::chrono::milliseconds WatchdogLimit(unsigned long seconds) {
+  using namespace std::chrono_literals;
+  return seconds == 0 ? 0ms : std::chrono::milliseconds(std::chrono::seconds(seconds) + 1s);
+}
+
+const Failure kLoginTimedOut{"HYT00", 0, u"The login did not end within its timeout."};
+const Failure kStatementTimedOut{"HYT00", 0, u"The statement did not end within its timeout."};
 
 }  // namespace
 
@@ -132,14 +144,21 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   // The narrow call with UTF-8: the driver manager hands a wide string to a driver without
   // wide entry points before it knows the character set, and a Chinese path would be lost.
   std::string narrow = text::Utf16ToUtf8(connectionString);
+  SocketSet before = OpenSockets();
+  Watchdog watchdog(WatchdogLimit(loginTimeoutSeconds), [&before] { ShutDown(Added(before, OpenSockets())); });
   SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS, nullptr, 0,
                                   nullptr, SQL_DRIVER_NOPROMPT);
-  if (!Succeeded(rc)) {
-    Failure failure = ReadFailure(SQL_HANDLE_DBC, dbc);
+  bool expired = watchdog.Stop();
+  if (!Succeeded(rc) || expired) {
+    // A login the watchdog cut is not to be trusted, whatever the driver made of it.
+    Failure failure = expired ? kLoginTimedOut : ReadFailure(SQL_HANDLE_DBC, dbc);
+    if (Succeeded(rc)) SQLDisconnect(dbc);
     SQLFreeHandle(SQL_HANDLE_DBC, dbc);
     throw Error{failure};
   }
   m_dbc = dbc;
+  m_sockets = Added(before, OpenSockets());
+  m_busySet = false;
   // Which data source this is: the statements are adapted to its rules.
   SQLWCHAR name[64] = {};
   SQLSMALLINT bytes = 0;
@@ -155,26 +174,53 @@ void Connection::Close() {
   m_dbc = nullptr;
 }
 
+// Closes a connection whose link is gone; the driver's complaints about it are moot.
+void Connection::Drop() {
+  SQLDisconnect(m_dbc);
+  SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+  m_dbc = nullptr;
+}
+
 Table Connection::Query(const std::u16string& statement, const std::vector<Value>& parameters,
                         unsigned long timeoutSeconds) {
   bool lost = false;
   try {
+    if (m_dbms == Dbms::Sqlite) SetBusyTimeout(timeoutSeconds);
     Statement handle(m_dbc);
+    // Where the driver holds a link, only cutting it wakes a wait on a silent server; an
+    // embedded engine is interrupted.
+    Watchdog watchdog(WatchdogLimit(timeoutSeconds), [&] {
+      if (m_sockets.empty()) SQLCancel(handle.handle());
+      else ShutDown(m_sockets);
+    });
     try {
-      return Run(handle, statement, parameters, timeoutSeconds);
+      Table table = Run(handle, statement, parameters, timeoutSeconds);
+      if (watchdog.Stop() && !m_sockets.empty()) Drop();  // answered just as the link was cut
+      return table;
     } catch (const Error& e) {
-      lost = LinkLost(e.failure);  // asked while the statement still exists
+      bool expired = watchdog.Stop();
+      lost = (expired && !m_sockets.empty()) || LinkLost(e.failure);  // asked while the statement exists
+      if (expired) throw Error{kStatementTimedOut};
       throw;
     }
   } catch (const Error&) {
     // A dead connection would fail every later query; closed, the next one opens afresh.
-    if (lost) {
-      SQLDisconnect(m_dbc);
-      SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
-      m_dbc = nullptr;
-    }
+    if (lost) Drop();
     throw;
   }
+}
+
+// The SQLite driver waits for a locked file as long as its Timeout keyword says (set to the
+// login timeout for the open); a statement waits as long as its own timeout.
+void Connection::SetBusyTimeout(unsigned long seconds) {
+  if (m_busySet && m_busySeconds == seconds) return;
+  unsigned long milliseconds = seconds == 0 ? 0x7FFFFFFF : seconds * 1000;
+  std::string pragma = "PRAGMA busy_timeout = " + std::to_string(milliseconds);
+  std::u16string wide(pragma.begin(), pragma.end());
+  Statement statement(m_dbc);
+  statement.Check(SQLExecDirectW(statement.handle(), Wide(wide), SQL_NTS));
+  m_busySeconds = seconds;
+  m_busySet = true;
 }
 
 // SQLSTATE class 08, or the driver's own verdict. A server that shuts down may first

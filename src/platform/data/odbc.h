@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/data/dialect.h"
+#include "platform/data/link_sockets.h"
 
 namespace odbc {
 
@@ -54,12 +55,14 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   bool IsOpen() const { return m_dbc != nullptr; }
-  // Connects without prompting; on failure the connection stays closed.
+  // Connects without prompting; on failure the connection stays closed. A zero timeout
+  // waits as long as the driver does.
   void Open(const std::u16string& connectionString, unsigned long loginTimeoutSeconds);
   void Close();
   // Runs one statement, as the data source must receive it to match as SQL Server does,
-  // with its `?` markers bound, in order, to plain (not national) text values. A failure
-  // that shows the link to the data source gone closes the connection too.
+  // with its `?` markers bound, in order, to plain (not national) text values. It ends
+  // within its timeout (0: none) even where the server stops answering; a failure that
+  // shows the link to the data source gone closes the connection too.
   Table Query(const std::u16string& statement, const std::vector<Value>& parameters,
               unsigned long timeoutSeconds);
 
@@ -67,10 +70,15 @@ class Connection {
   Table Run(const Statement& handle, const std::u16string& statement,
             const std::vector<Value>& parameters, unsigned long timeoutSeconds);
   bool LinkLost(const Failure& failure) const;
+  void SetBusyTimeout(unsigned long seconds);
+  void Drop();
 
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
+  SocketSet m_sockets;  // the driver's link to a server; empty for an embedded engine
+  unsigned long m_busySeconds = 0;
+  bool m_busySet = false;
 };
 
 }  // namespace odbc

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr unsigned long kStatementTimeoutSeconds = 30;  // the platform's default
-
 bool SameName(const std::u16string& a, const std::u16string& b) {
   auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; };
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
@@ -46,7 +44,7 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
   odbc::Table table;
   try {
     table = connection->m_odbc->Query(static_cast<_bstr_t>(source).wide(), parameters,
-                                      kStatementTimeoutSeconds);
+                                      static_cast<unsigned long>(connection->GetCommandTimeout()));
   } catch (const odbc::Error& e) {
     throw ComErrorFromOdbc(e.failure);
   }

@@ -1,0 +1,13 @@
+#pragma once
+// Seconds since it was made, for the tests that a timeout ends a wait.
+#include <chrono>
+
+class Stopwatch {
+ public:
+  double Seconds() const {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+  }
+
+ private:
+  std::chrono::steady_clock::time_point m_start = std::chrono::steady_clock::now();
+};
