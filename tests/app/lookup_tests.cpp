@@ -7,6 +7,7 @@
 #include <netinet/in.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -400,6 +401,20 @@ TEST(LookupSettings, EnvironmentIsReadAsUtf8) {
   unsetenv("BRIMLOCK_CONNECTION");
   setenv("BRIMLOCK_DB_SERVER", "db7", 1);
   EXPECT_EQ(DatabaseConnectionString().bytes(), "Provider=SQLOLEDB;SERVER=db7;DATABASE=kq7_mavr;UID=sa;PWD=402617;");
+
+  // A login kept in a file is taken only while no one but its owner may read it.
+  char path[] = "/tmp/brimlock-login-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const char line[] = "Provider=SQLOLEDB;SERVER=db8;UID=kq;PWD='a;b';\nignored\n";
+  ASSERT_EQ(write(fd, line, sizeof line - 1), static_cast<ssize_t>(sizeof line - 1));
+  close(fd);
+  setenv("BRIMLOCK_CONNECTION_FILE", path, 1);
+  EXPECT_EQ(DatabaseConnectionString().bytes(), "Provider=SQLOLEDB;SERVER=db8;UID=kq;PWD='a;b';");
+  chmod(path, 0640);
+  EXPECT_EQ(DatabaseConnectionString().bytes(), "");
+  unsetenv("BRIMLOCK_CONNECTION_FILE");
+  unlink(path);
   unsetenv("BRIMLOCK_DB_SERVER");
 }
 

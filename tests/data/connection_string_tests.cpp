@@ -43,6 +43,42 @@ TEST(ConnectionString, MsdasqlAndNoProviderPassKeywordsUnchanged) {
   EXPECT_EQ(Translate(u"DSN=kq;Provider=MSDASQL.1;PWD={p;w}"), u"DSN=kq;PWD={p;w};");
 }
 
+TEST(ConnectionString, OleDbQuotesBecomeOdbcBraces) {
+  const struct {
+    std::u16string written, odbc;
+  } cases[] = {
+      {u"DSN=kq;PWD=\"a;b\"", u"DSN=kq;PWD={a;b};"},
+      {u"DSN=kq;PWD='a;b'", u"DSN=kq;PWD={a;b};"},
+      {u"DSN=kq;PWD=\"say \"\"hi\"\"\";UID=u", u"DSN=kq;PWD=say \"hi\";UID=u;"},
+      {u"DSN=kq;PWD='it''s'", u"DSN=kq;PWD=it's;"},
+      {u"DSN=kq;PWD='\"q}'", u"DSN=kq;PWD={\"q}}};"},
+      {u"DSN=kq;PWD=' x '", u"DSN=kq;PWD={ x };"},
+      {u"Provider=SQLOLEDB;SERVER=h;PWD='a;b'", u"DRIVER={FreeTDS};SERVER=h;PORT=1433;PWD={a;b};TDS_Version=7.4;ClientCharset=UTF-8;"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Translate(c.written), c.odbc);
+  EXPECT_EQ(Translate(u"DSN=kq;", u"", u"'quoted"), u"DSN=kq;PWD={'quoted};");
+}
+
+TEST(ConnectionString, EncryptionKeywordsReachFreeTds) {
+  const std::u16string checked = u"Encryption=require;ca file=system;check certificate hostname=yes;";
+  const struct {
+    std::u16string keywords, encryption;
+  } cases[] = {
+      {u"Encrypt=yes;", checked},
+      {u"Encrypt=True;TrustServerCertificate=no;", checked},
+      {u"Use Encryption for Data=True;", checked},
+      {u"Encrypt=yes;TrustServerCertificate=yes;", u"Encryption=require;"},
+      {u"Encrypt=strict;TrustServerCertificate=true;", checked},  // strict always checks
+      {u"Encrypt=no;", u"Encryption=request;"},
+      {u"TrustServerCertificate=yes;", u""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=h;" + c.keywords),
+              u"DRIVER={FreeTDS};SERVER=h;PORT=1433;" + c.encryption + u"TDS_Version=7.4;ClientCharset=UTF-8;")
+        << std::string(c.keywords.begin(), c.keywords.end());
+  }
+}
+
 TEST(ConnectionString, UserIdAndPasswordArgumentsReplaceTheStrings) {
   EXPECT_EQ(Translate(u"DSN=kq;UID=a;PWD=b;", u"c", u"d"), u"DSN=kq;UID=c;PWD=d;");
   EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=h;UID=a;PWD=b;", u"c", u"d;e"),
@@ -51,7 +87,8 @@ TEST(ConnectionString, UserIdAndPasswordArgumentsReplaceTheStrings) {
 
 TEST(ConnectionString, BadStringsAreRejectedClearly) {
   EXPECT_EQ(Rejection(u"Provider=Jet;Data Source=x.mdb;"), adErrProviderNotFound);
-  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h;Encrypt=yes;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h;Trusted_Connection=yes;"), E_FAIL);
+  EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h;Encrypt=maybe;"), E_FAIL);
   EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h,70000;"), E_FAIL);
   EXPECT_EQ(Rejection(u"Provider=SQLOLEDB;SERVER=h,;"), E_FAIL);
   EXPECT_EQ(Rejection(u"DRIVER=SQLite3;justtext;"), E_FAIL);

@@ -16,6 +16,7 @@ struct Entry {
   std::u16string key;    // trimmed
   std::u16string value;  // trimmed, quotes or braces taken off
   std::u16string raw;    // as written, for passing on unchanged
+  bool quoted = false;   // written in OLE DB's "..." or '...', which ODBC does not read
 };
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -67,6 +68,7 @@ std::vector<Entry> Parse(const std::u16string& text) {
     while (v < text.size() && IsSpace(text[v])) ++v;
     if (v < text.size() && (text[v] == u'{' || text[v] == u'"' || text[v] == u'\'')) {
       char16_t close = text[v] == u'{' ? u'}' : text[v];
+      entry.quoted = close != u'}';
       size_t j = v + 1;
       for (;; ++j) {
         if (j >= text.size()) Reject(E_FAIL, u"The connection string has an unclosed value.");
@@ -96,10 +98,12 @@ std::vector<Entry> Parse(const std::u16string& text) {
   return entries;
 }
 
-// ODBC takes a value in braces when it could be misread.
+// ODBC takes a value in braces when it could be misread: one with a separator or a brace,
+// with blanks at an end, or starting with a quote.
 std::u16string Braced(const std::u16string& value) {
   bool plain = value.find_first_of(u";{}") == std::u16string::npos &&
-               (value.empty() || (!IsSpace(value.front()) && !IsSpace(value.back())));
+               (value.empty() || (!IsSpace(value.front()) && !IsSpace(value.back()) &&
+                                  value.front() != u'"' && value.front() != u'\''));
   if (plain) return value;
   std::u16string out = u"{";
   for (char16_t c : value) {
@@ -109,15 +113,39 @@ std::u16string Braced(const std::u16string& value) {
   return out + u"}";
 }
 
+// A yes-or-no keyword's value; `strict` also counts as yes where it is offered.
+bool Flag(const Entry& e, bool strictOffered = false) {
+  if (Is(e.value, {u"yes", u"true", u"mandatory"}) || (strictOffered && Is(e.value, {u"strict"}))) return true;
+  if (Is(e.value, {u"no", u"false", u"optional"})) return false;
+  Reject(E_FAIL, u"The keyword '" + e.key + u"' takes yes or no, not '" + e.value + u"'.");
+}
+
+// FreeTDS's encryption settings. Required encryption checks the server's certificate
+// against the system's authorities and its name, unless the server is to be trusted as it
+// is; strict encryption always checks.
+std::u16string Encryption(std::optional<bool> encrypt, bool strict, std::optional<bool> trust) {
+  if (!encrypt) return u"";
+  if (!*encrypt) return u"Encryption=request;";
+  std::u16string out = u"Encryption=require;";
+  if (strict || !trust.value_or(false)) out += u"ca file=system;check certificate hostname=yes;";
+  return out;
+}
+
 std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16string& userId,
                             const std::u16string& password) {
   std::optional<std::u16string> server, database, uid, pwd;
+  std::optional<bool> encrypt, trust;
+  bool strict = false;
   for (const Entry& e : entries) {
     if (Is(e.key, {u"Provider"})) continue;
     if (Is(e.key, {u"Server", u"Data Source", u"Address", u"Addr"})) server = e.value;
     else if (Is(e.key, {u"Database", u"Initial Catalog"})) database = e.value;
     else if (Is(e.key, {u"UID", u"User ID"})) uid = e.value;
     else if (Is(e.key, {u"PWD", u"Password"})) pwd = e.value;
+    else if (Is(e.key, {u"Encrypt", u"Use Encryption for Data"})) {
+      encrypt = Flag(e, Is(e.key, {u"Encrypt"}));
+      strict = Is(e.value, {u"strict"});
+    } else if (Is(e.key, {u"TrustServerCertificate", u"Trust Server Certificate"})) trust = Flag(e);
     else Reject(E_FAIL, u"The keyword '" + e.key + u"' is not offered with Provider=SQLOLEDB.");
   }
   if (!userId.empty()) uid = userId;
@@ -140,7 +168,7 @@ std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16str
   if (database) out += u"DATABASE=" + Braced(*database) + u";";
   if (uid) out += u"UID=" + Braced(*uid) + u";";
   if (pwd) out += u"PWD=" + Braced(*pwd) + u";";
-  return out + u"TDS_Version=7.4;ClientCharset=UTF-8;";
+  return out + Encryption(encrypt, strict, trust) + u"TDS_Version=7.4;ClientCharset=UTF-8;";
 }
 
 // The SQLite driver's Timeout is its wait for a locked file, 100 s unless given.
@@ -161,7 +189,7 @@ std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& 
     if (Is(e.key, {u"Provider"})) continue;
     if (!userId.empty() && Is(e.key, {u"UID"})) continue;
     if (!password.empty() && Is(e.key, {u"PWD"})) continue;
-    out += e.raw + u";";
+    out += e.quoted ? e.key + u"=" + Braced(e.value) + u";" : e.raw + u";";
   }
   if (!userId.empty()) out += u"UID=" + Braced(userId) + u";";
   if (!password.empty()) out += u"PWD=" + Braced(password) + u";";

@@ -1,7 +1,9 @@
 #pragma once
 // The connection string keeps the platform's form; ODBC gets its own:
 //   Provider=SQLOLEDB;SERVER=host[,port];DATABASE=..;UID=..;PWD=..;   -> the FreeTDS driver
-//   Provider=MSDASQL;<ODBC keywords>  (or no Provider at all)         -> the keywords unchanged
+//     [Encrypt=yes|true|strict|no] [Use Encryption for Data=True] [TrustServerCertificate=yes]
+//   Provider=MSDASQL;<ODBC keywords>  (or no Provider at all)         -> the keywords unchanged,
+//     except values in OLE DB's quotes ("a;b", 'a;b', doubled inside), which ODBC takes braced
 #include <string>
 
 // Raises _com_error for an unknown provider or a keyword the SQL Server route does not
