@@ -10,9 +10,10 @@
 // spacing would cut after its first batch. The wait is therefore the interval plus the
 // longest this port may hold bytes back. That hold is learned from the read's own batches
 // (the line time of the largest, and the spacing of hand-overs) and, until two batches
-// have shown it, is the most a common port holds: a 16-byte FIFO or a 16 ms latency timer.
+// have shown it, is the most a common port holds: a 16-byte FIFO or a 16 ms latency timer,
+// and 3 ms for a late wake-up.
 // Bytes handed over one at a time so end a read about 9 ms after the last, batches within
-// 25 ms, and a silence longer than that on the line still ends it.
+// 28 ms, and a silence longer than that on the line still ends it.
 #include <chrono>
 #include <cstddef>
 
