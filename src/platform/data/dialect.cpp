@@ -44,8 +44,9 @@ std::u16string ForPostgreSql(std::u16string_view s) {
       size_t start = end;
       while (start > 0 && IsNameChar(out[start - 1])) --start;
       if (start < end) {
-        out.insert(end, u")");
-        out.insert(start, u"rtrim(");
+        std::u16string name = out.substr(start, end - start), blanks = out.substr(end);
+        out.resize(start);
+        out += u"rtrim(" + name + u")" + blanks;
       }
       out += u"like ? escape ''";
       i += n;

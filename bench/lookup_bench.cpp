@@ -1,0 +1,112 @@
+// What a ticket lookup costs through the program's path: a suffix match on 200 000 tickets
+// and 400 000 cards, the connection opened, the statement run with the text bound, and
+// every value of every match read as the panel shows it. Beside it, in the same run, the
+// same statement (the text as a literal) in the sqlite3 shell and in psql, each connecting,
+// running it and printing every row to /dev/null.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/postgres_server.h"
+#include "lookup/ticket_query.h"
+#include "platform/data/ado.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr char kPattern[] = "%7";  // a tenth of the tickets, nine tenths of them in service
+
+std::string Literal() {
+  std::string statement = TICKET_QUERY_SQL;
+  return statement.replace(statement.find('?'), 1, std::string("'") + kPattern + "'");
+}
+
+double MedianMs(int trials, const std::function<void()>& run) {
+  std::vector<double> ms;
+  for (int i = 0; i < trials; ++i) {
+    Clock::time_point start = Clock::now();
+    run();
+    ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+  }
+  std::sort(ms.begin(), ms.end());
+  return ms[ms.size() / 2];
+}
+
+bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+// The program's path; gives the number of matches.
+size_t Lookup(const std::string& connectionString) {
+  _ConnectionPtr connection;
+  _RecordsetPtr recordset;
+  connection.CreateInstance(CLSID_Connection);
+  recordset.CreateInstance(CLSID_Recordset);
+  connection->Open(connectionString.c_str(), "", "", adConnectUnspecified);
+  recordset->Open(TICKET_QUERY_SQL, connection, adOpenStatic, adLockOptimistic, adCmdText, kPattern);
+  size_t rows = 0, bytes = 0;
+  for (; !recordset->GetadoEOF(); recordset->MoveNext(), ++rows) {
+    for (const char* column : {"dcard", "dcard_sbh"}) {
+      _variant_t value = recordset->GetCollect(column);
+      if (value.vt != VT_NULL) bytes += std::string(static_cast<const char*>(static_cast<_bstr_t>(value))).size();
+    }
+  }
+  recordset->Close();
+  connection->Close();
+  return bytes > 0 ? rows : 0;
+}
+
+void Report(const char* backend, size_t rows, double ours, const char* anchor, double theirs) {
+  std::printf("%-10s %6zu matches   brimlock %8.1f ms   %-8s %8.1f ms   ratio %.2f\n", backend, rows,
+              ours, anchor, theirs, ours / theirs);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int trials = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+  const std::string statement = Literal();
+  CoInitialize(nullptr);
+
+  char dir[] = "/tmp/brimlock-bench-XXXXXX";
+  if (mkdtemp(dir) == nullptr) return 1;
+  const std::string db = std::string(dir) + "/tickets.db";
+  const std::string schema = std::string(BENCH_SQL_DIR) + "/schema.sql";
+  if (!Shell("{ echo 'BEGIN;'; cat " + schema + "; cat <<'SQL'\n"
+             "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999)\n"
+             "INSERT INTO Kcard_ticket_BaseInfo SELECT printf('T%06d', i), i % 10 = 9 FROM n;\n"
+             "INSERT INTO Kcard_BaseInfo SELECT dticket_no, dticket_no || k, 'H' || k FROM "
+             "Kcard_ticket_BaseInfo, (SELECT '-A' AS k UNION ALL SELECT '-B');\n"
+             "COMMIT;\nSQL\n} | sqlite3 -bail " + db)) {
+    return 1;
+  }
+  const std::string sqlite = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + db + ";NoCreat=1;";
+  size_t rows = Lookup(sqlite);
+  double ours = MedianMs(trials, [&] { Lookup(sqlite); });
+  double shell = MedianMs(trials, [&] { Shell("sqlite3 " + db + " \"" + statement + "\" >/dev/null"); });
+  Report("SQLite", rows, ours, "sqlite3", shell);
+
+  PostgresServer& server = PostgresServer::Shared();
+  if (!server.failure().empty()) {
+    std::printf("PostgreSQL: no server: %s\n", server.failure().c_str());
+  } else if (!server.Run("create database bench", "postgres") ||
+             !Shell(server.Psql("bench") + " -f " + schema + " -c \""
+                    "INSERT INTO Kcard_ticket_BaseInfo SELECT 'T' || lpad(i::text, 6, '0'), "
+                    "(i % 10 = 9)::int FROM generate_series(0, 199999) i; "
+                    "INSERT INTO Kcard_BaseInfo SELECT dticket_no, dticket_no || k, 'H' || k FROM "
+                    "Kcard_ticket_BaseInfo, (VALUES ('-A'), ('-B')) v(k); ANALYZE;\"")) {
+    std::printf("PostgreSQL: the tickets could not be loaded\n");
+  } else {
+    const std::string postgres = server.ConnectionString("bench");
+    rows = Lookup(postgres);
+    ours = MedianMs(trials, [&] { Lookup(postgres); });
+    double psql = MedianMs(trials, [&] { Shell(server.Psql("bench") + " -At -c \"" + statement + "\" >/dev/null"); });
+    Report("PostgreSQL", rows, ours, "psql", psql);
+  }
+  CoUninitialize();
+  std::filesystem::remove_all(dir);
+  return 0;
+}
