@@ -81,8 +81,9 @@ class PostgresServer {
 
   static std::string Bin(const std::string& program) { return "/usr/lib/postgresql/15/bin/" + program; }
   static bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
+  // From "/", which the postgres user may enter whatever the tests' own directory.
   static std::string AsOwner(const std::string& command) {
-    return getuid() == 0 ? "runuser -u postgres -- " + command : command;
+    return getuid() == 0 ? "cd / && runuser -u postgres -- " + command : command;
   }
   std::string Data() const { return m_dir + "/data"; }
 

@@ -158,7 +158,7 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   }
   m_dbc = dbc;
   m_sockets = Added(before, OpenSockets());
-  m_busySet = false;
+  m_busySeconds.reset();
   // Which data source this is: the statements are adapted to its rules.
   SQLWCHAR name[64] = {};
   SQLSMALLINT bytes = 0;
@@ -213,14 +213,13 @@ Table Connection::Query(const std::u16string& statement, const std::vector<Value
 // The SQLite driver waits for a locked file as long as its Timeout keyword says (set to the
 // login timeout for the open); a statement waits as long as its own timeout.
 void Connection::SetBusyTimeout(unsigned long seconds) {
-  if (m_busySet && m_busySeconds == seconds) return;
+  if (m_busySeconds == seconds) return;
   unsigned long milliseconds = seconds == 0 ? 0x7FFFFFFF : seconds * 1000;
   std::string pragma = "PRAGMA busy_timeout = " + std::to_string(milliseconds);
   std::u16string wide(pragma.begin(), pragma.end());
   Statement statement(m_dbc);
   statement.Check(SQLExecDirectW(statement.handle(), Wide(wide), SQL_NTS));
   m_busySeconds = seconds;
-  m_busySet = true;
 }
 
 // SQLSTATE class 08, or the driver's own verdict. A server that shuts down may first

@@ -77,8 +77,7 @@ class Connection {
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
   SocketSet m_sockets;  // the driver's link to a server; empty for an embedded engine
-  unsigned long m_busySeconds = 0;
-  bool m_busySet = false;
+  std::optional<unsigned long> m_busySeconds;  // as last set on the engine
 };
 
 }  // namespace odbc
