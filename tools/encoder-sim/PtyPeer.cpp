@@ -12,6 +12,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/serial/line_timing.h"
+
 namespace encoder_sim {
 namespace {
 
@@ -183,12 +185,7 @@ void PtyPeer::run() {
 
     // ppoll: a paced line hands bytes over every character time, finer than poll's 1 ms.
     timespec wait{};
-    if (wakeAt) {
-      const auto left = std::max<Clock::duration>(*wakeAt - Clock::now(), Clock::duration::zero());
-      const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-      wait = {static_cast<time_t>(seconds.count()),
-              static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count())};
-    }
+    if (wakeAt) wait = serial::TimespecUntil(*wakeAt);
     pollfd fds[2] = {{wake_, POLLIN, 0}, {master_, POLLIN, 0}};
     if (ppoll(fds, master_ >= 0 ? 2 : 1, wakeAt ? &wait : nullptr, nullptr) < 0 && errno != EINTR) break;
     if (fds[0].revents & POLLIN) {
@@ -271,17 +268,9 @@ std::vector<PtyPeer::Timed> PtyPeer::pace(Action action, Clock::duration c, cons
 
 // The program sets the line on its side; a pty has no wire, so its baud is only a number.
 PtyPeer::Clock::duration PtyPeer::characterTime() const {
-  static constexpr std::pair<speed_t, int> kRates[] = {
-      {B1200, 1200}, {B2400, 2400},   {B4800, 4800},   {B9600, 9600},
-      {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
   termios settings{};
-  int rate = 9600;
-  if (tcgetattr(heldSlave_, &settings) == 0)
-    for (const auto& [speed, value] : kRates)
-      if (speed == cfgetospeed(&settings)) rate = value;
-  const int bits = 1 + 5 + static_cast<int>((settings.c_cflag & CSIZE) / CS6) +
-                   ((settings.c_cflag & PARENB) ? 1 : 0) + ((settings.c_cflag & CSTOPB) ? 2 : 1);
-  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(bits) / rate));
+  tcgetattr(heldSlave_, &settings);
+  return serial::CharacterTime(settings);
 }
 
 void PtyPeer::writeNow(const std::string& bytes) {

@@ -19,6 +19,7 @@
 #include <unordered_set>
 
 #include "platform/serial/delivery_hold.h"
+#include "platform/serial/line_timing.h"
 #include "platform/serial/portlock.h"
 #include "platform/serial/portname.h"
 
@@ -73,47 +74,6 @@ Clock::time_point After(std::uint64_t milliseconds) {
   return Clock::now() + std::chrono::milliseconds(milliseconds);
 }
 
-struct BaudRate {
-  DWORD rate;
-  speed_t speed;
-};
-constexpr BaudRate kBaudRates[] = {
-    {110, B110},       {300, B300},       {600, B600},       {1200, B1200},
-    {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},
-    {38400, B38400},   {57600, B57600},   {115200, B115200}, {230400, B230400},
-    {460800, B460800}, {921600, B921600},
-};
-
-std::optional<speed_t> SpeedFor(DWORD rate) {
-  for (const auto& baud : kBaudRates)
-    if (baud.rate == rate) return baud.speed;
-  return std::nullopt;
-}
-
-DWORD RateFor(speed_t speed) {
-  for (const auto& baud : kBaudRates)
-    if (baud.speed == speed) return baud.rate;
-  return 0;
-}
-
-// One character's time on the line: start bit, data bits, parity, stop bits at the baud.
-Clock::duration CharacterTime(int fd) {
-  termios settings{};
-  DWORD rate = tcgetattr(fd, &settings) == 0 ? RateFor(cfgetospeed(&settings)) : 0;
-  if (rate == 0) rate = CBR_9600;
-  static constexpr int kDataBits[] = {5, 6, 7, 8};
-  const int bits = 1 + kDataBits[(settings.c_cflag & CSIZE) / CS6] + ((settings.c_cflag & PARENB) ? 1 : 0) +
-                   ((settings.c_cflag & CSTOPB) ? 2 : 1);
-  return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(double(bits) / rate));
-}
-
-timespec TimespecUntil(Clock::time_point when) {
-  const auto left = std::max<Clock::duration>(when - Clock::now(), Clock::duration::zero());
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-  return {static_cast<time_t>(seconds.count()),
-          static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds).count())};
-}
-
 // A UART driver hands bytes over at once instead of after a tick, and USB adapters of the
 // common kind drop their latency timer from 16 ms to 1 ms. Reads never depend on getting it.
 bool AskForLowLatency(int fd) {
@@ -137,8 +97,9 @@ void GiveBackLowLatency(int fd) {
 // flush on a pty also drops what the far side has not read yet.
 bool OutputStillQueued(int fd) {
   termios settings{};
-  const DWORD rate = tcgetattr(fd, &settings) == 0 ? RateFor(cfgetospeed(&settings)) : 0;
-  const double msPerByte = rate != 0 ? 10000.0 / rate : 1.0;
+  const double msPerByte = tcgetattr(fd, &settings) == 0
+                               ? std::chrono::duration<double, std::milli>(serial::CharacterTime(settings)).count()
+                               : 1.0;
   int queued = 0;
   if (ioctl(fd, TIOCOUTQ, &queued) != 0) return true;
   const auto giveUp = Clock::now() + std::chrono::milliseconds(
@@ -224,7 +185,7 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
 
   *dcb = DCB{};
   dcb->DCBlength = sizeof(DCB);
-  dcb->BaudRate = RateFor(cfgetospeed(&settings));
+  dcb->BaudRate = serial::RateFor(cfgetospeed(&settings));
   dcb->fBinary = 1;  // Windows supports binary mode only
   dcb->fParity = (settings.c_iflag & INPCK) != 0;
   dcb->fOutxCtsFlow = (settings.c_cflag & CRTSCTS) != 0;
@@ -260,7 +221,7 @@ BOOL SetCommState(HANDLE file, LPDCB dcb) {
   SerialPort* port = PortOf(file);
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
-  const std::optional<speed_t> speed = SpeedFor(dcb->BaudRate);
+  const std::optional<speed_t> speed = serial::SpeedFor(dcb->BaudRate);
   // As on Windows: 1.5 stop bits go with 5 data bits only, 2 stop bits with 6 to 8.
   const bool badStops = dcb->StopBits > TWOSTOPBITS ||
                         (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
@@ -346,7 +307,9 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
   else if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
     deadline = After(std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant);
   const DWORD interval = atOnce || onFirstByte ? 0 : t.ReadIntervalTimeout;
-  serial::DeliveryHold hold(CharacterTime(port->fd));
+  termios line{};
+  tcgetattr(port->fd, &line);
+  serial::DeliveryHold hold(serial::CharacterTime(line));
 
   auto* bytes = static_cast<unsigned char*>(buffer);
   DWORD got = 0;
@@ -376,7 +339,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
     if (wakeAt && Clock::now() >= *wakeAt) break;
     pollfd waiter{port->fd, POLLIN, 0};
     timespec wait{};
-    if (wakeAt) wait = TimespecUntil(*wakeAt);
+    if (wakeAt) wait = serial::TimespecUntil(*wakeAt);
     const int ready = ppoll(&waiter, 1, wakeAt ? &wait : nullptr, nullptr);
     if (ready < 0 && errno != EINTR) {
       failed = true;
