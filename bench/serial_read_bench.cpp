@@ -24,22 +24,11 @@ using encoder_sim::Millis;
 using encoder_sim::PtyPeer;
 using Clock = std::chrono::steady_clock;
 using serial_test::OpenLikeProgram;
+using serial_test::PortDelivery;
 
 namespace {
 
 const std::string kReply = "\x1b\x73" "%B6212345678901234^BRIMLOCK/TEST^2712" "?\x1c";  // 43 bytes
-
-struct Pattern {
-  const char* name;
-  PtyPeer::Delivery delivery;
-};
-const Pattern kPatterns[] = {
-    {"byte by byte at line rate", {.paced = true, .batch = 1}},
-    {"8-byte FIFO batches", {.paced = true, .batch = 8}},
-    {"14-byte FIFO batches", {.paced = true, .batch = 14}},
-    {"16-byte batches", {.paced = true, .batch = 16}},
-    {"USB, 16 ms latency timer", {.paced = true, .batch = 0, .latency = Millis(16)}},
-};
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -72,7 +61,7 @@ Stats Summarise(std::vector<double> samples, bool whole) {
   return {samples[samples.size() / 2], samples.back(), whole};
 }
 
-Stats OurLatency(const Pattern& pattern, int trials) {
+Stats OurLatency(const PortDelivery& pattern, int trials) {
   Line line(pattern.delivery);
   HANDLE port = OpenLikeProgram(line.peer->slavePath().c_str());
   std::vector<double> samples;
@@ -133,7 +122,7 @@ class Pyserial {
   FILE* out_ = nullptr;
 };
 
-std::optional<Stats> PyserialLatency(const Pattern& pattern, int trials) {
+std::optional<Stats> PyserialLatency(const PortDelivery& pattern, int trials) {
   Line line(pattern.delivery);
   Pyserial py(line.peer->slavePath());
   if (!py.available()) return std::nullopt;
@@ -157,8 +146,8 @@ int main(int argc, char** argv) {
   std::printf("Read latency: from the last byte of a 43-byte reply handed to the port to the read's\n"
               "return, ms (median / worst of %d). Goal: <= 30 in every pattern, near 8 byte by byte.\n\n",
               trials);
-  std::printf("%-28s %-20s %-20s %s\n", "delivery", "brimlock", "pyserial", "ratio (median)");
-  for (const Pattern& pattern : kPatterns) {
+  std::printf("%-32s %-20s %-20s %s\n", "delivery", "brimlock", "pyserial", "ratio (median)");
+  for (const PortDelivery& pattern : serial_test::kPortDeliveries) {
     const Stats ours = OurLatency(pattern, trials);
     const std::optional<Stats> theirs = PyserialLatency(pattern, trials);
     char mine[64], anchor[64] = "not installed", ratio[32] = "-";
@@ -167,7 +156,7 @@ int main(int argc, char** argv) {
       std::snprintf(anchor, sizeof anchor, "%.1f / %.1f%s", theirs->median, theirs->worst, theirs->whole ? "" : " CUT");
       std::snprintf(ratio, sizeof ratio, "%.3f", ours.median / theirs->median);
     }
-    std::printf("%-28s %-20s %-20s %s\n", pattern.name, mine, anchor, ratio);
+    std::printf("%-32s %-20s %-20s %s\n", pattern.name, mine, anchor, ratio);
   }
 
   std::printf("\nA silent read (nothing answers), wall ms / CPU ms. Goal: 808 +- 20 wall, < 1 CPU.\n\n");
@@ -179,14 +168,14 @@ int main(int argc, char** argv) {
     const double cpu = ThreadCpuMs();
     const Clock::time_point start = Clock::now();
     ReadFile(port, buffer, sizeof buffer, &count, nullptr);
-    std::printf("%-28s %.1f / %.2f\n", "brimlock ReadFile", Ms(Clock::now() - start), ThreadCpuMs() - cpu);
+    std::printf("%-32s %.1f / %.2f\n", "brimlock ReadFile", Ms(Clock::now() - start), ThreadCpuMs() - cpu);
     CloseHandle(port);
   }
   {
     const double cpu = ThreadCpuMs();
     const Clock::time_point start = Clock::now();
     poll(nullptr, 0, 808);
-    std::printf("%-28s %.1f / %.2f\n", "bare poll(808 ms)", Ms(Clock::now() - start), ThreadCpuMs() - cpu);
+    std::printf("%-32s %.1f / %.2f\n", "bare poll(808 ms)", Ms(Clock::now() - start), ThreadCpuMs() - cpu);
   }
   {
     PtyPeer quiet;
@@ -194,9 +183,9 @@ int main(int argc, char** argv) {
     double wall = 0, cpu = 0;
     int count = 0;
     if (py.available() && std::sscanf(py.ask("silent").c_str(), "%d %lf %lf", &count, &wall, &cpu) == 3)
-      std::printf("%-28s %.1f / %.2f\n", "pyserial read(100)", wall, cpu);
+      std::printf("%-32s %.1f / %.2f\n", "pyserial read(100)", wall, cpu);
     else
-      std::printf("%-28s not installed (apt-get install python3-serial)\n", "pyserial read(100)");
+      std::printf("%-32s not installed (apt-get install python3-serial)\n", "pyserial read(100)");
   }
   return 0;
 }

@@ -67,21 +67,9 @@ TEST_F(ReadTimeouts, GapLongerThanIntervalEndsTheRead) {
 // However the port hands an unbroken reply over, it is read whole and soon after its last
 // byte; a silence on the line still ends the read, whatever the delivery.
 TEST_F(ReadTimeouts, UnbrokenReplyIsReadWholeUnderEveryDelivery) {
-  struct Case {
-    const char* port;
-    PtyPeer::Delivery delivery;
-  };
-  const Case cases[] = {
-      {"byte by byte at line rate", {.paced = true, .batch = 1}},
-      {"a UART's FIFO, 8-byte trigger", {.paced = true, .batch = 8}},
-      {"a UART's FIFO, 14-byte trigger", {.paced = true, .batch = 14}},
-      {"16-byte batches", {.paced = true, .batch = 16}},
-      {"a USB adapter's 16 ms latency timer", {.paced = true, .batch = 0, .latency = Millis(16)}},
-      {"a pty: the whole write at once", {}},
-  };
   const std::string reply = "\x1b\x73" + Pattern(39) + "?\x1c";
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.port);
+  for (const PortDelivery& c : kPortDeliveries) {
+    SCOPED_TRACE(c.name);
     peer.setDelivery(c.delivery);
     peer.sendAfter(Millis(20), reply);
     EXPECT_EQ(ReadBytes(port), reply);

@@ -1,18 +1,33 @@
 #pragma once
-// What the serial tests share: the program's way of opening a port, a stopwatch, and
-// pointing a port name at a pseudo-terminal for the length of a test.
+// What the serial tests share: the program's way of opening a port, the ways a port hands
+// bytes over, a stopwatch, and pointing a port name at a pseudo-terminal for a test.
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <chrono>
 #include <thread>
 
+#include "encoder-sim/PtyPeer.h"
 #include "platform/serial/winserial.h"
 
 namespace serial_test {
 
 // The encoder operations' settings: 9600 8N1, reads (8, 8, 8), writes (3, 2).
 inline COMMTIMEOUTS ProgramTimeouts() { return {8, 8, 8, 3, 2}; }
+
+// How real ports hand an answer over at 9600 baud, and how a pty does.
+struct PortDelivery {
+  const char* name;
+  encoder_sim::PtyPeer::Delivery delivery;
+};
+inline const PortDelivery kPortDeliveries[] = {
+    {"byte by byte at line rate", {.paced = true, .batch = 1}},
+    {"8-byte FIFO batches", {.paced = true, .batch = 8}},
+    {"14-byte FIFO batches", {.paced = true, .batch = 14}},
+    {"16-byte batches", {.paced = true, .batch = 16}},
+    {"USB, 16 ms latency timer", {.paced = true, .batch = 0, .latency = encoder_sim::Millis(16)}},
+    {"a pty: the whole write at once", {}},
+};
 
 // Opens and sets up a port as every encoder operation does, purge included.
 inline HANDLE OpenLikeProgram(const char* name) {
