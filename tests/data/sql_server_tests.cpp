@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "data/stopwatch.h"
+#include "support/stopwatch.h"
 #include "platform/data/ado.h"
 #include "support/closed_port.h"
 

@@ -9,6 +9,7 @@
 
 #include "encoder-sim/PtyPeer.h"
 #include "platform/serial/winserial.h"
+#include "../support/stopwatch.h"
 
 namespace serial_test {
 
@@ -62,16 +63,6 @@ inline BOOL WriteBytes(HANDLE port, const std::string& bytes) {
   return WriteFile(port, bytes.data(), static_cast<DWORD>(bytes.size()), &written, &unused);
 }
 
-class Stopwatch {
- public:
-  long long ms() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start_)
-        .count();
-  }
-
- private:
-  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
-};
 
 // Sets an environment variable for one scope and puts back what was there.
 class ScopedEnv {

@@ -1,9 +1,12 @@
 #pragma once
-// Seconds since it was made, for the tests that a timeout ends a wait.
+// Time since it was made, for the tests that a timeout ends a wait.
 #include <chrono>
 
 class Stopwatch {
  public:
+  long long ms() const {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - m_start).count();
+  }
   double Seconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
   }
