@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/data_objects.h"
 #include "data/postgres_server.h"
 #include "data/timed_out.h"
 #include "platform/data/ado.h"
@@ -16,18 +17,11 @@ const char* const kTicketStatement =
     "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
     "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
 
-class Postgres : public ::testing::Test {
+class Postgres : public DataObjects {
  protected:
   void SetUp() override {
     ASSERT_EQ(server.failure(), "");
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    ASSERT_EQ(m_connection.CreateInstance(CLSID_Connection), S_OK);
-    ASSERT_EQ(m_recordset.CreateInstance(CLSID_Recordset), S_OK);
-  }
-  void TearDown() override {
-    m_recordset = nullptr;
-    m_connection = nullptr;
-    CoUninitialize();
+    DataObjects::SetUp();
   }
 
   void Connect(const std::string& database = "kq7_mavr") {
@@ -49,8 +43,6 @@ class Postgres : public ::testing::Test {
   }
 
   PostgresServer& server = PostgresServer::Shared();
-  _ConnectionPtr m_connection;
-  _RecordsetPtr m_recordset;
 };
 
 // SQL Server's plain-text LIKE: "%" and "_" are wildcards, a backslash is a character, and

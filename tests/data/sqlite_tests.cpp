@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 
+#include "data/data_objects.h"
 #include "data/timed_out.h"
 #include "platform/data/ado.h"
 
@@ -71,7 +72,7 @@ HRESULT CodeOf(const std::function<void()>& call) {
   return S_OK;
 }
 
-class SqliteLookup : public ::testing::Test {
+class SqliteLookup : public DataObjects {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/brimlock-data-XXXXXX";
@@ -79,14 +80,10 @@ class SqliteLookup : public ::testing::Test {
     m_dir = pattern;
     m_db = m_dir + "/tickets.db";
     ASSERT_EQ(std::system((std::string(BRIMLOCK_MAKE_SQLITE_DB) + " " + m_db).c_str()), 0);
-    ASSERT_EQ(CoInitialize(nullptr), S_OK);
-    ASSERT_EQ(m_connection.CreateInstance(CLSID_Connection), S_OK);
-    ASSERT_EQ(m_recordset.CreateInstance(CLSID_Recordset), S_OK);
+    DataObjects::SetUp();
   }
   void TearDown() override {
-    m_recordset = nullptr;
-    m_connection = nullptr;
-    CoUninitialize();
+    DataObjects::TearDown();
     std::filesystem::remove_all(m_dir);
   }
 
@@ -118,8 +115,6 @@ class SqliteLookup : public ::testing::Test {
   }
 
   std::string m_dir, m_db;
-  _ConnectionPtr m_connection;
-  _RecordsetPtr m_recordset;
 };
 
 TEST_F(SqliteLookup, ConnectionOpensOnceAndClosesOnce) {
