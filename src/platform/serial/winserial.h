@@ -14,6 +14,10 @@
 // - Calls on INVALID_HANDLE_VALUE (or any handle not open) fail at once with
 //   ERROR_INVALID_HANDLE and touch nothing; ReadFile then reports 0 bytes.
 // - One thread uses a handle at a time, as the program's single GUI thread does.
+#if defined(_WIN32)
+// On Windows they are the platform's own, straight through to its serial driver.
+#include "platform/text/wintypes.h"
+#else
 #include <cstdint>
 
 #include "platform/text/wintypes.h"
@@ -136,3 +140,4 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
 BOOL CloseHandle(HANDLE object);
 void Sleep(DWORD milliseconds);
 DWORD GetLastError();
+#endif
