@@ -7,6 +7,11 @@
 
 constexpr HRESULT MakeHresult(std::uint32_t bits) { return static_cast<HRESULT>(bits); }
 
+#if defined(_WIN32)
+// On Windows the result codes, GUID and the apartment (CoInitialize, CoUninitialize) are
+// the platform's own; the objects below live in its apartment.
+#include <objbase.h>
+#else
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT S_FALSE = 1;
 constexpr HRESULT E_NOINTERFACE = MakeHresult(0x80004002);
@@ -29,11 +34,6 @@ struct GUID {
 };
 using CLSID = GUID;
 
-inline constexpr CLSID CLSID_Connection = {
-    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-inline constexpr CLSID CLSID_Recordset = {
-    0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-
 // In-process server and handler, local and remote server.
 constexpr DWORD CLSCTX_ALL = 0x17;
 
@@ -41,6 +41,13 @@ constexpr DWORD CLSCTX_ALL = 0x17;
 // nested calls answer S_FALSE; each successful call is balanced by one CoUninitialize.
 HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
+#endif
+
+inline constexpr CLSID CLSID_Connection = {
+    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+inline constexpr CLSID CLSID_Recordset = {
+    0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+
 // Whether the calling program is inside the apartment (for checks of start-up order).
 bool CoIsInitialized();
 

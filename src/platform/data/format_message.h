@@ -1,9 +1,10 @@
 #pragma once
 // The system's message texts. Only the texts of Win32 error codes are known here (the
 // codes themselves or as HRESULTs of facility Win32, 0x8007xxxx); every other code has none.
-#include <cstdarg>
-
 #include "platform/text/wintypes.h"
+
+#if !defined(_WIN32)  // on Windows, FormatMessageA and LocalFree are the platform's own
+#include <cstdarg>
 
 constexpr DWORD FORMAT_MESSAGE_ALLOCATE_BUFFER = 0x0100;
 constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x0200;
@@ -21,3 +22,4 @@ constexpr DWORD MAKELANGID(WORD primary, WORD sub) {
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
                      DWORD size, va_list* arguments);
 LPVOID LocalFree(LPVOID block);
+#endif

@@ -1,5 +1,6 @@
 #include "platform/data/odbc.h"
 
+#include "platform/data/driver_manager.h"
 #include "platform/data/watchdog.h"
 #include "platform/text/codepage.h"
 
@@ -141,13 +142,9 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   // A driver without a login timeout simply connects without one.
   SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeoutSeconds),
                     0);
-  // The narrow call with UTF-8: the driver manager hands a wide string to a driver without
-  // wide entry points before it knows the character set, and a Chinese path would be lost.
-  std::string narrow = text::Utf16ToUtf8(connectionString);
   SocketSet before = OpenSockets();
   Watchdog watchdog(WatchdogLimit(loginTimeoutSeconds), [&before] { ShutDown(Added(before, OpenSockets())); });
-  SQLRETURN rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS, nullptr, 0,
-                                  nullptr, SQL_DRIVER_NOPROMPT);
+  SQLRETURN rc = DriverConnect(dbc, connectionString);
   bool expired = watchdog.Stop();
   if (!Succeeded(rc) || expired) {
     // A login the watchdog cut is not to be trusted, whatever the driver made of it.

@@ -4,11 +4,16 @@
 #include "platform/data/bstr.h"
 #include "platform/data/com.h"
 
+#if defined(_WIN32)
+// VARTYPE, its VT_ tags and DISP_E_TYPEMISMATCH are the platform's own there.
+#include <oleauto.h>
+#else
 using VARTYPE = unsigned short;
 enum VARENUM : VARTYPE { VT_EMPTY = 0, VT_NULL = 1, VT_BSTR = 8, VT_DISPATCH = 9 };
 
 // The platform's code for a value that cannot be converted as asked.
 constexpr HRESULT DISP_E_TYPEMISMATCH = MakeHresult(0x80020005);
+#endif
 
 template <class T>
 class _com_ptr_t;
