@@ -1,5 +1,9 @@
 #pragma once
-// The fixed-size integer names the program's interfaces are written in.
+// The fixed-size integer names the program's interfaces are written in. On Windows they
+// are the platform's own.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <cstdint>
 
 using BOOL = int;
@@ -23,4 +27,5 @@ using LPCVOID = const void*;
 #endif
 #ifndef FALSE
 #define FALSE 0
+#endif
 #endif

@@ -1,0 +1,120 @@
+#include "platform/text/codepage.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <stdexcept>
+
+namespace text {
+namespace {
+
+constexpr UINT kCp936 = 936;
+
+int Length(size_t size) {
+  if (size > INT_MAX / 4) throw std::length_error("text too long to convert");
+  return static_cast<int>(size);
+}
+
+// Sizes first, then converts: the platform's calls report the length they need.
+std::u16string ToUtf16(UINT codePage, DWORD flags, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  int n = MultiByteToWideChar(codePage, flags, bytes.data(), Length(bytes.size()), nullptr, 0);
+  if (n == 0) return {};
+  std::u16string out(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(codePage, flags, bytes.data(), Length(bytes.size()),
+                      reinterpret_cast<wchar_t*>(out.data()), n);
+  return out;
+}
+
+std::string FromUtf16(UINT codePage, DWORD flags, std::u16string_view chars) {
+  if (chars.empty()) return {};
+  const auto* wide = reinterpret_cast<const wchar_t*>(chars.data());
+  // The code page's default character is '?'; UTF-8 takes no default and no flags.
+  const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
+  int n = WideCharToMultiByte(codePage, flags, wide, Length(chars.size()), nullptr, 0, fallback, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(codePage, flags, wide, Length(chars.size()), out.data(), n, fallback, nullptr);
+  return out;
+}
+
+// The character the platform puts in for bytes it cannot read, which the program never
+// takes for text: it shows U+FFFD instead, as on Linux.
+wchar_t UnreadableMark() {
+  CPINFOEXW info{};
+  return GetCPInfoExW(kCp936, 0, &info) ? info.UnicodeDefaultChar : L'\x30FB';
+}
+
+// One sequence, or nothing when the code page does not hold it. Strict conversion refuses
+// some single bytes the table holds (0xFF), so a single byte is also tried leniently.
+std::u16string OneSequence(std::string_view bytes) {
+  std::u16string chars = ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
+  if (chars.empty() && bytes.size() == 1) {
+    chars = ToUtf16(kCp936, 0, bytes);
+    if (chars.size() != 1 || chars[0] == static_cast<char16_t>(UnreadableMark()) ||
+        (chars[0] == u'?' && bytes[0] != '?')) {
+      chars.clear();
+    }
+  }
+  return chars;
+}
+
+// Text that does not convert strictly is read one sequence at a time: a lead byte with its
+// trail or, when the trail cannot follow it, the lead alone, and the next byte on its own.
+std::u16string Cp936SequenceBySequence(std::string_view bytes) {
+  std::u16string out;
+  for (size_t i = 0; i < bytes.size();) {
+    size_t width = IsDBCSLeadByteEx(kCp936, static_cast<BYTE>(bytes[i])) && i + 1 < bytes.size() ? 2 : 1;
+    std::u16string one = OneSequence(bytes.substr(i, width));
+    if (one.empty() && width == 2) width = 1;
+    if (one.empty() && width == 1) one = OneSequence(bytes.substr(i, 1));
+    out += one.empty() ? std::u16string(1, u'\xFFFD') : one;
+    i += width;
+  }
+  return out;
+}
+
+// A character comes out only as the bytes that read back as that character: whatever the
+// platform would put in for one the code page lacks (a look-alike, its default) becomes '?'.
+std::string Cp936CharByChar(std::u16string_view chars) {
+  std::string out;
+  for (size_t i = 0; i < chars.size();) {
+    size_t width = 1;
+    if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size() && chars[i + 1] >= 0xDC00 &&
+        chars[i + 1] <= 0xDFFF) {
+      width = 2;
+    }
+    std::u16string_view one = chars.substr(i, width);
+    std::string bytes = FromUtf16(kCp936, WC_NO_BEST_FIT_CHARS, one);
+    out += ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes) == one || OneSequence(bytes) == one ? bytes : "?";
+    i += width;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::u16string Cp936ToUtf16(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  if (MultiByteToWideChar(kCp936, MB_ERR_INVALID_CHARS, bytes.data(), Length(bytes.size()), nullptr, 0) > 0) {
+    return ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
+  }
+  return Cp936SequenceBySequence(bytes);
+}
+
+std::string Utf16ToCp936(std::u16string_view chars) {
+  // No best fit: a character the code page lacks becomes '?', never a look-alike. Text that
+  // reads back unchanged needed none.
+  std::string bytes = FromUtf16(kCp936, WC_NO_BEST_FIT_CHARS, chars);
+  return Cp936ToUtf16(bytes) == chars ? bytes : Cp936CharByChar(chars);
+}
+
+std::string Cp936ToUtf8(std::string_view bytes) { return Utf16ToUtf8(Cp936ToUtf16(bytes)); }
+
+std::string Utf16ToUtf8(std::u16string_view chars) { return FromUtf16(CP_UTF8, 0, chars); }
+
+std::string Utf8ToCp936(std::string_view utf8) {
+  // Malformed UTF-8 becomes U+FFFD, and so '?' in the code page.
+  return Utf16ToCp936(ToUtf16(CP_UTF8, 0, utf8));
+}
+
+}  // namespace text
