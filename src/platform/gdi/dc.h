@@ -13,6 +13,27 @@
 #include "platform/gdi/gdiobjects.h"
 #include "platform/gdi/gditypes.h"
 
+#if defined(_WIN32)
+// On Windows a CDC wraps one of the platform's own device contexts and never deletes or
+// releases it: CDC::FromHandle takes any HDC the system hands out (BeginPaint,
+// WM_DRAWITEM, WM_ERASEBKGND) and its wrapper lasts the process. Text is drawn in the
+// selected font as the system renders it, so a window's font made with
+// NONANTIALIASED_QUALITY keeps captions on whole pixels as elsewhere.
+//
+// Where the platform's own calls differ from the rules above, the drawing layer keeps the
+// rules: LineTo paints a wide pen's straight line itself (the platform's has round caps
+// over both end points); three calls are renamed as the platform's macros rename its own,
+// so the narrow text calls read code page 936 whatever the system's code page is, and the
+// focus rectangle's dots are fixed to the context's origin, not to the rectangle's corner.
+#undef DrawState  // CDC::DrawState is the framework's member, not the A/W switch
+#define GetTextExtentPoint32A GetTextExtentPoint32Cp936
+#define DrawStateA DrawStateCp936
+#define DrawFocusRect DrawFocusRectOnOrigin
+BOOL GetTextExtentPoint32Cp936(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
+BOOL DrawStateCp936(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
+                    WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
+BOOL DrawFocusRectOnOrigin(HDC hDC, const RECT* lprc);
+#else
 constexpr int TRANSPARENT = 1;
 constexpr int OPAQUE = 2;
 
@@ -22,6 +43,28 @@ constexpr UINT DSS_NORMAL = 0x0000;
 constexpr UINT DSS_DISABLED = 0x0020;
 
 using DRAWSTATEPROC = BOOL (*)(HDC hdc, LPARAM lData, WPARAM wData, int cx, int cy);
+
+// The platform's dotted focus rectangle: every other pixel of the rectangle's 1-pixel
+// edge is inverted, in a checkerboard fixed to the context's origin. Drawn twice, it is
+// gone.
+BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
+
+// Width of the bytes as text in the selected font, ampersands and all; cy is the font's
+// height. A negative count fails.
+BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
+
+// Draws text (lData, wData bytes; 0 counts to the NUL) in the box x, y, cx, cy.
+// DST_PREFIXTEXT hides each single '&' and underlines the character after the last one;
+// "&&" shows one '&'. DSS_NORMAL draws in the text colour, over the background colour
+// (white) when the background mode is OPAQUE. DSS_DISABLED embosses: the text in the
+// highlight colour (white) at +1,+1, then in the shadow colour (128, 128, 128) in place,
+// each cut to the cx by cy box. A cx or cy of 0 takes the shown text's extent. The brush
+// and callback serve other kinds of state and are ignored; other kinds and states fail.
+BOOL DrawStateA(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
+                WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
+
+BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon);
+#endif
 
 // A thin view of a device context. The state (selected objects, modes, colours, current
 // position, saved levels) belongs to the handle, so calls through the CDC and calls that
@@ -75,24 +118,3 @@ class CDC {
 
   HDC m_hDC = nullptr;
 };
-
-// The platform's dotted focus rectangle: every other pixel of the rectangle's 1-pixel
-// edge is inverted, in a checkerboard fixed to the context's origin. Drawn twice, it is
-// gone.
-BOOL DrawFocusRect(HDC hDC, const RECT* lprc);
-
-// Width of the bytes as text in the selected font, ampersands and all; cy is the font's
-// height. A negative count fails.
-BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
-
-// Draws text (lData, wData bytes; 0 counts to the NUL) in the box x, y, cx, cy.
-// DST_PREFIXTEXT hides each single '&' and underlines the character after the last one;
-// "&&" shows one '&'. DSS_NORMAL draws in the text colour, over the background colour
-// (white) when the background mode is OPAQUE. DSS_DISABLED embosses: the text in the
-// highlight colour (white) at +1,+1, then in the shadow colour (128, 128, 128) in place,
-// each cut to the cx by cy box. A cx or cy of 0 takes the shown text's extent. The brush
-// and callback serve other kinds of state and are ignored; other kinds and states fail.
-BOOL DrawStateA(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
-                WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
-
-BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon);

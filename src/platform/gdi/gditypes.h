@@ -1,7 +1,9 @@
 #pragma once
 // Colours, points, sizes, rectangles and handles as the program's drawing code spells them.
+// On Windows all but CPoint, CSize and CRect are the platform's own.
 #include "platform/text/wintypes.h"
 
+#if !defined(_WIN32)
 // A colour packed as 0x00BBGGRR. The helpers cut each part to a byte, as the platform's macros do.
 using COLORREF = DWORD;
 constexpr COLORREF RGB(int r, int g, int b) {
@@ -32,6 +34,18 @@ using LPPOINT = POINT*;
 using LPSIZE = SIZE*;
 using LPRECT = RECT*;
 using LPCRECT = const RECT*;
+
+// Handles are opaque: only the drawing layer and its bridge to the toolkit see inside.
+struct HDC__;     // a device context: one paint's drawing state over a toolkit painter
+struct HICON__;   // an icon: one picture in several sizes
+struct HBRUSH__;  // accepted by DrawStateA, which draws text and so never needs one
+struct HRGN__;    // a region: the pixels of a shape, row by row
+using HDC = HDC__*;
+using HICON = HICON__*;
+using HBRUSH = HBRUSH__*;
+using HRGN = HRGN__*;
+using HGDIOBJ = void*;
+#endif
 
 class CPoint : public POINT {
  public:
@@ -71,14 +85,3 @@ class CRect : public RECT {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
   }
 };
-
-// Handles are opaque: only the drawing layer and its bridge to the toolkit see inside.
-struct HDC__;     // a device context: one paint's drawing state over a toolkit painter
-struct HICON__;   // an icon: one picture in several sizes
-struct HBRUSH__;  // accepted by DrawStateA, which draws text and so never needs one
-struct HRGN__;    // a region: the pixels of a shape, row by row
-using HDC = HDC__*;
-using HICON = HICON__*;
-using HBRUSH = HBRUSH__*;
-using HRGN = HRGN__*;
-using HGDIOBJ = void*;
