@@ -4,11 +4,11 @@
 
 namespace {
 
-// The object selected before comes back as a wrapper of its handle.
+// The object selected before: the program's own, or a wrapper of a handle it did not make.
 template <class Object>
 Object* Select(HDC hDC, Object* object) {
   if (!hDC || !object || !object->GetSafeHandle()) return nullptr;
-  return gdi::WrapperOf<Object>(SelectObject(hDC, object->GetSafeHandle()));
+  return gdi::ObjectOf<Object>(SelectObject(hDC, object->GetSafeHandle()));
 }
 
 }  // namespace
@@ -76,7 +76,10 @@ BOOL CDC::RoundRect(LPCRECT lpRect, POINT point) {
 }
 
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) {
-  if (m_hDC && lpRect && pBrush && pBrush->GetSafeHandle()) ::FillRect(m_hDC, lpRect, *pBrush);
+  if (!m_hDC || !lpRect || !pBrush || !pBrush->GetSafeHandle()) return;
+  // A reversed rectangle covers nothing; the platform's call would turn it round.
+  if (lpRect->right <= lpRect->left || lpRect->bottom <= lpRect->top) return;
+  ::FillRect(m_hDC, lpRect, *pBrush);
 }
 
 void CDC::DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }
