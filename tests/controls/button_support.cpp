@@ -12,52 +12,12 @@
 #include "platform/gdi/qt_bridge.h"
 #include "resources/resource.h"
 
-BEGIN_MESSAGE_MAP(ProbeButton, CXPButton)
-  ON_WM_ERASEBKGND()
-  ON_MESSAGE(WM_MOUSEHOVER, OnMouseHover)
-  ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
-END_MESSAGE_MAP()
-
-BOOL ProbeButton::OnEraseBkgnd(CDC* pDC) {
-  // Only counted when the paint's context came along with it.
-  if (pDC != nullptr && pDC->GetSafeHdc() != nullptr) ++erases;
-  return CXPButton::OnEraseBkgnd(pDC);
-}
-
-LRESULT ProbeButton::OnMouseHover(WPARAM wParam, LPARAM lParam) {
-  ++hovers;
-  return CXPButton::OnMouseHover(wParam, lParam);
-}
-
-LRESULT ProbeButton::OnMouseLeave(WPARAM wParam, LPARAM lParam) {
-  ++leaves;
-  return CXPButton::OnMouseLeave(wParam, lParam);
-}
-
-void ProbeButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
-  ++paints;
-  lastItemState = lpDrawItemStruct->itemState;
-  CXPButton::DrawItem(lpDrawItemStruct);
-}
-
-COLORREF FaceColour(bool mouseOver, bool engaged, int k) {
-  if (!mouseOver) return engaged ? RGB(255 - k / 3, 255 - k / 3, 255 - k / 4) : RGB(255 - k / 3, 255 - k / 3, 255 - k / 5);
-  return engaged ? RGB(255 - k / 4, 255 - k / 4, 255 - k / 3) : RGB(255 - k / 4, 255 - k / 4, 255 - k / 5);
-}
-
-QImage Render(CXPButton& button, int width, int height, UINT itemState) {
+Picture Paint(int width, int height, COLORREF fill, const std::function<void(CDC*)>& draw) {
   QImage image(width, height, QImage::Format_RGB32);
-  image.fill(QColor(GetRValue(kBackground), GetGValue(kBackground), GetBValue(kBackground)));
+  image.fill(QColor(GetRValue(fill), GetGValue(fill), GetBValue(fill)));
   QPainter painter(&image);
   gdi::PaintContext context(painter);
-  DRAWITEMSTRUCT dis{};
-  dis.CtlType = ODT_BUTTON;
-  dis.itemAction = ODA_DRAWENTIRE;
-  dis.itemState = itemState;
-  dis.hwndItem = button.m_hWnd;
-  dis.hDC = context.hdc();
-  dis.rcItem = {0, 0, width, height};
-  button.DrawItem(&dis);
+  draw(CDC::FromHandle(context.hdc()));
   return image;
 }
 

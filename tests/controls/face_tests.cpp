@@ -1,12 +1,10 @@
 // The face: 64 brushes chosen by the row's own y, tinted by the pointer and engaged flags,
 // inside the black rounded outline.
-#include <QPainter>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "button_support.h"
-#include "platform/gdi/qt_bridge.h"
+#include "probe_button.h"
 
 namespace {
 
@@ -38,7 +36,7 @@ TEST(Face, RowsFollowTheirOwnYThroughTheTintOfTheState) {
     SCOPED_TRACE(look.name);
     ProbeButton button;
     if (look.mouseOver) button.SendMessage(WM_MOUSEHOVER, 0, 0);
-    const QImage image = Render(button, kWidth, kHeight, look.itemState);
+    const Picture image = Render(button, kWidth, kHeight, look.itemState);
     // A frame covers rows 1-2 and 18-19 when there is one; the rows between always show.
     const bool framed = look.mouseOver || (look.itemState & ODS_FOCUS);
     const int first = framed ? 3 : 2, last = framed ? 17 : 19;
@@ -50,7 +48,7 @@ TEST(Face, RowsFollowTheirOwnYThroughTheTintOfTheState) {
 
 TEST(Face, FirstRowIsBrushSevenAndTheLowestRowsKeepTheLastBrush) {
   ProbeButton button;
-  const QImage image = Render(button, kWidth, kHeight, 0);
+  const Picture image = Render(button, kWidth, kHeight, 0);
   EXPECT_EQ(At(image, 10, 2), FaceColour(false, false, 7));
   EXPECT_NE(At(image, 10, 2), kWhite);
   EXPECT_EQ(At(image, 10, 17), FaceColour(false, false, 63));
@@ -69,7 +67,7 @@ TEST(Face, OutlineIsBlackAndRoundedInEveryState) {
       SCOPED_TRACE(testing::Message() << "state " << state << " over " << over);
       ProbeButton button;
       if (over) button.SendMessage(WM_MOUSEHOVER, 0, 0);
-      const QImage image = Render(button, kWidth, kHeight, state);
+      const Picture image = Render(button, kWidth, kHeight, state);
       EXPECT_EQ(At(image, 0, 10), kBlack);
       EXPECT_EQ(At(image, kWidth - 1, 10), kBlack);
       EXPECT_EQ(At(image, 30, 0), kBlack);
@@ -87,7 +85,7 @@ TEST(Face, ButtonsTooLowForAFaceDrawOnlyTheOutline) {
     SCOPED_TRACE(height);
     ProbeButton button;
     Render(button, 20, height, ODS_FOCUS);  // frame and focus rectangle on a face turned inside out
-    const QImage image = Render(button, 20, height, 0);
+    const Picture image = Render(button, 20, height, 0);
     if (height == 4) {
       EXPECT_EQ(At(image, 10, 2), kWhite);
     }
@@ -97,14 +95,8 @@ TEST(Face, ButtonsTooLowForAFaceDrawOnlyTheOutline) {
 // The face rule counts brushes from y = 0; a face starting above that takes the first brush.
 TEST(Face, RowsAboveTheOriginTakeTheFirstBrush) {
   ProbeButton button;
-  QImage image(20, 20, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  {
-    QPainter painter(&image);
-    gdi::PaintContext context(painter);
-    CRect face(2, -30, 18, 10);  // H = 40
-    button.FillFaceGradient(CDC::FromHandle(context.hdc()), &face);
-  }
+  CRect face(2, -30, 18, 10);  // H = 40
+  const Picture image = Paint(20, 20, kBlack, [&](CDC* dc) { button.FillFaceGradient(dc, &face); });
   EXPECT_EQ(At(image, 5, 0), kWhite);
   EXPECT_EQ(At(image, 5, 19), FaceColour(false, false, 19 * 63 / 40));
 }

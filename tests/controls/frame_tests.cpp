@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "button_support.h"
+#include "probe_button.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ struct Pens {
 constexpr Pens kHot{kHotLeft, kHotRight, kHotTop, kHotBottom};
 constexpr Pens kFocus{kFocusLeft, kFocusRight, kFocusTopBottom, kFocusTopBottom};
 
-QImage Draw(bool mouseOver, UINT itemState) {
+Picture Draw(bool mouseOver, UINT itemState) {
   ProbeButton button;
   if (mouseOver) button.SendMessage(WM_MOUSEHOVER, 0, 0);
   return Render(button, kWidth, kHeight, itemState);
@@ -29,7 +29,7 @@ COLORREF Seen(COLORREF pen, bool focusRect, int x, int y) {
   return focusRect && (x + y) % 2 == 0 ? Inverted(pen) : pen;
 }
 
-void ExpectFrame(const QImage& image, const Pens& pens, bool focusRect) {
+void ExpectFrame(const Picture& image, const Pens& pens, bool focusRect) {
   // Across the middle row: outline, 3 columns of left pen, face ... face, 3 of right pen, outline.
   EXPECT_EQ(At(image, 0, 11), kBlack);
   EXPECT_EQ(At(image, 1, 11), pens.left);
@@ -62,20 +62,20 @@ void ExpectFrame(const QImage& image, const Pens& pens, bool focusRect) {
 }
 
 // Where the focus rectangle would invert the face's top edge.
-std::string TopEdge(const QImage& image, COLORREF pen) {
+std::string TopEdge(const Picture& image, COLORREF pen) {
   std::string row;
   for (int x = 10; x < 20; ++x) row += At(image, x, 2) == pen ? 'P' : At(image, x, 2) == Inverted(pen) ? 'i' : '?';
   return row;
 }
 
 TEST(Frame, PointerOverGivesTheOrangeFrameWithoutFocusRectangle) {
-  const QImage image = Draw(true, 0);
+  const Picture image = Draw(true, 0);
   ExpectFrame(image, kHot, false);
   EXPECT_EQ(TopEdge(image, kHotTop), "PPPPPPPPPP");
 }
 
 TEST(Frame, FocusWithThePointerElsewhereGivesTheBlueFrameAndTheFocusRectangle) {
-  const QImage image = Draw(false, ODS_FOCUS);
+  const Picture image = Draw(false, ODS_FOCUS);
   ExpectFrame(image, kFocus, true);
   EXPECT_EQ(TopEdge(image, kFocusTopBottom), "iPiPiPiPiP");
   // The rectangle lies exactly on the face: its bottom edge is the face's last row, y = 18.
@@ -84,7 +84,7 @@ TEST(Frame, FocusWithThePointerElsewhereGivesTheBlueFrameAndTheFocusRectangle) {
 }
 
 TEST(Frame, PointerOverAFocusedButtonWinsOverTheFocusLook) {
-  const QImage image = Draw(true, ODS_FOCUS | ODS_SELECTED);
+  const Picture image = Draw(true, ODS_FOCUS | ODS_SELECTED);
   ExpectFrame(image, kHot, false);
   EXPECT_EQ(TopEdge(image, kHotTop), "PPPPPPPPPP");
 }
@@ -92,7 +92,7 @@ TEST(Frame, PointerOverAFocusedButtonWinsOverTheFocusLook) {
 TEST(Frame, DefaultOrPressedWithoutFocusOrPointerHasNoFrame) {
   for (UINT state : {UINT{ODS_DEFAULT}, UINT{ODS_SELECTED}, UINT{0}}) {
     SCOPED_TRACE(state);
-    const QImage image = Draw(false, state);
+    const Picture image = Draw(false, state);
     const bool engaged = state != 0;
     // The ring between outline and face keeps the context's white brush.
     EXPECT_EQ(At(image, 1, 11), kWhite);
