@@ -29,6 +29,12 @@ class ProbeButton : public CXPButton {
 
   void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
 
+  // Pictures are drawn from buttons with no window behind them: a message sent to one goes
+  // straight through its message map, as it would through a window's.
+  LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return m_hWnd ? CXPButton::SendMessage(message, wParam, lParam) : WindowProc(message, wParam, lParam);
+  }
+
  protected:
   // Counted on the way to the button's own handlers.
   BOOL OnEraseBkgnd(CDC* pDC);
