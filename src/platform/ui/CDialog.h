@@ -32,7 +32,15 @@ class CDialog : public CWnd {
   DECLARE_MESSAGE_MAP()
 
  private:
-  void CreateFromTemplate(const DLGTEMPLATE& dialogTemplate);
+  // The dialog's owner: the parent given, else the main window (unless this is it).
+  CWnd* Owner() const;
+  // Toolkit: creates the window and its controls owned by `owner` (null for none), then
+  // runs OnInitDialog and focuses the first tab stop if it returns TRUE, as the platform's
+  // WM_INITDIALOG does.
+  void CreateFromTemplate(const DLGTEMPLATE& dialogTemplate, CWnd* owner);
+  // Toolkit: shows the window and runs until EndModalLoop; the owner is blocked meanwhile.
+  void RunModalLoop();
+  void EndModalLoop();
   int m_nModalResult = -1;
   bool m_bEnded = false;
   bool m_bInModalLoop = false;

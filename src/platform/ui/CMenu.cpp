@@ -1,3 +1,4 @@
+// The system menu as the Linux desktop shows it: the items kept here, shown as a Qt menu.
 #include "platform/ui/CMenu.h"
 
 #include <QMenu>
@@ -8,6 +9,8 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
   m_items.push_back({flags, static_cast<UINT>(id), CString(text)});
   return TRUE;
 }
+
+int CMenu::GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
 
 UINT CMenu::GetMenuItemID(int pos) const {
   if (pos < 0 || pos >= GetMenuItemCount()) return static_cast<UINT>(-1);

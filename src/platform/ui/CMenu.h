@@ -10,8 +10,12 @@ class CWnd;
 
 class CMenu {
  public:
+  // On Windows the menu is the platform's (a window's system menu); elsewhere it stays null
+  // and the items are kept here.
+  HMENU m_hMenu = nullptr;
+
   BOOL AppendMenu(UINT flags, UINT_PTR id = 0, LPCSTR text = nullptr);
-  int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
+  int GetMenuItemCount() const;
   UINT GetMenuItemID(int pos) const;
   int GetMenuString(UINT id, CString& text) const;
   UINT GetMenuState(int pos) const;

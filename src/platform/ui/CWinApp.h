@@ -1,5 +1,6 @@
 #pragma once
 // The application object: start-up, shutdown, resources and the last stop of commands.
+// LoadIcon, AfxWinInit and AfxWinMain are the toolkit's (qt_app.cpp, win32/app.cpp).
 #include "platform/ui/CWnd.h"
 
 class CWinApp : public CCmdTarget {
@@ -20,11 +21,12 @@ class CWinApp : public CCmdTarget {
 
   // F1 comes here as ID_HELP.
   void OnHelp();
+  // Names the application after its executable, unless a name was given.
+  void SetAppNameFromFile(const CString& baseName);
 
   DECLARE_MESSAGE_MAP()
 
  private:
-  friend void AfxWinInit(const char* argv0);
   CString m_appName;
   CString m_registryKey;
 };
@@ -40,11 +42,16 @@ int AfxWinMain(int argc, char** argv);
 
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
 
-// Controls need no registration or hosting set-up here; the calls remain for the program.
+#if defined(_WIN32)
+// The platform's common controls: InitCommonControlsEx registers their classes.
+#include <commctrl.h>
+#else
+// Controls need no registration or hosting set-up here; the call remains for the program.
 struct INITCOMMONCONTROLSEX {
   DWORD dwSize;
   DWORD dwICC;
 };
 #define ICC_WIN95_CLASSES 0x000000FF
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* init);
+#endif
 void AfxEnableControlContainer(void* containerManager = nullptr);

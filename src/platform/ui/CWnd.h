@@ -1,5 +1,7 @@
 #pragma once
-// A window of the program: the framework's view of one toolkit widget.
+// A window of the program: the framework's view of one toolkit window. The message path,
+// attaching and data exchange are shared (CWnd.cpp); the calls on the window itself are
+// the toolkit's (qt_window.cpp, win32/window.cpp), behind the seam in window_backend.h.
 #include <memory>
 
 #include "platform/gdi/afxgdi.h"
@@ -80,7 +82,6 @@ class CWnd : public CCmdTarget {
   void OnPaint();
 
   friend class CDialog;
-  friend void AfxDetachDestroyed(CWnd*);
   void Attach(HWND hWnd);
   void Detach();
 

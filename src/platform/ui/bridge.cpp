@@ -6,24 +6,14 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
-#include <unordered_map>
-
 #include "platform/text/codepage.h"
 #include "platform/ui/CDialog.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/mouse_tracking.h"
 #include "platform/ui/owner_draw.h"
 
-void AfxDetachDestroyed(CWnd* object);
-void AfxForgetTemporary(QWidget* w);
-
 namespace ui {
 namespace {
-
-std::unordered_map<const QWidget*, CWnd*>& Attachments() {
-  static std::unordered_map<const QWidget*, CWnd*> map;
-  return map;
-}
 
 void ShowSystemMenu(CWnd* window, QPoint globalPos) {
   if (CMenu* menu = window->GetSystemMenu(FALSE)) {
@@ -142,27 +132,12 @@ CString FromQt(const QString& s) {
                                                        static_cast<size_t>(s.size()))));
 }
 
-CWnd* Attached(const QWidget* w) {
-  auto& map = Attachments();
-  auto it = map.find(w);
-  return it == map.end() ? nullptr : it->second;
-}
-
-void SetAttached(QWidget* w, CWnd* object) {
-  if (object == nullptr) Attachments().erase(w);
-  else Attachments()[w] = object;
-}
-
 void InstallBridge(QWidget* w) {
   // Lives as long as the process: widgets may outlive any owner we could give it.
   static Bridge* bridge = new Bridge;
   w->installEventFilter(bridge);
   w->setMouseTracking(true);
-  QObject::connect(w, &QObject::destroyed, [w] {
-    if (CWnd* object = Attached(w)) AfxDetachDestroyed(object);
-    Attachments().erase(w);
-    AfxForgetTemporary(w);
-  });
+  QObject::connect(w, &QObject::destroyed, [w] { WindowGone(Handle(w)); });
 }
 
 CWnd* DialogOf(QWidget* w) { return w ? Attached(w->window()) : nullptr; }

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "platform/ui/CWnd.h"
+#include "platform/ui/window_backend.h"
 
 namespace ui {
 
@@ -15,8 +16,7 @@ QString ToQt(LPCSTR cp936);
 CString FromQt(const QString& s);
 
 // The object attached to a widget, or null.
-CWnd* Attached(const QWidget* w);
-void SetAttached(QWidget* w, CWnd* object);
+inline CWnd* Attached(const QWidget* w) { return AttachedTo(Handle(const_cast<QWidget*>(w))); }
 
 // Turns the widget's events into the messages of the window attached to it.
 void InstallBridge(QWidget* w);

@@ -3,6 +3,10 @@
 // hover and leave notices of a window.
 #include "platform/ui/winuser.h"
 
+#if defined(_WIN32)
+#include <commctrl.h>
+#else
+
 struct TRACKMOUSEEVENT {
   DWORD cbSize;  // sizeof(TRACKMOUSEEVENT); any other value fails the request
   DWORD dwFlags;
@@ -21,3 +25,4 @@ using LPTRACKMOUSEEVENT = TRACKMOUSEEVENT*;
 // map. FALSE for a wrong size, flags other than these two, or a window with no object
 // attached to receive the notices.
 BOOL _TrackMouseEvent(LPTRACKMOUSEEVENT lpEventTrack);
+#endif

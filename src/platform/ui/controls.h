@@ -13,6 +13,7 @@ class CEdit : public CWnd {
   BOOL SetReadOnly(BOOL readOnly = TRUE);
 };
 
+#if !defined(_WIN32)  // the platform's own on Windows
 using ULONG_PTR = std::uintptr_t;
 
 // What an owner-drawn control is told at each paint. hDC draws on the control itself and
@@ -36,6 +37,7 @@ using LPDRAWITEMSTRUCT = DRAWITEMSTRUCT*;
 #define ODS_DISABLED 0x0004
 #define ODS_FOCUS 0x0010
 #define ODS_DEFAULT 0x0020
+#endif
 
 class CButton : public CWnd {
  public:

@@ -4,6 +4,13 @@
 
 #include "platform/ui/winuser.h"
 
+#if defined(_WIN32)
+// The platform's headers name their binary template records so; the program's tables keep
+// the names for these structs, and the binary records are built from them (win32/).
+#define DLGITEMTEMPLATE BRIMLOCK_DLGITEMTEMPLATE
+#define DLGTEMPLATE BRIMLOCK_DLGTEMPLATE
+#endif
+
 enum class DlgItemKind { Button, Edit, Static, ComboBox };
 
 struct DLGITEMTEMPLATE {

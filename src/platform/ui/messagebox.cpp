@@ -8,8 +8,8 @@
 
 namespace ui {
 
-int ShowMessageBox(QWidget* owner, LPCSTR text, LPCSTR caption, UINT type) {
-  QMessageBox box(owner);
+int ShowMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  QMessageBox box(Widget(owner));
   box.setWindowTitle(ToQt(caption ? caption : AfxGetAppName()));
   box.setText(ToQt(text));
   box.setTextFormat(Qt::PlainText);

@@ -3,8 +3,14 @@
 // tables (templates, message maps) are written in them.
 #include "platform/text/wintypes.h"
 
+#if defined(_WIN32)
+// The platform's own; only the framework's help command is the framework's.
+#define ID_HELP 0xE146  // 57670
+#else
 struct HWND__;
 using HWND = HWND__*;  // the toolkit widget behind a window, opaque to the program
+struct HMENU__;
+using HMENU = HMENU__*;  // never a toolkit menu: CMenu keeps its items itself
 
 #define LOWORD(l) (static_cast<WORD>(static_cast<std::uintptr_t>(l) & 0xFFFF))
 #define HIWORD(l) (static_cast<WORD>((static_cast<std::uintptr_t>(l) >> 16) & 0xFFFF))
@@ -96,3 +102,4 @@ using HWND = HWND__*;  // the toolkit widget behind a window, opaque to the prog
 
 using INT_PTR = std::intptr_t;
 using UINT_PTR = std::uintptr_t;
+#endif
