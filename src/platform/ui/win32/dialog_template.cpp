@@ -44,6 +44,17 @@ WORD ClassOrdinal(DlgItemKind kind) {
   return 0x0082;
 }
 
+// A one-line label stays on its line, as the Linux twin's labels do: a text a little wider
+// than its box (the font's widths differ by a pixel here and there) is cut at the right,
+// never wrapped out of sight.
+DWORD ItemStyle(const DLGITEMTEMPLATE& item) {
+  constexpr short kOneLine = 8;  // dialog units
+  if (item.kind == DlgItemKind::Static && (item.style & 0x1F) == SS_LEFT && item.cy <= kOneLine) {
+    return item.style | SS_LEFTNOWORDWRAP;
+  }
+  return item.style;
+}
+
 }  // namespace
 
 std::vector<WORD> DialogRecord(const DLGTEMPLATE& t) {
@@ -73,7 +84,7 @@ std::vector<WORD> DialogRecord(const DLGTEMPLATE& t) {
     r.AlignDword();
     r.Dword(0);  // helpID
     r.Dword(0);  // exStyle
-    r.Dword(item.style);
+    r.Dword(ItemStyle(item));
     r.Word(static_cast<WORD>(item.x));
     r.Word(static_cast<WORD>(item.y));
     r.Word(static_cast<WORD>(item.cx));
