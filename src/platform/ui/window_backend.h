@@ -2,8 +2,10 @@
 // The seam between the shared window core (message maps, WindowProc, data exchange, the
 // dialog's run) and the toolkit below it: Qt widgets on Linux (qt_*.cpp, bridge.cpp), real
 // windows on Windows (win32/*.cpp). A handle becomes a window in one place, the handle map
-// in CWnd.cpp; each backend implements these calls and the CWnd, CDialog and CWinApp
-// members marked "toolkit" in their headers.
+// in CWnd.cpp. Each backend implements these calls and, as members: CWnd's calls on the
+// window itself (text, state, focus, children, geometry, style, shape, painting requests,
+// icons, system menu, SendMessage, DefWindowProc, MessageBox), CDialog's CreateFromTemplate,
+// RunModalLoop and EndModalLoop, and CWinApp's LoadIcon, with AfxWinInit and AfxWinMain.
 #include "platform/ui/winuser.h"
 
 class CWnd;
