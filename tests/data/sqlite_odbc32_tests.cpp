@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/data_objects.h"
+#include "data/timed_out.h"
 #include "platform/data/ado.h"
 
 namespace {
@@ -26,15 +27,21 @@ HRESULT CodeOf(const std::function<void()>& call) {
 }
 
 const std::string kDatabase = BRIMLOCK_SQLITE_DIR "/tickets.db";
+const std::string kLockedDatabase = BRIMLOCK_SQLITE_DIR "/locked.db";  // for the lock test alone
 
 class Odbc32Sqlite : public DataObjects {
  protected:
-  void Connect(const std::string& path = kDatabase) {
-    std::string connection = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;";
-    m_connection->Open(connection.c_str(), "", "", adConnectUnspecified);
+  static void Connect(_ConnectionPtr& connection, const std::string& path) {
+    std::string text = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;";
+    connection->Open(text.c_str(), "", "", adConnectUnspecified);
+  }
+  void Connect(const std::string& path = kDatabase) { Connect(m_connection, path); }
+  static void Open(_RecordsetPtr& recordset, const _ConnectionPtr& connection, const char* statement,
+                   const _variant_t& parameter = _variant_t()) {
+    recordset->Open(statement, connection, adOpenStatic, adLockOptimistic, adCmdText, parameter);
   }
   void Open(const char* statement, const _variant_t& parameter = _variant_t()) {
-    m_recordset->Open(statement, m_connection, adOpenStatic, adLockOptimistic, adCmdText, parameter);
+    Open(m_recordset, m_connection, statement, parameter);
   }
   std::string Text(const char* column) {
     _variant_t value = m_recordset->GetCollect(column);
@@ -103,6 +110,29 @@ TEST_F(Odbc32Sqlite, RejectedStatementIsAnErrorInTheCommand) {
   }
   EXPECT_EQ(m_recordset->GetState(), adStateClosed);
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
+}
+
+// Without the Linux watchdog's link cutting, the wait for a locked file still ends at the
+// statement's timeout, and the connection stays usable.
+TEST_F(Odbc32Sqlite, ALockedFileEndsTheQueryAtItsTimeout) {
+  _ConnectionPtr holder;
+  _RecordsetPtr hold;
+  ASSERT_EQ(holder.CreateInstance(CLSID_Connection), S_OK);
+  ASSERT_EQ(hold.CreateInstance(CLSID_Recordset), S_OK);
+  Connect(holder, kLockedDatabase);
+  Open(hold, holder, "begin exclusive");
+  hold->Close();
+
+  m_connection->PutConnectionTimeout(1);  // the open, too, waits for the lock, this long
+  m_connection->PutCommandTimeout(2);
+  Connect(kLockedDatabase);
+  ExpectEndedByTimeout([&] { Open(kTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 6.0);
+  EXPECT_EQ(m_connection->GetState(), adStateOpen);
+
+  Open(hold, holder, "rollback");
+  hold->Close();
+  Open(kTicketStatement, "%123");
+  EXPECT_EQ(Rows(), "10000001 H0001;10000002 H0002;10000003 贵宾卡0003;");
 }
 
 }  // namespace

@@ -12,7 +12,9 @@ target_link_libraries(data_tests PRIVATE brimlock_data GTest::gtest_main)
 set(data_db_dir ${CMAKE_BINARY_DIR}/tests/data)
 file(MAKE_DIRECTORY ${data_db_dir})
 target_compile_definitions(data_tests PRIVATE BRIMLOCK_SQLITE_DIR="${data_db_dir}")
-add_test(NAME data.make_sqlite_db COMMAND ${CMAKE_SOURCE_DIR}/sql/make-sqlite-db -f ${data_db_dir}/tickets.db)
+add_test(NAME data.make_sqlite_db
+  COMMAND sh -c "\"$0\" -f \"$1/tickets.db\" && \"$0\" -f \"$1/locked.db\""
+          ${CMAKE_SOURCE_DIR}/sql/make-sqlite-db ${data_db_dir})
 set_tests_properties(data.make_sqlite_db PROPERTIES FIXTURES_SETUP data_sqlite_db)
 
 # The system's own message texts (E_FAIL has one there) replace the Linux table of them,
