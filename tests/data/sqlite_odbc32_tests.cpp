@@ -1,6 +1,6 @@
 // The lookup through odbc32 against an SQLite file. Under Wine odbc32 reaches the host's
 // driver manager and SQLite3 driver, which take the file by its host path. The files are
-// made on the host before the suite runs (in BRIMLOCK_SQLITE_DIR) and only read here.
+// made on the host before the suite runs (in BRIMLOCK_SQLITE_DIR) and never changed here.
 #include <gtest/gtest.h>
 
 #include <functional>
