@@ -69,6 +69,34 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
   }
 }
 
+// Values longer than the fetch's buffers arrive whole, Chinese text included, wherever
+// they fall in the blocks of rows a fetch brings; NULLs and short values beside them too.
+TEST_F(Postgres, LongValuesArriveWholeInEveryBlock) {
+  Connect();
+  m_recordset->Open("select i % 3 as kind, b.dcard, case i % 3 when 0 then repeat(b.dcard || '贵宾', 400) "
+                    "when 1 then b.dcard end as copies "
+                    "from Kcard_BaseInfo b, generate_series(1, 40) i order by i, b.dcard",
+                    m_connection, adOpenStatic, adLockOptimistic, adCmdText);
+  int rows = 0;
+  for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext(), ++rows) {
+    const std::string kind(static_cast<_bstr_t>(m_recordset->GetCollect("kind")));
+    const std::string card(static_cast<_bstr_t>(m_recordset->GetCollect("dcard")));
+    _variant_t copies = m_recordset->GetCollect("copies");
+    if (kind == "2") {
+      EXPECT_EQ(copies.vt, VT_NULL) << rows;
+      continue;
+    }
+    std::string expected = card;
+    if (kind == "0") {
+      expected.clear();
+      for (int n = 0; n < 400; ++n) expected += card + "贵宾";
+    }
+    EXPECT_EQ(std::string(static_cast<_bstr_t>(copies)), expected) << rows;
+  }
+  EXPECT_GT(rows, 300);  // several blocks
+  m_recordset->Close();
+}
+
 // A server whose processes all stop, with a query waiting and then with a login waiting:
 // each ends at its timeout with an error, and the server is used again once it runs.
 TEST_F(Postgres, StalledServerEndsQueryAndLoginAtTheirTimeouts) {

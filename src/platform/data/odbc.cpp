@@ -75,10 +75,11 @@ class Statement {
 
 namespace {
 
-std::u16string ColumnName(const Statement& statement, SQLUSMALLINT column) {
+// The column's name; `size` gets its size in characters (0 where the driver knows none).
+std::u16string DescribeColumn(const Statement& statement, SQLUSMALLINT column, SQLULEN& size) {
   SQLWCHAR name[256] = {};
   SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
-  SQLULEN size = 0;
+  size = 0;
   statement.Check(SQLDescribeColW(statement.handle(), column, name,
                                   static_cast<SQLSMALLINT>(std::size(name)), &length, &type, &size,
                                   &digits, &nullable));
@@ -87,9 +88,10 @@ std::u16string ColumnName(const Statement& statement, SQLUSMALLINT column) {
   return std::u16string(reinterpret_cast<const char16_t*>(name), count);
 }
 
-// Reads one value as wide text, in pieces when it is longer than the buffer.
-Value ReadValue(const Statement& statement, SQLUSMALLINT column) {
-  std::u16string value;
+// Reads one value in full as wide text into `value`, in pieces when it is longer than the
+// buffer; false for a NULL.
+bool ReadValue(const Statement& statement, SQLUSMALLINT column, std::u16string& value) {
+  value.clear();
   SQLWCHAR buffer[512];
   constexpr SQLLEN kPieceChars = std::size(buffer) - 1;  // the driver ends each piece in NUL
   for (;;) {
@@ -98,14 +100,109 @@ Value ReadValue(const Statement& statement, SQLUSMALLINT column) {
                               &indicator);
     if (rc == SQL_NO_DATA) break;
     statement.Check(rc);
-    if (indicator == SQL_NULL_DATA) return std::nullopt;
+    if (indicator == SQL_NULL_DATA) return false;
     SQLLEN chars = (indicator == SQL_NO_TOTAL || indicator / 2 > kPieceChars)
                        ? kPieceChars
                        : indicator / 2;
     value.append(reinterpret_cast<const char16_t*>(buffer), static_cast<size_t>(chars));
     if (rc == SQL_SUCCESS) break;
   }
-  return value;
+  return true;
+}
+
+void AddValue(const Statement& statement, SQLUSMALLINT column, std::u16string& scratch,
+              Table& table) {
+  if (ReadValue(statement, column, scratch)) table.Add(scratch);
+  else table.AddNull();
+}
+
+// Rows a fetch brings at once, where the driver reads a row of a block again on request,
+// and the room a bound buffer gives each value, in characters: enough for the lookup's
+// columns, while longer values are read again in full.
+constexpr SQLULEN kBlockRows = 128;
+constexpr SQLULEN kFewestChars = 64;
+constexpr SQLULEN kMostChars = 256;
+
+// One column's values for a block of rows, converted to wide text by the fetch itself.
+struct BoundColumn {
+  SQLULEN chars = 0;  // room for each value, besides its NUL
+  std::vector<SQLWCHAR> text;
+  std::vector<SQLLEN> indicators;
+
+  // The value of row `row` of the block, unless it is NULL or longer than its room.
+  bool Whole(SQLULEN row) const {
+    SQLLEN indicator = indicators[row];
+    return indicator >= 0 && static_cast<SQLULEN>(indicator) / sizeof(SQLWCHAR) <= chars;
+  }
+  std::u16string_view At(SQLULEN row) const {
+    return {reinterpret_cast<const char16_t*>(text.data() + row * (chars + 1)),
+            static_cast<size_t>(indicators[row]) / sizeof(SQLWCHAR)};
+  }
+};
+
+// Reads every row of the result into `table`. One SQLGetData a value costs more than the
+// statement's own work on short values, so where the driver can read a bound column again
+// the values come through bound buffers, a block of rows at a time where it can also read
+// one row of a block; a value longer than its buffer is read again in full.
+void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULEN>& sizes,
+               Table& table) {
+  const SQLHSTMT handle = statement.handle();
+  const auto columns = static_cast<SQLUSMALLINT>(sizes.size());
+  std::u16string scratch;
+  SQLRETURN rc;
+  SQLUINTEGER extensions = 0;
+  if (!Succeeded(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr))) {
+    extensions = 0;
+  }
+  if ((extensions & SQL_GD_BOUND) == 0) {
+    while ((rc = SQLFetch(handle)) != SQL_NO_DATA) {
+      statement.Check(rc);
+      for (SQLUSMALLINT c = 1; c <= columns; ++c) AddValue(statement, c, scratch, table);
+    }
+    return;
+  }
+
+  SQLULEN rows = 1, fetched = 1;
+  if ((extensions & SQL_GD_BLOCK) != 0 &&
+      Succeeded(SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE,
+                               reinterpret_cast<SQLPOINTER>(kBlockRows), 0)) &&
+      Succeeded(SQLGetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, &rows, 0, nullptr))) {
+    rows = std::clamp<SQLULEN>(rows, 1, kBlockRows);  // a driver may take fewer
+    statement.Check(SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
+  }
+  std::vector<BoundColumn> bound(columns);
+  for (SQLUSMALLINT c = 0; c < columns; ++c) {
+    BoundColumn& column = bound[c];
+    column.chars = std::clamp(sizes[c], kFewestChars, kMostChars);
+    column.text.resize(rows * (column.chars + 1));
+    column.indicators.resize(rows);
+    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR,
+                               column.text.data(),
+                               static_cast<SQLLEN>((column.chars + 1) * sizeof(SQLWCHAR)),
+                               column.indicators.data()));
+  }
+  while ((rc = SQLFetch(handle)) != SQL_NO_DATA) {
+    statement.Check(rc);
+    for (SQLULEN r = 0; r < fetched; ++r) {
+      for (SQLUSMALLINT c = 0; c < columns; ++c) {
+        const BoundColumn& column = bound[c];
+        if (column.Whole(r)) {
+          table.Add(column.At(r));
+        } else if (column.indicators[r] == SQL_NULL_DATA) {
+          table.AddNull();
+        } else {
+          if (rows > 1) {
+            statement.Check(SQLSetPos(handle, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION,
+                                      SQL_LOCK_NO_CHANGE));
+          }
+          AddValue(statement, static_cast<SQLUSMALLINT>(c + 1), scratch, table);
+        }
+      }
+    }
+  }
+  // The buffers go with this call; the statement must not write to them after it.
+  SQLFreeStmt(handle, SQL_UNBIND);
+  if (rows > 1) SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
 }
 
 }  // namespace
@@ -269,15 +366,11 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
   Table table;
   SQLSMALLINT columns = 0;
   statement.Check(SQLNumResultCols(statement.handle(), &columns));
-  for (SQLUSMALLINT c = 1; c <= columns; ++c) table.columns.push_back(ColumnName(statement, c));
-  if (columns == 0) return table;
-  while ((rc = SQLFetch(statement.handle())) != SQL_NO_DATA) {
-    statement.Check(rc);
-    std::vector<Value> row;
-    row.reserve(table.columns.size());
-    for (SQLUSMALLINT c = 1; c <= columns; ++c) row.push_back(ReadValue(statement, c));
-    table.rows.push_back(std::move(row));
+  std::vector<SQLULEN> sizes(static_cast<size_t>(std::max<SQLSMALLINT>(columns, 0)));
+  for (SQLUSMALLINT c = 1; c <= columns; ++c) {
+    table.columns.push_back(DescribeColumn(statement, c, sizes[c - 1]));
   }
+  if (columns > 0) FetchRows(statement, m_dbc, sizes, table);
   return table;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/data/dialect.h"
 #include "platform/data/link_sockets.h"
+#include "platform/data/table.h"
 
 namespace odbc {
 
@@ -36,12 +37,6 @@ class Environment {
 
  private:
   void* m_env = nullptr;
-};
-
-// The rows of a result, fetched in full, every value as wide text.
-struct Table {
-  std::vector<std::u16string> columns;
-  std::vector<std::vector<Value>> rows;
 };
 
 class Statement;

@@ -48,8 +48,7 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
   } catch (const odbc::Error& e) {
     throw ComErrorFromOdbc(e.failure);
   }
-  m_columns = std::move(table.columns);
-  m_rows = std::move(table.rows);
+  m_table = std::move(table);
   m_position = 0;
   m_open = true;
   return S_OK;
@@ -58,19 +57,18 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
 HRESULT Recordset::Close() {
   RequireOpen();
   m_open = false;
-  m_columns.clear();
-  m_rows.clear();
+  m_table = odbc::Table();
   return S_OK;
 }
 
 bool Recordset::GetadoEOF() {
   RequireOpen();
-  return m_position >= static_cast<long>(m_rows.size());
+  return m_position >= static_cast<long>(m_table.RowCount());
 }
 
 bool Recordset::GetBOF() {
   RequireOpen();
-  return m_position < 0 || m_rows.empty();
+  return m_position < 0 || m_table.RowCount() == 0;
 }
 
 HRESULT Recordset::MoveNext() {
@@ -88,14 +86,15 @@ HRESULT Recordset::MovePrevious() {
 _variant_t Recordset::GetCollect(const _variant_t& index) {
   RequireOpen();
   if (index.vt != VT_BSTR) throw _com_error(adErrItemNotFound);
-  std::u16string name = static_cast<_bstr_t>(index).wide();
-  auto column = std::find_if(m_columns.begin(), m_columns.end(),
-                             [&](const std::u16string& c) { return SameName(c, name); });
-  if (column == m_columns.end()) throw _com_error(adErrItemNotFound);
+  const _bstr_t name = index;
+  const std::vector<std::u16string>& columns = m_table.columns;
+  auto column = std::find_if(columns.begin(), columns.end(),
+                             [&](const std::u16string& c) { return SameName(c, name.wide()); });
+  if (column == columns.end()) throw _com_error(adErrItemNotFound);
   if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
-  const auto& value = m_rows[static_cast<size_t>(m_position)][static_cast<size_t>(column - m_columns.begin())];
-  _variant_t result;
-  if (value) result = _variant_t(_bstr_t(*value));
-  else result.vt = VT_NULL;
-  return result;
+  auto value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(column - columns.begin()));
+  if (value) return _variant_t(_bstr_t(std::u16string(*value)));
+  _variant_t null;
+  null.vt = VT_NULL;
+  return null;
 }

@@ -5,12 +5,9 @@
 // Position, as on the platform: after Open the first row (for no rows both BOF and EOF
 // are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
 // BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "platform/data/ado_types.h"
 #include "platform/data/com.h"
+#include "platform/data/table.h"
 #include "platform/data/variant.h"
 
 class Recordset : public ComObject {
@@ -42,7 +39,6 @@ class Recordset : public ComObject {
   void RequireOpen() const;
 
   bool m_open = false;
-  std::vector<std::u16string> m_columns;
-  std::vector<std::vector<std::optional<std::u16string>>> m_rows;
-  long m_position = 0;  // -1 is BOF, m_rows.size() is EOF
+  odbc::Table m_table;
+  long m_position = 0;  // -1 is BOF, the row count is EOF
 };

@@ -1,19 +1,38 @@
 #include "platform/data/variant.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "platform/data/com_error.h"
 #include "platform/text/codepage.h"
 
-_bstr_t::_bstr_t(const char* cp936) : m_wide(text::Cp936ToUtf16(cp936 ? cp936 : "")) {}
+namespace {
 
-_bstr_t::_bstr_t(const CString& cp936) : m_wide(text::Cp936ToUtf16(cp936.bytes())) {}
+// ASCII is the same in code page 936, and the short text passed here (column names, card
+// numbers) is mostly ASCII: copied, it skips a converter call that costs far more.
+template <class Char>
+bool Ascii(std::basic_string_view<Char> text) {
+  return std::all_of(text.begin(), text.end(), [](Char c) { return static_cast<unsigned>(c) < 0x80; });
+}
+
+std::u16string Widen(std::string_view cp936) {
+  if (Ascii(cp936)) return std::u16string(cp936.begin(), cp936.end());
+  return text::Cp936ToUtf16(cp936);
+}
+
+}  // namespace
+
+_bstr_t::_bstr_t(const char* cp936) : m_wide(Widen(cp936 ? cp936 : "")) {}
+
+_bstr_t::_bstr_t(const CString& cp936) : m_wide(Widen(cp936.bytes())) {}
 
 _bstr_t::operator const char*() const { return narrow().c_str(); }
 
 const std::string& _bstr_t::narrow() const {
   if (!m_narrowMade) {
-    m_narrow = text::Utf16ToCp936(m_wide);
+    const std::u16string_view wide = m_wide;
+    m_narrow = Ascii(wide) ? std::string(wide.begin(), wide.end()) : text::Utf16ToCp936(wide);
     m_narrowMade = true;
   }
   return m_narrow;
