@@ -255,6 +255,12 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
   Sql("update Kcard_BaseInfo set dcard_sbh = replace(hex(zeroblob(3000)), '0', 'x') where dcard = '10000001'");
   Lookup("123");
   EXPECT_EQ(Text("dcard_sbh"), std::string(6000, 'x'));
+  m_recordset->Close();
+
+  // Empty text is not NULL.
+  Run("select '' as empty, null as missing");
+  EXPECT_EQ(Text("empty"), "");
+  EXPECT_EQ(Text("missing"), "<NULL>");
 }
 
 TEST_F(SqliteLookup, BoundTextIsMatchedLiterallyWhateverItHolds) {
