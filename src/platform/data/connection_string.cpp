@@ -9,6 +9,7 @@
 
 #include "platform/data/ado_types.h"
 #include "platform/data/com_error.h"
+#include "platform/data/sql_server_driver.h"
 
 namespace {
 
@@ -98,8 +99,8 @@ std::vector<Entry> Parse(const std::u16string& text) {
   return entries;
 }
 
-// ODBC takes a value in braces when it could be misread: one with a separator or a brace,
-// with blanks at an end, or starting with a quote.
+}  // namespace
+
 std::u16string Braced(const std::u16string& value) {
   bool plain = value.find_first_of(u";{}") == std::u16string::npos &&
                (value.empty() || (!IsSpace(value.front()) && !IsSpace(value.back()) &&
@@ -113,6 +114,8 @@ std::u16string Braced(const std::u16string& value) {
   return out + u"}";
 }
 
+namespace {
+
 // A yes-or-no keyword's value; `strict` also counts as yes where it is offered.
 bool Flag(const Entry& e, bool strictOffered = false) {
   if (Is(e.value, {u"yes", u"true", u"mandatory"}) || (strictOffered && Is(e.value, {u"strict"}))) return true;
@@ -120,36 +123,24 @@ bool Flag(const Entry& e, bool strictOffered = false) {
   Reject(E_FAIL, u"The keyword '" + e.key + u"' takes yes or no, not '" + e.value + u"'.");
 }
 
-// FreeTDS's encryption settings. Required encryption checks the server's certificate
-// against the system's authorities and its name, unless the server is to be trusted as it
-// is; strict encryption always checks.
-std::u16string Encryption(std::optional<bool> encrypt, bool strict, std::optional<bool> trust) {
-  if (!encrypt) return u"";
-  if (!*encrypt) return u"Encryption=request;";
-  std::u16string out = u"Encryption=require;";
-  if (strict || !trust.value_or(false)) out += u"ca file=system;check certificate hostname=yes;";
-  return out;
-}
-
 std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16string& userId,
                             const std::u16string& password) {
-  std::optional<std::u16string> server, database, uid, pwd;
-  std::optional<bool> encrypt, trust;
-  bool strict = false;
+  SqlServerLogin login;
+  std::optional<std::u16string> server;
   for (const Entry& e : entries) {
     if (Is(e.key, {u"Provider"})) continue;
     if (Is(e.key, {u"Server", u"Data Source", u"Address", u"Addr"})) server = e.value;
-    else if (Is(e.key, {u"Database", u"Initial Catalog"})) database = e.value;
-    else if (Is(e.key, {u"UID", u"User ID"})) uid = e.value;
-    else if (Is(e.key, {u"PWD", u"Password"})) pwd = e.value;
+    else if (Is(e.key, {u"Database", u"Initial Catalog"})) login.database = e.value;
+    else if (Is(e.key, {u"UID", u"User ID"})) login.uid = e.value;
+    else if (Is(e.key, {u"PWD", u"Password"})) login.pwd = e.value;
     else if (Is(e.key, {u"Encrypt", u"Use Encryption for Data"})) {
-      encrypt = Flag(e, Is(e.key, {u"Encrypt"}));
-      strict = Is(e.value, {u"strict"});
-    } else if (Is(e.key, {u"TrustServerCertificate", u"Trust Server Certificate"})) trust = Flag(e);
+      login.encrypt = Flag(e, Is(e.key, {u"Encrypt"}));
+      login.strict = Is(e.value, {u"strict"});
+    } else if (Is(e.key, {u"TrustServerCertificate", u"Trust Server Certificate"})) login.trust = Flag(e);
     else Reject(E_FAIL, u"The keyword '" + e.key + u"' is not offered with Provider=SQLOLEDB.");
   }
-  if (!userId.empty()) uid = userId;
-  if (!password.empty()) pwd = password;
+  if (!userId.empty()) login.uid = userId;
+  if (!password.empty()) login.pwd = password;
 
   // "host,port" names the port; "host\instance" is found through the server's browser.
   std::u16string host = server.value_or(u"localhost");
@@ -163,12 +154,10 @@ std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16str
       Reject(E_FAIL, u"The server's port '" + port + u"' is not a port number.");
     }
   }
-  std::u16string out = u"DRIVER={FreeTDS};SERVER=" + Braced(host) + u";";
-  if (host.find(u'\\') == std::u16string::npos) out += u"PORT=" + port + u";";
-  if (database) out += u"DATABASE=" + Braced(*database) + u";";
-  if (uid) out += u"UID=" + Braced(*uid) + u";";
-  if (pwd) out += u"PWD=" + Braced(*pwd) + u";";
-  return out + Encryption(encrypt, strict, trust) + u"TDS_Version=7.4;ClientCharset=UTF-8;";
+  login.host = host;
+  // A named instance's port comes from the server's browser.
+  if (host.find(u'\\') == std::u16string::npos) login.port = port;
+  return SqlServerDriverString(login);
 }
 
 // The SQLite driver's Timeout is its wait for a locked file, 100 s unless given.

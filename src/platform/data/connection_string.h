@@ -1,6 +1,7 @@
 #pragma once
 // The connection string keeps the platform's form; ODBC gets its own:
-//   Provider=SQLOLEDB;SERVER=host[,port];DATABASE=..;UID=..;PWD=..;   -> the FreeTDS driver
+//   Provider=SQLOLEDB;SERVER=host[,port];DATABASE=..;UID=..;PWD=..;   -> FreeTDS, or on Windows
+//                                                       the platform's "SQL Server" driver
 //     [Encrypt=yes|true|strict|no] [Use Encryption for Data=True] [TrustServerCertificate=yes]
 //   Provider=MSDASQL;<ODBC keywords>  (or no Provider at all)         -> the keywords unchanged,
 //     except values in OLE DB's quotes ("a;b", 'a;b', doubled inside), which ODBC takes braced
