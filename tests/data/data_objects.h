@@ -3,7 +3,25 @@
 // the program holds them; both are released before the apartment ends.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/data/ado.h"
+
+// The code a data call raised, or S_OK.
+inline HRESULT CodeOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const _com_error& e) {
+    return e.Error();
+  }
+  return S_OK;
+}
+
+// The program's statement, ordered here so that the rows can be checked one by one.
+inline const char* const kOrderedTicketStatement =
+    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
+    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0 "
+    "order by b.dcard";
 
 class DataObjects : public ::testing::Test {
  protected:

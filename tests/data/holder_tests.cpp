@@ -4,20 +4,8 @@
 
 #include <functional>
 
+#include "data/data_objects.h"
 #include "platform/data/ado.h"
-
-namespace {
-
-HRESULT CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const _com_error& e) {
-    return e.Error();
-  }
-  return S_OK;
-}
-
-}  // namespace
 
 TEST(Apartment, CreationOutsideItFailsAndLeavesTheHolderEmpty) {
   ASSERT_FALSE(CoIsInitialized());

@@ -12,20 +12,6 @@
 
 namespace {
 
-const char* const kTicketStatement =
-    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
-    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0 "
-    "order by b.dcard";
-
-HRESULT CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const _com_error& e) {
-    return e.Error();
-  }
-  return S_OK;
-}
-
 const std::string kDatabase = BRIMLOCK_SQLITE_DIR "/tickets.db";
 const std::string kLockedDatabase = BRIMLOCK_SQLITE_DIR "/locked.db";  // for the lock test alone
 
@@ -62,7 +48,7 @@ class Odbc32Sqlite : public DataObjects {
 TEST_F(Odbc32Sqlite, OpensTheFileByItsHostPathOnly) {
   Connect();
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
-  Open(kTicketStatement, "%123");
+  Open(kOrderedTicketStatement, "%123");
   EXPECT_EQ(Rows(), "10000001 H0001;10000002 H0002;10000003 贵宾卡0003;");
   m_recordset->Close();
   m_connection->Close();
@@ -89,7 +75,7 @@ TEST_F(Odbc32Sqlite, LookupsMatchAsOnSqlServer) {
   Connect();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pattern);
-    Open(kTicketStatement, c.pattern);
+    Open(kOrderedTicketStatement, c.pattern);
     EXPECT_EQ(Rows(), c.rows);
     m_recordset->Close();
   }
@@ -126,12 +112,12 @@ TEST_F(Odbc32Sqlite, ALockedFileEndsTheQueryAtItsTimeout) {
   m_connection->PutConnectionTimeout(1);  // the open, too, waits for the lock, this long
   m_connection->PutCommandTimeout(2);
   Connect(kLockedDatabase);
-  ExpectEndedByTimeout([&] { Open(kTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 6.0);
+  ExpectEndedByTimeout([&] { Open(kOrderedTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 6.0);
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
 
   Open(hold, holder, "rollback");
   hold->Close();
-  Open(kTicketStatement, "%123");
+  Open(kOrderedTicketStatement, "%123");
   EXPECT_EQ(Rows(), "10000001 H0001;10000002 H0002;10000003 贵宾卡0003;");
 }
 

@@ -57,21 +57,6 @@ class ExclusiveLock {
   bool m_held = false;
 };
 
-// The program's statement, ordered here so that the rows can be checked one by one.
-const char* const kTicketStatement =
-    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
-    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0 "
-    "order by b.dcard";
-
-HRESULT CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const _com_error& e) {
-    return e.Error();
-  }
-  return S_OK;
-}
-
 class SqliteLookup : public DataObjects {
  protected:
   void SetUp() override {
@@ -93,7 +78,7 @@ class SqliteLookup : public DataObjects {
   void Connect() { m_connection->Open(ConnectionString().c_str(), "", "", adConnectUnspecified); }
   void Lookup(const char* ticket) {
     std::string pattern = std::string("%") + ticket;
-    m_recordset->Open(kTicketStatement, m_connection, adOpenStatic, adLockOptimistic, adCmdText,
+    m_recordset->Open(kOrderedTicketStatement, m_connection, adOpenStatic, adLockOptimistic, adCmdText,
                       pattern.c_str());
   }
   void Run(const char* statement) {
@@ -168,7 +153,7 @@ TEST_F(SqliteLookup, RecordsetNeedsAnOpenConnectionAndClosesOnce) {
   EXPECT_EQ(m_recordset->GetState(), adStateClosed);
   EXPECT_EQ(CodeOf([&] { Lookup("123"); }), adErrInvalidConnection);
   EXPECT_EQ(CodeOf([&] {
-              m_recordset->Open(kTicketStatement, _variant_t(), adOpenStatic, adLockOptimistic,
+              m_recordset->Open(kOrderedTicketStatement, _variant_t(), adOpenStatic, adLockOptimistic,
                                 adCmdText, "%1");
             }),
             adErrInvalidConnection);
@@ -348,7 +333,7 @@ TEST_F(SqliteLookup, LockedFileEndsOpenAndQueryAtTheirTimeouts) {
 TEST_F(SqliteLookup, OnlyTheSnapshotShapeIsOffered) {
   Connect();
   EXPECT_EQ(CodeOf([&] {
-              m_recordset->Open(kTicketStatement, m_connection, static_cast<CursorTypeEnum>(0),
+              m_recordset->Open(kOrderedTicketStatement, m_connection, static_cast<CursorTypeEnum>(0),
                                 adLockOptimistic, adCmdText, "%1");
             }),
             adErrInvalidArgument);
