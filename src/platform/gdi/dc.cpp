@@ -41,18 +41,6 @@ void HDC__::Fill(int x0, int y0, int x1, int y1, COLORREF color) {
 
 CDC* CDC::FromHandle(HDC hDC) { return hDC ? &hDC->wrapper : nullptr; }
 
-BOOL CDC::Attach(HDC hDC) {
-  if (!hDC || m_hDC) return FALSE;
-  m_hDC = hDC;
-  return TRUE;
-}
-
-HDC CDC::Detach() {
-  HDC old = m_hDC;
-  m_hDC = nullptr;
-  return old;
-}
-
 int CDC::SaveDC() {
   if (!m_hDC) return 0;
   m_hDC->saved.push_back(m_hDC->state);

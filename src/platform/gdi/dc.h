@@ -10,6 +10,8 @@
 //   width puts its extra pixel above or left. The ends are square, without caps.
 // - RoundRect's outline with a PS_INSIDEFRAME pen lies within the rectangle, W pixels deep;
 //   with PS_SOLID it is centred on the rectangle's edge by the rule for lines.
+#include <utility>
+
 #include "platform/gdi/gdiobjects.h"
 #include "platform/gdi/gditypes.h"
 
@@ -78,8 +80,13 @@ class CDC {
 
   // The context's own wrapper, valid as long as the context is.
   static CDC* FromHandle(HDC hDC);
-  BOOL Attach(HDC hDC);
-  HDC Detach();
+  // Attach fails without a context or when this object holds one already.
+  BOOL Attach(HDC hDC) {
+    if (!hDC || m_hDC) return FALSE;
+    m_hDC = hDC;
+    return TRUE;
+  }
+  HDC Detach() { return std::exchange(m_hDC, nullptr); }
   HDC GetSafeHdc() const { return m_hDC; }
 
   // Saves pen, brush, font, background mode, text colour and current position.

@@ -15,18 +15,6 @@ Object* Select(HDC hDC, Object* object) {
 
 CDC* CDC::FromHandle(HDC hDC) { return gdi::WrapperOf<CDC>(hDC); }
 
-BOOL CDC::Attach(HDC hDC) {
-  if (!hDC || m_hDC) return FALSE;
-  m_hDC = hDC;
-  return TRUE;
-}
-
-HDC CDC::Detach() {
-  HDC old = m_hDC;
-  m_hDC = nullptr;
-  return old;
-}
-
 int CDC::SaveDC() { return m_hDC ? ::SaveDC(m_hDC) : 0; }
 BOOL CDC::RestoreDC(int nSavedDC) { return m_hDC ? ::RestoreDC(m_hDC, nSavedDC) : FALSE; }
 
