@@ -3,21 +3,12 @@
 #include <string>
 
 #include "platform/gdi/dc.h"
-#include "platform/text/codepage.h"
-
-namespace {
-
-std::wstring Wide(LPCSTR bytes, size_t count) {
-  const std::u16string chars = text::Cp936ToUtf16(std::string_view(bytes, count));
-  return std::wstring(chars.begin(), chars.end());
-}
-
-}  // namespace
+#include "platform/text/win32/wide.h"
 
 BOOL GetTextExtentPoint32Cp936(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {
   if (c < 0 || (c > 0 && !lpString)) return FALSE;
-  const std::wstring text = c > 0 ? Wide(lpString, static_cast<size_t>(c)) : std::wstring();
-  return GetTextExtentPoint32W(hdc, text.c_str(), static_cast<int>(text.size()), psizl);
+  const std::wstring wide = c > 0 ? text::Cp936ToWide(std::string_view(lpString, static_cast<size_t>(c))) : std::wstring();
+  return GetTextExtentPoint32W(hdc, wide.c_str(), static_cast<int>(wide.size()), psizl);
 }
 
 BOOL DrawStateCp936(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
@@ -29,9 +20,9 @@ BOOL DrawStateCp936(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM l
   }
   const auto* bytes = reinterpret_cast<LPCSTR>(lData);
   if (!bytes) return FALSE;
-  const std::wstring text = Wide(bytes, wData ? static_cast<size_t>(wData) : std::strlen(bytes));
-  return DrawStateW(hdc, hbrFore, qfnCallBack, reinterpret_cast<LPARAM>(text.c_str()),
-                    static_cast<WPARAM>(text.size()), x, y, cx, cy, uFlags);
+  const std::wstring wide = text::Cp936ToWide(std::string_view(bytes, wData ? static_cast<size_t>(wData) : std::strlen(bytes)));
+  return DrawStateW(hdc, hbrFore, qfnCallBack, reinterpret_cast<LPARAM>(wide.c_str()),
+                    static_cast<WPARAM>(wide.size()), x, y, cx, cy, uFlags);
 }
 
 CSize CDC::GetTextExtent(LPCSTR lpszString, int nCount) const {

@@ -4,7 +4,7 @@
 
 #include <unordered_map>
 
-#include "platform/text/codepage.h"
+#include "platform/text/win32/wide.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/controls.h"
@@ -38,14 +38,9 @@ LRESULT CALLBACK HookProc(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-std::wstring Wide(LPCSTR cp936) {
-  std::u16string u = text::Cp936ToUtf16(cp936 ? cp936 : "");
-  return std::wstring(u.begin(), u.end());
-}
+std::wstring Wide(LPCSTR cp936) { return text::Cp936ToWide(cp936 ? cp936 : ""); }
 
-CString Narrow(std::wstring_view utf16) {
-  return CString(text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size())));
-}
+CString Narrow(std::wstring_view utf16) { return CString(text::WideToCp936(utf16)); }
 
 bool HasClass(HWND h, const wchar_t* name) {
   wchar_t className[16] = {};
