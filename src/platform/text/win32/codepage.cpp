@@ -94,11 +94,9 @@ std::string Cp936CharByChar(std::u16string_view chars) {
 }  // namespace
 
 std::u16string Cp936ToUtf16(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  if (MultiByteToWideChar(kCp936, MB_ERR_INVALID_CHARS, bytes.data(), Length(bytes.size()), nullptr, 0) > 0) {
-    return ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
-  }
-  return Cp936SequenceBySequence(bytes);
+  // Text with a sequence the strict call refuses converts to nothing, and is read again.
+  std::u16string chars = ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
+  return chars.empty() && !bytes.empty() ? Cp936SequenceBySequence(bytes) : chars;
 }
 
 std::string Utf16ToCp936(std::u16string_view chars) {
