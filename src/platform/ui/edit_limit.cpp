@@ -2,25 +2,20 @@
 
 #include <QValidator>
 
-#include "platform/ui/bridge.h"
+#include "platform/ui/byte_count.h"
 
 namespace ui {
 namespace {
 
-int Bytes(const QString& s) { return FromQt(s).GetLength(); }
+std::u16string_view Units(const QString& s) {
+  return std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()));
+}
+
+int Bytes(const QString& s) { return static_cast<int>(Cp936Bytes(Units(s))); }
 
 // The leading part of `s` that fits in `room` bytes, never cutting a character.
 QString LeadingPart(const QString& s, int room) {
-  qsizetype end = 0;
-  int used = 0;
-  while (end < s.size()) {
-    const qsizetype step = s[end].isHighSurrogate() && end + 1 < s.size() ? 2 : 1;
-    const int bytes = Bytes(s.mid(end, step));
-    if (used + bytes > room) break;
-    used += bytes;
-    end += step;
-  }
-  return s.left(end);
+  return s.left(static_cast<qsizetype>(LeadingUnitsWithin(Units(s), room)));
 }
 
 // The edit asks after every change of its text. The validator knows the text before the

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "platform/ui/byte_count.h"
 #include "platform/ui/win32/native.h"
 
 namespace ui::win32 {
@@ -19,7 +20,11 @@ std::unordered_map<HWND, UINT>& Limits() {
   return map;
 }
 
-int Bytes(std::wstring_view s) { return Narrow(s).GetLength(); }
+std::u16string_view Units(std::wstring_view s) {
+  return std::u16string_view(reinterpret_cast<const char16_t*>(s.data()), s.size());
+}
+
+long long Bytes(std::wstring_view s) { return Cp936Bytes(Units(s)); }
 
 std::wstring TextOf(HWND edit) {
   std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
@@ -38,18 +43,7 @@ long long KeptBytes(HWND edit) {
 }
 
 // The leading part of `s` that fits in `room` bytes, never cutting a character.
-std::wstring_view LeadingPart(std::wstring_view s, long long room) {
-  size_t end = 0;
-  long long used = 0;
-  while (end < s.size()) {
-    const size_t step = IS_HIGH_SURROGATE(s[end]) && end + 1 < s.size() ? 2 : 1;
-    const int bytes = Bytes(s.substr(end, step));
-    if (used + bytes > room) break;
-    used += bytes;
-    end += step;
-  }
-  return s.substr(0, end);
-}
+std::wstring_view LeadingPart(std::wstring_view s, long long room) { return s.substr(0, LeadingUnitsWithin(Units(s), room)); }
 
 // A single-line edit pastes the clipboard's first line.
 std::wstring ClipboardLine(HWND edit) {
