@@ -45,8 +45,8 @@ class Postgres : public DataObjects {
   PostgresServer& server = PostgresServer::Shared();
 };
 
-// SQL Server's plain-text LIKE: "%" and "_" are wildcards, a backslash is a character, and
-// the blanks that pad a char(n) number do not count.
+// SQL Server's plain-text LIKE: "%" and "_" are wildcards, a backslash is a character, case
+// does not count (as in its usual collations), nor do the blanks that pad a char(n) number.
 TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
   const struct {
     const char* ticket;
@@ -59,6 +59,7 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
       {"9001", {"10000008|<NULL>"}},
       {"A\\B7", {"10000009|H0009"}},
       {"\\B7", {"10000009|H0009"}},
+      {"a\\b7", {"10000009|H0009"}},
       {"体票007", {"10000010|贵宾"}},
       {"1234 ", {}},
   };

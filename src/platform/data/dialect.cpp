@@ -24,9 +24,10 @@ size_t LikeMarkerAt(std::u16string_view s, size_t i) {
   return (j < s.size() && s[j] == u'?') ? j + 1 - i : 0;
 }
 
-// PostgreSQL's LIKE differs from SQL Server's plain-text LIKE in two ways the lookup meets:
-// a backslash is its default escape, and the blanks that pad a char(n) value count. So
-// `x like ?` becomes `rtrim(x) like ? escape ''`; "%" and "_" keep their meaning.
+// PostgreSQL's LIKE differs from SQL Server's plain-text LIKE in three ways the lookup
+// meets: a backslash is its default escape, the blanks that pad a char(n) value count, and
+// case counts where SQL Server's usual collations ignore it. So `x like ?` becomes
+// `rtrim(x) ilike ? escape ''`; "%" and "_" keep their meaning.
 std::u16string ForPostgreSql(std::u16string_view s) {
   std::u16string out;
   out.reserve(s.size() + 32);
@@ -48,7 +49,7 @@ std::u16string ForPostgreSql(std::u16string_view s) {
         out.resize(start);
         out += u"rtrim(" + name + u")" + blanks;
       }
-      out += u"like ? escape ''";
+      out += u"ilike ? escape ''";
       i += n;
       continue;
     }
