@@ -12,8 +12,9 @@
 #include "platform/ui/dlgtemplate.h"
 
 HICON CWinApp::LoadIcon(UINT id) const {
-  // Icons are shared: every load of one id gives the same handle, alive for the whole run.
-  static std::map<UINT, HICON> loaded;
+  // Icons are shared: every load of one id gives the same handle, alive for the whole run,
+  // so the map is never torn down (at exit, it would leave the icons unreachable).
+  static auto& loaded = *new std::map<UINT, HICON>;
   if (auto it = loaded.find(id); it != loaded.end()) return it->second;
   const IconResource* resource = AfxFindIconResource(id);
   if (resource == nullptr) return nullptr;
