@@ -26,12 +26,6 @@ std::u16string_view Units(std::wstring_view s) {
 
 long long Bytes(std::wstring_view s) { return Cp936Bytes(Units(s)); }
 
-std::wstring TextOf(HWND edit) {
-  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
 // The bytes the text would keep if the selection were replaced.
 long long KeptBytes(HWND edit) {
   DWORD start = 0, end = 0;

@@ -14,6 +14,9 @@ namespace ui::win32 {
 std::wstring Wide(LPCSTR cp936);
 CString Narrow(std::wstring_view utf16);
 
+// The window's text as the W calls give it.
+std::wstring TextOf(HWND h);
+
 // Whether the window is of the named class (a predefined one: case does not matter).
 bool HasClass(HWND h, const wchar_t* name);
 

@@ -42,6 +42,12 @@ std::wstring Wide(LPCSTR cp936) { return text::Cp936ToWide(cp936 ? cp936 : ""); 
 
 CString Narrow(std::wstring_view utf16) { return CString(text::WideToCp936(utf16)); }
 
+std::wstring TextOf(HWND h) {
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(h)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
 bool HasClass(HWND h, const wchar_t* name) {
   wchar_t className[16] = {};
   GetClassNameW(h, className, 16);
@@ -71,17 +77,14 @@ LRESULT CallNative(HWND h, UINT message, WPARAM wParam, LPARAM lParam) {
 }  // namespace ui::win32
 
 using ui::win32::Narrow;
+using ui::win32::TextOf;
 using ui::win32::Wide;
 
 void CWnd::SetWindowText(LPCSTR text) {
   if (m_hWnd != nullptr) ::SetWindowTextW(m_hWnd, Wide(text).c_str());
 }
 
-void CWnd::GetWindowText(CString& text) const {
-  std::wstring buffer(m_hWnd ? ::GetWindowTextLengthW(m_hWnd) + 1 : 1, L'\0');
-  int n = m_hWnd ? ::GetWindowTextW(m_hWnd, buffer.data(), static_cast<int>(buffer.size())) : 0;
-  text = Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(n)));
-}
+void CWnd::GetWindowText(CString& text) const { text = Narrow(m_hWnd ? TextOf(m_hWnd) : std::wstring()); }
 
 BOOL CWnd::EnableWindow(BOOL enable) { return m_hWnd ? ::EnableWindow(m_hWnd, enable) : FALSE; }
 BOOL CWnd::IsWindowEnabled() const { return m_hWnd && ::IsWindowEnabled(m_hWnd); }
