@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QEventLoop>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -15,6 +14,7 @@
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/bridge.h"
 #include "platform/ui/dialog_units.h"
+#include "platform/ui/group_box.h"
 #include "platform/ui/labels.h"
 
 namespace {
@@ -26,7 +26,7 @@ QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogU
     case DlgItemKind::Button:
       switch (item.style & BS_TYPEMASK) {
         case BS_GROUPBOX: {
-          auto* group = new QGroupBox(text, parent);
+          auto* group = new ui::FrameOnlyGroupBox(text, parent);
           // A group box only frames; clicks go to the controls it frames.
           group->setAttribute(Qt::WA_TransparentForMouseEvents);
           control = group;
@@ -119,7 +119,8 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t, CWnd* ownerWnd) {
 
   // The toolkit stacks children and lists them to screen readers in one order, creation
   // order, so both follow the template. A group box, the one control meant to lie under
-  // others, paints only its frame and lets clicks through, so lying above does not show.
+  // others, paints only its frame and lets clicks through, so lying above does not show
+  // (group_box.h).
   std::vector<QWidget*> controls;
   QWidget* previousTabStop = nullptr;
   for (size_t i = 0; i < t.itemCount; ++i) {
