@@ -25,7 +25,9 @@ class PostgresServer {
   const std::string& failure() const { return m_failure; }
 
   // kq7_mavr holds the sample tickets; kq7_char the same with blank-padded char(12) ticket
-  // numbers, as older deployments keep them.
+  // numbers, as older deployments keep them. kq7_trgm and kq7_char_trgm are the two with
+  // sql/postgresql-index.sql run on them, and the planner told to use an index wherever one
+  // serves, however small the table.
   std::string ConnectionString(const std::string& database = "kq7_mavr") const {
     return "Provider=MSDASQL;DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" +
            std::to_string(m_port) + ";DATABASE=" + database + ";UID=postgres;";
@@ -63,7 +65,8 @@ class PostgresServer {
                             " -A trust -U postgres -E UTF8 --locale=C.UTF-8 --no-sync >/dev/null")))
       m_failure = "initdb failed";
     else if (!Start()) m_failure = "the server did not start";
-    else if (!Fill("kq7_mavr", "varchar(32)") || !Fill("kq7_char", "char(12)"))
+    else if (!Fill("kq7_mavr", "varchar(32)") || !Fill("kq7_char", "char(12)") ||
+             !Fill("kq7_trgm", "varchar(32)", true) || !Fill("kq7_char_trgm", "char(12)", true))
       m_failure = "the sample databases could not be made";
     if (!m_failure.empty()) {
       std::ifstream log(m_dir + "/log");
@@ -87,7 +90,7 @@ class PostgresServer {
 
   // The sample tickets, and two that only a server's matching rules tell apart: a
   // backslash in the number and a Chinese number.
-  bool Fill(const std::string& database, const std::string& ticketType) {
+  bool Fill(const std::string& database, const std::string& ticketType, bool indexed = false) {
     const std::filesystem::path sql =
         std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
     std::string extra = m_dir + "/extra.sql";
@@ -97,7 +100,9 @@ class PostgresServer {
     return Run("create database " + database, "postgres") &&
            Shell("sed 's/dticket_no varchar(32)/dticket_no " + ticketType + "/' " +
                  (sql / "schema.sql").string() + " | cat - " + (sql / "sample.sql").string() + " " +
-                 extra + " | " + Psql(database) + " >/dev/null");
+                 extra + " | " + Psql(database) + " >/dev/null") &&
+           (!indexed || (Shell(Psql(database) + " -f " + (sql / "postgresql-index.sql").string()) &&
+                         Run("alter database " + database + " set enable_seqscan = off", "postgres")));
   }
 
   void Signal(int signal) {
