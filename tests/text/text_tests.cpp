@@ -78,6 +78,8 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
 
   // Characters the code page lacks and lone surrogates become '?', never a look-alike.
   EXPECT_EQ(text::Utf16ToCp936(u"a\u0E01b\U0001F600\u30FB"), std::string("a?b??"));
+  // Default-ignorable characters too: each is one '?', none vanishes.
+  EXPECT_EQ(text::Utf16ToCp936(u"1\u200B2\u00AD3\u202E4\uFEFF5\U000E0041"), std::string("1?2?3?4?5?"));
   EXPECT_EQ(text::Utf16ToCp936(std::u16string(u"a\xD800" "b\xDC00", 4)), std::string("a?b?"));
   EXPECT_EQ(text::Utf16ToUtf8(std::u16string(u"a\xD800", 2)), "a\xEF\xBF\xBD");
   EXPECT_EQ(text::Utf8ToCp936("a\xC3(\xFF"), std::string("a?(?"));

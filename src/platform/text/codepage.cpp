@@ -1,12 +1,23 @@
 #include "platform/text/codepage.h"
 
 #include <unicode/ucnv.h>
+#include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
 
 #include <stdexcept>
 
 namespace text {
 namespace {
+
+// Every character the code page lacks, and every lone surrogate, becomes one '?', as the
+// platform's own conversion writes it. ICU's substitute callback writes nothing for a
+// default-ignorable character (U+200B, U+00AD, U+FEFF ...), which would drop it unseen.
+void WriteQuestionMark(const void*, UConverterFromUnicodeArgs* args, const UChar*, int32_t, UChar32,
+                       UConverterCallbackReason reason, UErrorCode* error) {
+  if (reason > UCNV_IRREGULAR) return;  // a reset, close or clone: nothing to write
+  *error = U_ZERO_ERROR;
+  ucnv_cbFromUWriteBytes(args, "?", 1, 0, error);
+}
 
 // ICU's windows-936 is the platform's own table: the user-defined areas, 0x80 and 0xFF
 // included, which glibc's CP936 lacks, so what a card held goes back onto it unchanged.
@@ -17,7 +28,7 @@ class Cp936Converter {
     converter_ = ucnv_open("windows-936", &error);
     if (U_FAILURE(error)) throw std::runtime_error("ICU has no converter for code page 936");
     // A character the code page lacks becomes '?', never a look-alike: no best fit.
-    ucnv_setSubstChars(converter_, "?", 1, &error);
+    ucnv_setFromUCallBack(converter_, WriteQuestionMark, nullptr, nullptr, nullptr, &error);
     ucnv_setFallback(converter_, false);
     if (U_FAILURE(error)) {
       ucnv_close(converter_);

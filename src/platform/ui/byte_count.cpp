@@ -10,7 +10,9 @@ std::size_t LeadingUnitsWithin(std::u16string_view s, long long room) {
   std::size_t end = 0;
   long long used = 0;
   while (end < s.size()) {
-    const bool pair = s[end] >= 0xD800 && s[end] <= 0xDBFF && end + 1 < s.size();
+    // A lone surrogate is a character of its own, one '?'.
+    const bool pair = end + 1 < s.size() && s[end] >= 0xD800 && s[end] <= 0xDBFF && s[end + 1] >= 0xDC00 &&
+                      s[end + 1] <= 0xDFFF;
     const std::size_t step = pair ? 2 : 1;
     const long long bytes = Cp936Bytes(s.substr(end, step));
     if (used + bytes > room) break;

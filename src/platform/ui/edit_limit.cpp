@@ -43,6 +43,8 @@ class ByteLimitValidator : public QValidator {
     }
     qsizetype front = 0;
     while (front < pos && front < old.size() - back && input[front] == old[front]) ++front;
+    // Two characters may share a high surrogate: what is kept ends before a split pair.
+    if (front > 0 && input[front - 1].isHighSurrogate()) --front;
     const QString kept = input.left(front) + input.right(back);
     const QString inserted = LeadingPart(input.mid(front, pos - front), m_limit - Bytes(kept));
     input = input.left(front) + inserted + input.right(back);
