@@ -1,11 +1,13 @@
 # Cross-builds the Windows program with Debian's mingw-w64 (the POSIX thread model, which
 # std::thread and std::mutex need) and runs what the build runs (test discovery) under Wine.
+# 32-bit x86, as the desks run it: the one program starts on 32- and 64-bit Windows alike.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(BRIMLOCK_MINGW i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${BRIMLOCK_MINGW}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${BRIMLOCK_MINGW}-g++-posix)
+set(CMAKE_RC_COMPILER ${BRIMLOCK_MINGW}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${BRIMLOCK_MINGW})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
