@@ -289,6 +289,15 @@ TEST_F(SqliteLookup, PatternCharactersInTheTextKeepTheirMeaning) {
   m_recordset->Close();
   Lookup("a0123");  // case does not matter for ASCII, as with SQL Server's default collation
   EXPECT_EQ(CountRows(), 2);
+  m_recordset->Close();
+  // Blanks after a ticket number do not count, as on SQL Server; blanks in the text do.
+  Sql("insert into Kcard_ticket_BaseInfo values ('pad  ', 0)");
+  Sql("insert into Kcard_BaseInfo values ('pad  ', '10000011', 'H0011')");
+  Lookup("pad");
+  EXPECT_EQ(CountRows(), 1);
+  m_recordset->Close();
+  Lookup("1234 ");
+  EXPECT_EQ(CountRows(), 0);
 }
 
 TEST_F(SqliteLookup, RejectedStatementsAreErrorsInTheCommand) {

@@ -24,11 +24,10 @@ size_t LikeMarkerAt(std::u16string_view s, size_t i) {
   return (j < s.size() && s[j] == u'?') ? j + 1 - i : 0;
 }
 
-// PostgreSQL's LIKE differs from SQL Server's plain-text LIKE in three ways the lookup
-// meets: a backslash is its default escape, the blanks that pad a char(n) value count, and
-// case counts where SQL Server's usual collations ignore it. So `x like ?` becomes
-// `rtrim(x) ilike ? escape ''`; "%" and "_" keep their meaning.
-std::u16string ForPostgreSql(std::u16string_view s) {
+// `x like ?` in the engine's words for SQL Server's plain-text LIKE: the operand, where it
+// is a name, loses the blanks that pad it, and `like ?` becomes `like`; an expression keeps
+// its form. "%" and "_" keep their meaning.
+std::u16string RewriteLike(std::u16string_view s, std::u16string_view like) {
   std::u16string out;
   out.reserve(s.size() + 32);
   char16_t quote = 0;  // inside a 'literal' or "name"
@@ -39,7 +38,6 @@ std::u16string ForPostgreSql(std::u16string_view s) {
     } else if (c == u'\'') {
       quote = c;
     } else if (size_t n = LikeMarkerAt(s, i); n > 0) {
-      // The operand is the name just before, if it is one; an expression keeps its form.
       size_t end = out.size();
       while (end > 0 && IsSpace(out[end - 1])) --end;
       size_t start = end;
@@ -49,7 +47,7 @@ std::u16string ForPostgreSql(std::u16string_view s) {
         out.resize(start);
         out += u"rtrim(" + name + u")" + blanks;
       }
-      out += u"ilike ? escape ''";
+      out += like;
       i += n;
       continue;
     }
@@ -68,7 +66,14 @@ Dbms DbmsNamed(std::u16string_view name) {
 }
 
 std::u16string StatementFor(Dbms dbms, std::u16string_view statement) {
-  if (dbms == Dbms::PostgreSql) return ForPostgreSql(statement);
+  switch (dbms) {
+    // PostgreSQL's LIKE takes a backslash for its escape and counts case, where SQL
+    // Server's usual collations do not.
+    case Dbms::PostgreSql: return RewriteLike(statement, u"ilike ? escape ''");
+    // SQLite's LIKE has no escape and ignores the case of ASCII letters already.
+    case Dbms::Sqlite: return RewriteLike(statement, u"like ?");
+    case Dbms::Other: break;
+  }
   return std::u16string(statement);
 }
 
