@@ -22,6 +22,7 @@
 #include "harness.h"
 #include "lookup/ticket_query.h"
 #include "support/closed_port.h"
+#include "support/stopwatch.h"
 
 namespace {
 
@@ -413,6 +414,24 @@ TEST(LookupSettings, EnvironmentIsReadAsUtf8) {
   EXPECT_EQ(DatabaseConnectionString().bytes(), "Provider=SQLOLEDB;SERVER=db8;UID=kq;PWD='a;b';");
   chmod(path, 0640);
   EXPECT_EQ(DatabaseConnectionString().bytes(), "");
+  chmod(path, 0600);
+
+  // Anything but such a plain file is refused at once: a FIFO would hold the query for
+  // ever, a link could point anywhere, and no connection string needs 64 KiB.
+  const std::string fifo = std::string(path) + ".fifo", link = std::string(path) + ".link",
+                    folder = std::string(path) + ".dir", big = std::string(path) + ".big";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(symlink(path, link.c_str()), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  ASSERT_EQ(std::system(("head -c 70000 /dev/zero | tr '\\0' x > " + big + " && chmod 600 " + big).c_str()), 0);
+  for (const std::string& refused : {fifo, link, folder, big}) {
+    setenv("BRIMLOCK_CONNECTION_FILE", refused.c_str(), 1);
+    Stopwatch watch;
+    EXPECT_EQ(DatabaseConnectionString().bytes(), "") << refused;
+    EXPECT_LT(watch.Seconds(), 2.0) << refused;
+  }
+  for (const std::string& made : {fifo, link, big}) unlink(made.c_str());
+  rmdir(folder.c_str());
   unsetenv("BRIMLOCK_CONNECTION_FILE");
   unlink(path);
   unsetenv("BRIMLOCK_DB_SERVER");

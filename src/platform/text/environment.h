@@ -3,6 +3,7 @@
 // one of them names. Both come back as code page 936, the program's own text.
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace text {
 
@@ -11,8 +12,19 @@ namespace text {
 std::optional<std::string> EnvironmentSetting(const char* name);
 
 // The first line of a file only its owner may read (a login kept out of the environment),
-// without its line end. A file that is missing or open to others gives nothing, and a note
-// on the standard error says why.
+// without its line end. A file that is missing, open to others, not a plain file, a link or
+// larger than kConnectionFileLimit gives nothing at once, and a note on the standard error
+// says why.
 std::optional<std::string> OwnersFileFirstLine(const std::string& path);
+
+// One line of a connection string is far less.
+inline constexpr long long kConnectionFileLimit = 64 * 1024;
+
+// The bytes before the first line end (LF or CR LF).
+inline std::string FirstLine(std::string_view bytes) {
+  std::string_view line = bytes.substr(0, bytes.find('\n'));
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return std::string(line);
+}
 
 }  // namespace text

@@ -22,15 +22,26 @@ std::optional<std::string> EnvironmentSetting(const char* name) {
 std::optional<std::string> OwnersFileFirstLine(const std::string& path) {
   // Files under the user's profile are readable by that user (and administrators) only;
   // the program reads what it is given and leaves the file's access list to the desk.
-  std::ifstream file(std::filesystem::path(Cp936ToWide(path)));
-  if (!file) {
-    std::fprintf(stderr, "brimlock: %s cannot be read\n", path.c_str());
+  const std::filesystem::path file(Cp936ToWide(path));
+  std::error_code error;
+  const char* why = nullptr;
+  if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(file, error))) {
+    why = "is missing or not a plain file";
+  } else if (std::filesystem::file_size(file, error) > static_cast<std::uintmax_t>(kConnectionFileLimit)) {
+    why = "is too large for a connection string (at most 64 KiB)";
+  }
+  std::string bytes(static_cast<size_t>(kConnectionFileLimit), '\0');
+  if (why == nullptr) {
+    std::ifstream in(file, std::ios::binary);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad() || (!in && !in.eof())) why = "cannot be read";
+    bytes.resize(static_cast<size_t>(in.gcount()));
+  }
+  if (why != nullptr) {
+    std::fprintf(stderr, "brimlock: %s %s\n", path.c_str(), why);
     return std::nullopt;
   }
-  std::string line;
-  std::getline(file, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
-  return Utf8ToCp936(line);
+  return Utf8ToCp936(FirstLine(bytes));
 }
 
 }  // namespace text
