@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -110,6 +111,67 @@ TEST_F(ExclusiveOpen, LockFileOfLiveProcessBarsTheOpen) {
   EXPECT_EQ(OpenLikeProgram("com1"), INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), ERROR_SHARING_VIOLATION);
   EXPECT_EQ(FileText(lockFile), LockText(1));
+}
+
+// Opens com1 as an operator without root's exemptions (the user nobody) in a child
+// process; gives the open's error, ERROR_SUCCESS when it opened.
+DWORD OpenAsOperator() {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(255);
+    HANDLE port = OpenLikeProgram("com1");
+    _exit(port != INVALID_HANDLE_VALUE ? ERROR_SUCCESS : static_cast<int>(GetLastError() & 0xFF));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? static_cast<DWORD>(WEXITSTATUS(status)) : 254;
+}
+
+// The operator's view needs another account than the tests' own: root's.
+class OperatorOpen : public ExclusiveOpen {
+ protected:
+  void SetUp() override {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root, to act as another user";
+    // As an operator in the group that owns the serial devices may.
+    ASSERT_EQ(chmod(peer.slavePath().c_str(), 0666), 0);
+  }
+};
+
+TEST_F(OperatorOpen, LockFileTheOperatorCannotReadBarsTheOpen) {
+  WriteFile(lockFile, LockText(1));  // another account's lock, naming a live process
+  ASSERT_EQ(chmod(lockFile.c_str(), 0600), 0);
+  EXPECT_EQ(OpenAsOperator(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  EXPECT_EQ(FileText(lockFile), LockText(1));
+  unlink(lockFile.c_str());
+  EXPECT_EQ(OpenAsOperator(), static_cast<DWORD>(ERROR_SUCCESS));
+}
+
+// A pseudo-terminal lives on while its other side is open, so a program killed while it
+// held the port must leave nothing on the line that bars the operator's next open: the
+// lock file it leaves is stale and the kernel drops its flock.
+TEST_F(OperatorOpen, KilledHolderLeavesAPseudoTerminalOpenToTheOperator) {
+  int held[2];
+  ASSERT_EQ(pipe(held), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    close(held[0]);
+    if (setgid(65534) != 0 || setuid(65534) != 0) _exit(1);
+    HANDLE port = OpenLikeProgram("com1");
+    const char ok = port != INVALID_HANDLE_VALUE ? 'y' : 'n';
+    (void)!write(held[1], &ok, 1);
+    pause();
+    _exit(0);
+  }
+  close(held[1]);
+  char ok = 0;
+  ASSERT_EQ(read(held[0], &ok, 1), 1);
+  close(held[0]);
+  ASSERT_EQ(ok, 'y');
+  EXPECT_EQ(OpenAsOperator(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(OpenAsOperator(), static_cast<DWORD>(ERROR_SUCCESS));
 }
 
 TEST_F(ExclusiveOpen, StaleLockFileIsTakenOver) {

@@ -1,6 +1,7 @@
 // Opening, setting up and closing a port: names, a missing device, the line settings,
 // the purge at open, and what a close leaves behind.
 #include <fcntl.h>
+#include <sys/file.h>
 #include <gtest/gtest.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -149,22 +150,24 @@ TEST_F(OpenPort, LineIsRaw9600EightNoneOneWithoutFlowControl) {
   close(fd);
 }
 
-TEST_F(OpenPort, ExclusiveModeIsOnWhileOpenAndClearedByTheClose) {
-  const int observer = open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY);  // root passes TIOCEXCL
+// A pseudo-terminal is guarded by the two locks alone: the exclusive mode would outlive a
+// killed program for as long as the other side stays open.
+TEST_F(OpenPort, PseudoTerminalIsHeldByTheLocksWithoutTheExclusiveMode) {
+  const int observer = open(peer.slavePath().c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(observer, 0);
-  int exclusive = -1;
   HANDLE port = OpenLikeProgram("com1");
   ASSERT_NE(port, INVALID_HANDLE_VALUE);
+  int exclusive = -1;
   ASSERT_EQ(ioctl(observer, TIOCGEXCL, &exclusive), 0);
-  EXPECT_EQ(exclusive, 1);
+  EXPECT_EQ(exclusive, 0);
+  EXPECT_NE(flock(observer, LOCK_EX | LOCK_NB), 0);
 
   // The peer's own descriptor, open from before, still carries the line.
   peer.send("through");
   EXPECT_EQ(ReadBytes(port), "through");
 
   EXPECT_TRUE(CloseHandle(port));
-  ASSERT_EQ(ioctl(observer, TIOCGEXCL, &exclusive), 0);
-  EXPECT_EQ(exclusive, 0);
+  EXPECT_EQ(flock(observer, LOCK_EX | LOCK_NB), 0);
   close(observer);
 }
 

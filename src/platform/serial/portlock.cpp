@@ -31,31 +31,34 @@ LockFile Inspect(const std::string& path) {
   return S_ISREG(info.st_mode) ? LockFile::Regular : LockFile::Other;
 }
 
-// The pid a lock file names, or 0 when it names none (empty, garbage, the old binary form,
-// unreadable). *regular is false when the path turned out to be no regular file after all
-// (it was swapped after Inspect): O_NOFOLLOW refuses a link, O_NONBLOCK keeps a FIFO from
-// hanging the open, and fstat tells what was opened.
-pid_t ReadLockOwner(const std::string& path, bool* regular) {
-  *regular = true;
+enum class Owner { Named, None, Unreadable, NotAFile };
+
+// Who a lock file names: a pid (Named), nobody (None: empty, garbage, the old binary form),
+// or, when we may not read it (another account's, mode 0600), nobody we can tell
+// (Unreadable). NotAFile when the path turned out to be no regular file after all (it was
+// swapped after Inspect): O_NOFOLLOW refuses a link, O_NONBLOCK keeps a FIFO from hanging
+// the open, and fstat tells what was opened.
+Owner ReadLockOwner(const std::string& path, pid_t* pid) {
+  *pid = 0;
   const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ELOOP) *regular = false;
-    return 0;
+    if (errno == ELOOP) return Owner::NotAFile;
+    return errno == ENOENT ? Owner::None : Owner::Unreadable;
   }
   struct stat info {};
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    *regular = false;
     close(fd);
-    return 0;
+    return Owner::NotAFile;
   }
   char text[32] = {};
   const ssize_t got = read(fd, text, sizeof text - 1);
   close(fd);
-  if (got <= 0) return 0;
+  if (got < 0) return Owner::Unreadable;
   char* end = nullptr;
-  const long pid = std::strtol(text, &end, 10);
-  if (end == text || pid <= 0 || pid > 0x3FFFFFFF) return 0;
-  return static_cast<pid_t>(pid);
+  const long value = std::strtol(text, &end, 10);
+  if (got == 0 || end == text || value <= 0 || value > 0x3FFFFFFF) return Owner::None;
+  *pid = static_cast<pid_t>(value);
+  return Owner::Named;
 }
 
 bool ProcessIsAlive(pid_t pid) {
@@ -95,14 +98,15 @@ LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath) {
     const LockFile kind = Inspect(lockPath);
     if (kind == LockFile::Missing) continue;  // released since our open
     if (kind == LockFile::Other) return LockResult::Held;
-    bool regular = true;
-    const pid_t owner = ReadLockOwner(lockPath, &regular);
-    if (!regular) return LockResult::Held;
+    pid_t owner = 0;
+    const Owner named = ReadLockOwner(lockPath, &owner);
+    // A lock we may not read is someone's we cannot judge: held, as a live one is.
+    if (named == Owner::NotAFile || named == Owner::Unreadable) return LockResult::Held;
     // Another handle of this process holds the port, which is as exclusive as Windows
     // keeps it. Our pid without such a handle is a dead owner's whose pid we inherited.
     if (owner == getpid()) {
       if (g_held.count(lockPath) != 0) return LockResult::Held;
-    } else if (owner != 0 && ProcessIsAlive(owner)) {
+    } else if (named == Owner::Named && ProcessIsAlive(owner)) {
       return LockResult::Held;
     }
     // Stale: its process is gone, or it names none (an owner that died mid-write).
@@ -115,8 +119,8 @@ void ReleaseUucpLock(const std::string& lockPath) {
   std::lock_guard guard(g_heldMutex);
   g_held.erase(lockPath);
   if (Inspect(lockPath) != LockFile::Regular) return;
-  bool regular = true;
-  if (ReadLockOwner(lockPath, &regular) == getpid() && regular) unlink(lockPath.c_str());
+  pid_t owner = 0;
+  if (ReadLockOwner(lockPath, &owner) == Owner::Named && owner == getpid()) unlink(lockPath.c_str());
 }
 
 }  // namespace serial

@@ -16,9 +16,10 @@ enum class LockResult {
 //
 // Answers at once and never follows a link. Anything but a regular file at the lock path
 // (a FIFO, a directory, a device, a symbolic link) is Held: nobody can say who holds the
-// port, so it is refused as a held one is, and the thing is left where it is. A lock
-// naming our own pid is stale (a restart that got the dead owner's pid) unless this
-// process holds it through an open handle.
+// port, so it is refused as a held one is, and the thing is left where it is. So is a lock
+// file we may not read (another account's, mode 0600). A lock naming our own pid is stale
+// (a restart that got the dead owner's pid) unless this process holds it through an open
+// handle.
 LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath);
 
 // Removes the lock file if it is still a regular file naming this process.

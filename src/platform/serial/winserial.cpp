@@ -12,6 +12,8 @@
 #include <string>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <termios.h>
 #include <chrono>
 #include <thread>
@@ -29,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 
 struct SerialPort {
   int fd = -1;
-  bool exclusive = false;
+  bool exclusive = false;   // TIOCEXCL is set, to be cleared at close
   std::string lockPath;     // empty when no lock file was taken
   bool setLowLatency = false;  // we asked the driver for it, so we give it back at close
   COMMTIMEOUTS timeouts{};  // all zero (reads wait for their count) until set
@@ -112,6 +114,14 @@ bool OutputStillQueued(int fd) {
   return queued > 0;
 }
 
+// The far ends of /dev/ptmx (136 to 143) and the old BSD pairs (3).
+bool IsPseudoTerminal(int fd) {
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISCHR(info.st_mode)) return false;
+  const unsigned int kind = major(info.st_rdev);
+  return (kind >= 136 && kind <= 143) || kind == 3;
+}
+
 }  // namespace
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, DWORD creation,
@@ -165,11 +175,15 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, D
   if (exclusive) {
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
       return giveBack(ERROR_SHARING_VIOLATION, fd);
-    // Refuses later opens by other users; root is exempt, the two locks above are not.
-    ioctl(fd, TIOCEXCL);
   }
+  // Refuses later opens by other users; root is exempt, the two locks above are not. Not on
+  // a pseudo-terminal: its line lives as long as its other side (a virtual encoder, a
+  // network bridge) however often ours is closed, so a program killed with the mode set
+  // would lock every other user out of it until then. The two locks end with the process.
+  const bool exclusiveMode = exclusive && !IsPseudoTerminal(fd);
+  if (exclusiveMode) ioctl(fd, TIOCEXCL);
 
-  auto* port = new SerialPort{fd, exclusive, lockPath, AskForLowLatency(fd), {}};
+  auto* port = new SerialPort{fd, exclusiveMode, lockPath, AskForLowLatency(fd), {}};
   std::lock_guard lock(g_portsMutex);
   g_ports.insert(port);
   g_lastError = ERROR_SUCCESS;
