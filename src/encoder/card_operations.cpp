@@ -1,8 +1,6 @@
 // Reset, Read and Write: one port session each, from open to close.
-#include <cstring>
-
 #include "dialog/BrimlockDlg.h"
-#include "encoder/frames.h"
+#include "encoder/encoder_line.h"
 #include "lookup/database_errors.h"
 
 void CBrimlockDlg::ResetLookupPanel() {
@@ -43,21 +41,12 @@ void CBrimlockDlg::OnBnClickedReadButton() {
 }
 
 void CBrimlockDlg::PollReply() {
-  char reply[REPLY_BUFFER_SIZE];
-  std::memset(reply, 0, sizeof reply);
-  for (int nTry = 0; nTry < READ_TRIES; ++nTry) {
-    DWORD dwRead = 0;
-    if (!ReadFile(m_hComm, reply, sizeof reply, &dwRead, nullptr)) dwRead = 0;
-    if (dwRead > 0) {
-      // The reply runs to its first NUL, never past what this read received; the two
-      // leading and two trailing bytes frame the card's data.
-      int nLength = static_cast<int>(strnlen(reply, dwRead));
-      CString strShown = nLength > 4 ? CString(reply + 2, nLength - 4) : CString();
-      m_editTrack1.SetWindowText(strShown);
-      m_bReadOk = true;
-      return;
-    }
-    Sleep(READ_PAUSE_MS);
+  // Up to five reads with a pause after each empty one; the first reply is shown.
+  const std::optional<CString> strShown = PollEncoderReply(m_hComm);
+  if (strShown) {
+    m_editTrack1.SetWindowText(*strShown);
+    m_bReadOk = true;
+    return;
   }
   m_bReadOk = false;
 }

@@ -4,13 +4,6 @@
 #include "lookup/database_errors.h"
 #include "lookup/ticket_query.h"
 
-namespace {
-CString ColumnText(_RecordsetPtr& recordset, const char* column) {
-  _variant_t value = recordset->GetCollect(column);
-  return value.vt == VT_NULL ? CString() : CString(static_cast<const char*>(_bstr_t(value)));
-}
-}  // namespace
-
 void CBrimlockDlg::ShowCurrentRow() {
   m_editCardNo.SetWindowText(ColumnText(m_pRecordset, "dcard"));
   m_editHiddenCode.SetWindowText(ColumnText(m_pRecordset, "dcard_sbh"));
@@ -39,7 +32,7 @@ void CBrimlockDlg::OnBnClickedQueryButton() {
       }
     }
 
-    if (!OpenRecordset(TICKET_QUERY_SQL, "%" + strTicket)) return;
+    if (!OpenRecordset(TICKET_QUERY_SQL, TicketPattern(strTicket))) return;
 
     if (m_pRecordset->GetadoEOF()) {
       MessageBox("没有搜索到记录", nullptr, MB_OK);

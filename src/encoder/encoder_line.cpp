@@ -1,0 +1,56 @@
+#include "encoder/encoder_line.h"
+
+#include <cstring>
+
+HANDLE OpenEncoderPort(const char* portName) {
+  return CreateFileA(portName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+void ConfigureEncoderPort(HANDLE hComm) {
+  DCB dcb{};
+  GetCommState(hComm, &dcb);
+  dcb.BaudRate = CBR_9600;
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  SetCommState(hComm, &dcb);
+
+  // A read of 100 bytes ends at 100 bytes, at a gap of more than 8 ms, or after 808 ms.
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = 8;
+  timeouts.ReadTotalTimeoutMultiplier = 8;
+  timeouts.ReadTotalTimeoutConstant = 8;
+  timeouts.WriteTotalTimeoutMultiplier = 3;
+  timeouts.WriteTotalTimeoutConstant = 2;
+  SetCommTimeouts(hComm, &timeouts);
+
+  SetupComm(hComm, 1024, 1024);
+  // Whatever the encoder sent after the last operation stopped reading is thrown away.
+  PurgeComm(hComm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+}
+
+bool SendEncoderFrame(HANDLE hComm, const char* frame) {
+  // The frame ends at its first NUL, which is never sent.
+  DWORD dwLength = static_cast<DWORD>(std::strlen(frame));
+  DWORD dwWritten = 0;
+  OVERLAPPED overlapped{};
+  return WriteFile(hComm, frame, dwLength, &dwWritten, &overlapped) != FALSE;
+}
+
+std::optional<CString> PollEncoderReply(HANDLE hComm) {
+  char reply[REPLY_BUFFER_SIZE];
+  std::memset(reply, 0, sizeof reply);
+  for (int nTry = 0; nTry < READ_TRIES; ++nTry) {
+    // A failed read counts as nothing received.
+    DWORD dwRead = 0;
+    if (!ReadFile(hComm, reply, sizeof reply, &dwRead, nullptr)) dwRead = 0;
+    if (dwRead > 0) return ShownReplyText(reply, dwRead);
+    Sleep(READ_PAUSE_MS);
+  }
+  return std::nullopt;
+}
+
+CString ShownReplyText(const char* reply, DWORD received) {
+  const int nLength = static_cast<int>(strnlen(reply, received));
+  return nLength > 4 ? CString(reply + 2, nLength - 4) : CString();
+}

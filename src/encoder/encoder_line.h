@@ -1,0 +1,30 @@
+#pragma once
+// The encoder's line as every operation uses it, in plain functions over a port handle:
+// the window's handlers and brimlock-card make the same calls, so both speak one line.
+#include <optional>
+
+#include "encoder/frames.h"
+#include "platform/serial/winserial.h"
+#include "platform/text/CString.h"
+
+// Opens the named port ("com1", "com2" or a device) for one operation, exclusively. On
+// failure INVALID_HANDLE_VALUE, and GetLastError says why (missing, held, refused).
+HANDLE OpenEncoderPort(const char* portName);
+
+// 9600 baud 8N1, the reply's read timeouts and the frames' write timeouts, the queue
+// sizes, and both directions purged, so nothing from an earlier operation is read.
+void ConfigureEncoderPort(HANDLE hComm);
+
+// One frame in one write, up to its first NUL; true when the platform reports it done.
+bool SendEncoderFrame(HANDLE hComm, const char* frame);
+
+// Up to five reads of 100 bytes, 800 ms after each empty one (the fifth included): the
+// shown text of the first reply, or nothing when every try came back empty.
+std::optional<CString> PollEncoderReply(HANDLE hComm);
+
+// A reply runs to its first NUL, never past what the read received; its first two and
+// last two bytes frame the card's data. Four bytes or fewer hold no data.
+CString ShownReplyText(const char* reply, DWORD received);
+
+// The longest card text a reply can bring back whole: a read holds 100 bytes, four of them frame.
+inline constexpr int MAX_READ_TEXT = REPLY_BUFFER_SIZE - 4;
