@@ -116,3 +116,103 @@ std::string Utf8ToCp936(std::string_view utf8) {
 }
 
 }  // namespace text
+
+// The exact conversions: a converter that stops at a character the code page lacks, and
+// the round trip checked, so no substitute and no look-alike can get through.
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
+
+#include <optional>
+#include <vector>
+
+namespace text {
+namespace {
+
+class ExactCp936Converter {
+ public:
+  ExactCp936Converter() {
+    UErrorCode error = U_ZERO_ERROR;
+    converter_ = ucnv_open("windows-936", &error);
+    if (U_FAILURE(error)) throw std::runtime_error("ICU has no converter for code page 936");
+    ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
+    ucnv_setFallback(converter_, false);
+    if (U_FAILURE(error)) {
+      ucnv_close(converter_);
+      throw std::runtime_error("ICU cannot stop at characters code page 936 lacks");
+    }
+  }
+  ~ExactCp936Converter() { ucnv_close(converter_); }
+  ExactCp936Converter(const ExactCp936Converter&) = delete;
+  ExactCp936Converter& operator=(const ExactCp936Converter&) = delete;
+
+  std::optional<std::string> Convert(std::u16string_view chars) const {
+    std::string out(2 * chars.size() + 2, '\0');
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(converter_);
+    const int32_t length = ucnv_fromUChars(converter_, out.data(), static_cast<int32_t>(out.size()),
+                                           chars.data(), Length(chars.size()), &error);
+    if (U_FAILURE(error)) return std::nullopt;
+    out.resize(static_cast<size_t>(length));
+    if (Cp936ToUtf16(out) != chars) return std::nullopt;
+    return out;
+  }
+
+ private:
+  UConverter* converter_ = nullptr;
+};
+
+const ExactCp936Converter& ExactConverter() {
+  thread_local ExactCp936Converter converter;
+  return converter;
+}
+
+}  // namespace
+
+std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
+  if (auto whole = ExactConverter().Convert(chars)) return whole;
+  // Only on failure: one character at a time, to say which one it is.
+  if (firstBad != nullptr) {
+    *firstBad = chars.size();
+    for (size_t i = 0; i < chars.size();) {
+      size_t next = i;
+      UChar32 c = 0;
+      U16_NEXT(chars.data(), next, chars.size(), c);
+      if (U_IS_SURROGATE(c) || !ExactConverter().Convert(chars.substr(i, next - i))) {
+        *firstBad = i;
+        break;
+      }
+      i = next;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
+  std::u16string chars;
+  std::vector<size_t> starts;  // the byte offset each UTF-16 unit came from
+  const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
+  const int32_t size = Length(utf8.size());
+  for (int32_t i = 0; i < size;) {
+    const int32_t start = i;
+    UChar32 c = 0;
+    U8_NEXT(bytes, i, size, c);
+    if (c < 0) {
+      if (firstBad != nullptr) *firstBad = static_cast<size_t>(start);
+      return std::nullopt;
+    }
+    const size_t units = U16_LENGTH(c);
+    if (units == 1) {
+      chars += static_cast<char16_t>(c);
+    } else {
+      chars += static_cast<char16_t>(U16_LEAD(c));
+      chars += static_cast<char16_t>(U16_TRAIL(c));
+    }
+    starts.insert(starts.end(), units, static_cast<size_t>(start));
+  }
+  size_t bad = 0;
+  std::optional<std::string> out = Utf16ToCp936Exactly(chars, &bad);
+  if (!out && firstBad != nullptr) *firstBad = bad < starts.size() ? starts[bad] : utf8.size();
+  return out;
+}
+
+}  // namespace text

@@ -21,3 +21,17 @@ std::string Utf16ToUtf8(std::u16string_view chars);
 std::string Utf8ToCp936(std::string_view utf8);
 
 }  // namespace text
+
+// For text that must arrive exactly as given (a card's data): nothing is replaced. The
+// conversion gives nothing when a character is one the code page lacks (or the text is
+// malformed), and `firstBad`, when given, is set to where that character starts: an
+// offset in bytes of `utf8`, or in units of `chars`.
+#include <cstddef>
+#include <optional>
+
+namespace text {
+
+std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad = nullptr);
+std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad = nullptr);
+
+}  // namespace text

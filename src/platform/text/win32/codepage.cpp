@@ -116,3 +116,74 @@ std::string Utf8ToCp936(std::string_view utf8) {
 }
 
 }  // namespace text
+
+// The exact conversions: no best fit, the platform's default character never used, and
+// the round trip checked, so no substitute and no look-alike can get through.
+#include <optional>
+
+namespace text {
+namespace {
+
+std::optional<std::string> ExactlyCp936(std::u16string_view chars) {
+  if (chars.empty()) return std::string();
+  const auto* wide = reinterpret_cast<const wchar_t*>(chars.data());
+  BOOL usedDefault = FALSE;
+  int n = WideCharToMultiByte(kCp936, WC_NO_BEST_FIT_CHARS, wide, Length(chars.size()), nullptr, 0, nullptr,
+                              &usedDefault);
+  if (n == 0 || usedDefault) return std::nullopt;
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(kCp936, WC_NO_BEST_FIT_CHARS, wide, Length(chars.size()), out.data(), n, nullptr,
+                      &usedDefault);
+  if (usedDefault || Cp936ToUtf16(out) != chars) return std::nullopt;
+  return out;
+}
+
+}  // namespace
+
+std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
+  if (auto whole = ExactlyCp936(chars)) return whole;
+  // Only on failure: one character at a time, to say which one it is.
+  if (firstBad != nullptr) {
+    *firstBad = chars.size();
+    for (size_t i = 0; i < chars.size();) {
+      size_t width = 1;
+      if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size() && chars[i + 1] >= 0xDC00 &&
+          chars[i + 1] <= 0xDFFF) {
+        width = 2;
+      }
+      if (!ExactlyCp936(chars.substr(i, width))) {
+        *firstBad = i;
+        break;
+      }
+      i += width;
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
+  if (utf8.empty()) return std::string();
+  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(utf8.size()), nullptr, 0);
+  if (n == 0) {
+    // Malformed: the bad sequence starts where the longest prefix that reads ends.
+    if (firstBad != nullptr) {
+      size_t end = utf8.size() - 1;
+      while (end > 0 && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(end), nullptr, 0) == 0)
+        --end;
+      *firstBad = end;
+    }
+    return std::nullopt;
+  }
+  std::u16string chars(static_cast<size_t>(n), u'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(utf8.size()),
+                      reinterpret_cast<wchar_t*>(chars.data()), n);
+  size_t bad = 0;
+  std::optional<std::string> out = Utf16ToCp936Exactly(chars, &bad);
+  if (!out && firstBad != nullptr) {
+    // Back from units of the wide text to bytes of the UTF-8.
+    *firstBad = bad == 0 ? 0 : Utf16ToUtf8(std::u16string_view(chars).substr(0, bad)).size();
+  }
+  return out;
+}
+
+}  // namespace text
