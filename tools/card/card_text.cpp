@@ -1,0 +1,101 @@
+#include "card_text.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "encoder/encoder_line.h"
+#include "platform/text/codepage.h"
+
+namespace card {
+namespace {
+
+// The bound every card operation shares, checked after conversion: a frame carries at most
+// 1018 text bytes whole, and a verification reads back at most 96.
+std::optional<std::string> Fits(std::string bytes, bool verify, std::string& problem) {
+  if (bytes.empty()) {
+    problem = "the text is empty, so there is nothing to write";
+    return std::nullopt;
+  }
+  if (bytes.find('\0') != std::string::npos) {
+    problem = "the text holds a 00 byte, which ends a frame on the line; a card cannot take it";
+    return std::nullopt;
+  }
+  if (bytes.size() > static_cast<std::size_t>(MAX_WRITE_TEXT)) {
+    problem = "the text is " + std::to_string(bytes.size()) + " bytes in code page 936; a card write takes at most " +
+              std::to_string(MAX_WRITE_TEXT) + " (a Chinese character counts two)";
+    return std::nullopt;
+  }
+  if (verify && bytes.size() > static_cast<std::size_t>(MAX_READ_TEXT)) {
+    problem = "the text is " + std::to_string(bytes.size()) + " bytes in code page 936; a read brings back at most " +
+              std::to_string(MAX_READ_TEXT) + ", so it cannot be verified (leave out --verify, or shorten it)";
+    return std::nullopt;
+  }
+  return bytes;
+}
+
+// "'€' (U+20AC)" for the character that starts at `at`.
+std::string Character(std::string_view utf8, std::size_t at) {
+  std::size_t end = at + 1;
+  while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
+  const std::string one(utf8.substr(at, end - at));
+  unsigned long code = 0;
+  const auto* b = reinterpret_cast<const unsigned char*>(one.data());
+  if (one.size() == 1 && b[0] < 0x80) code = b[0];
+  else if (one.size() == 2 && (b[0] & 0xE0) == 0xC0) code = ((b[0] & 0x1Fu) << 6) | (b[1] & 0x3Fu);
+  else if (one.size() == 3 && (b[0] & 0xF0) == 0xE0) code = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  else if (one.size() == 4 && (b[0] & 0xF8) == 0xF0)
+    code = ((b[0] & 0x07u) << 18) | ((b[1] & 0x3Fu) << 12) | ((b[2] & 0x3Fu) << 6) | (b[3] & 0x3Fu);
+  else return "a byte that is not UTF-8";
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04lX", code);
+  // Controls and invisible characters are named only by their code, never printed.
+  const bool printable = code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0);
+  return printable ? "'" + one + "' (" + name + ")" : std::string(name);
+}
+
+}  // namespace
+
+std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, std::string& problem) {
+  std::size_t bad = 0;
+  std::optional<std::string> bytes = text::Utf8ToCp936Exactly(utf8, &bad);
+  if (!bytes) {
+    problem = "the character " + Character(utf8, bad) +
+              " is not in code page 936, the card's encoding; change or remove it";
+    return std::nullopt;
+  }
+  return Fits(std::move(*bytes), verify, problem);
+}
+
+std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std::string& problem) {
+  std::string digits;
+  for (const char c : hex) {
+    if (c == ' ' || c == ':' || c == '-' || c == '\t') continue;
+    if (!std::isxdigit(static_cast<unsigned char>(c))) {
+      problem = std::string("'") + c + "' is not a hex digit; give the bytes as hex, e.g. \"1B 41 42\"";
+      return std::nullopt;
+    }
+    digits += c;
+  }
+  if (digits.size() % 2 != 0) {
+    problem = "the hex has an odd number of digits; give two for every byte";
+    return std::nullopt;
+  }
+  std::string bytes;
+  for (std::size_t i = 0; i < digits.size(); i += 2)
+    bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+  return Fits(std::move(bytes), verify, problem);
+}
+
+std::string TextOfCard(std::string_view bytes) { return text::Cp936ToUtf8(bytes); }
+
+std::string HexOfCard(std::string_view bytes) {
+  std::string hex;
+  char two[4];
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::snprintf(two, sizeof two, i == 0 ? "%02X" : " %02X", static_cast<unsigned char>(bytes[i]));
+    hex += two;
+  }
+  return hex;
+}
+
+}  // namespace card

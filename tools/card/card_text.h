@@ -1,0 +1,20 @@
+#pragma once
+// The text a user gives for a card, made into the card's bytes (code page 936) and back.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace card {
+
+// The card's bytes for given text (UTF-8), or nothing and `problem` in plain words: a
+// character code page 936 lacks, a NUL, or more than a card operation can carry.
+// `verify`: the text must also come back whole in a read's reply.
+std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, std::string& problem);
+// The same for hex digits ("1B 74 41" or "1b7441").
+std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std::string& problem);
+
+// For showing: the card's bytes as text (U+FFFD for bytes that are no character), as hex.
+std::string TextOfCard(std::string_view bytes);
+std::string HexOfCard(std::string_view bytes);
+
+}  // namespace card

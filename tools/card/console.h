@@ -1,0 +1,39 @@
+#pragma once
+// What brimlock-card needs of the system beyond the serial and data layers: its arguments,
+// the standard streams and a file kept on disk. One file per platform below it. Text
+// crosses this line as UTF-8 both ways: a terminal (the console on Windows) gets its own
+// encoding, files and pipes carry UTF-8.
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace card {
+
+// The command line as UTF-8, program name first.
+std::vector<std::string> Arguments(int argc, char** argv);
+
+enum class Stream { In, Out, Err };
+bool IsTerminal(Stream stream);
+
+void Write(Stream stream, std::string_view utf8);
+// Standard input, whole, as UTF-8.
+std::string ReadAllInput();
+
+// A file appended to and forced to disk after every write: the batch's journal.
+class DurableFile {
+ public:
+  DurableFile() = default;
+  ~DurableFile();
+  DurableFile(const DurableFile&) = delete;
+  DurableFile& operator=(const DurableFile&) = delete;
+  // Created when missing; `why` says what went wrong.
+  bool Open(const std::string& path, std::string& why);
+  // On the disk, not only in a cache, by the time it returns true.
+  bool Append(std::string_view bytes, std::string& why);
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+}  // namespace card
