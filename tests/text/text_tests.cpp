@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,34 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
   EXPECT_EQ(text::Utf16ToUtf8(std::u16string(u"a\xD800", 2)), "a\xEF\xBF\xBD");
   EXPECT_EQ(text::Utf8ToCp936("a\xC3(\xFF"), std::string("a?(?"));
   EXPECT_EQ(text::Utf8ToCp936(text::Cp936ToUtf8("端口：")), std::string("端口："));
+}
+
+TEST(CodePage, ExactConversionRefusesWhatTheLossyOneReplacesAndSaysWhere) {
+  struct Case {
+    const char8_t* utf8;
+    std::optional<std::string> bytes;
+    size_t firstBad;
+  } const cases[] = {
+      {u8"a张€", std::string("a\xD5\xC5\x80"), 0},
+      {u8"", std::string(), 0},
+      {u8"ab😀c", std::nullopt, 2},
+      {u8"1\u200B2", std::nullopt, 1},  // default-ignorable: refused, not dropped
+      {u8"张\u0E01", std::nullopt, 3},
+      {u8"\uFFFD", std::nullopt, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string utf8(reinterpret_cast<const char*>(c.utf8));
+    size_t bad = 0;
+    EXPECT_EQ(text::Utf8ToCp936Exactly(utf8, &bad), c.bytes) << utf8;
+    if (!c.bytes) {
+      EXPECT_EQ(bad, c.firstBad) << utf8;
+    }
+  }
+  size_t bad = 0;
+  EXPECT_EQ(text::Utf8ToCp936Exactly("ab\xC3(", &bad), std::nullopt);  // malformed UTF-8
+  EXPECT_EQ(bad, 2u);
+  EXPECT_EQ(text::Utf16ToCp936Exactly(std::u16string(u"a\xD800", 2), &bad), std::nullopt);
+  EXPECT_EQ(bad, 1u);
 }
 
 TEST(CString, MidClampsLikeTheFramework) {

@@ -9,6 +9,15 @@
 namespace card {
 namespace {
 
+// Card data is not trusted to be text: on a terminal its control bytes (an escape that
+// would drive the terminal) show as '?'. Pipes and files get it as it is.
+std::string ForTerminal(std::string text) {
+  if (IsTerminal(Stream::Out))
+    for (char& c : text)
+      if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
+  return text;
+}
+
 void Prompt(const std::string& what) {
   if (IsTerminal(Stream::Err)) Write(Stream::Err, what + " (brimlock-card waits up to 8 seconds)\n");
 }
@@ -23,7 +32,7 @@ int RunRead(const Options& options) {
   if (options.json) {
     Write(Stream::Out, JsonLine({{"text", TextOfCard(shown)}, {"hex", HexOfCard(shown)}}));
   } else {
-    Write(Stream::Out, (options.hex ? HexOfCard(shown) : TextOfCard(shown)) + "\n");
+    Write(Stream::Out, (options.hex ? HexOfCard(shown) : ForTerminal(TextOfCard(shown))) + "\n");
   }
   return kDone;
 }
