@@ -273,10 +273,10 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
 TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
   Encoder();
   const std::string card = std::string("'") + BRIMLOCK_CARD + "'";
-  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --verify --journal '" +
+  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --journal '" +
                                (dir / "j").string() + "' - 2>/dev/null";
   EXPECT_EQ(std::system(pipeline.c_str()), 0);
-  EXPECT_EQ(Written(Frames(8)), (std::vector<std::string>{"H0002", "贵宾卡0003"}));
+  EXPECT_EQ(Written(Frames(4)), (std::vector<std::string>{"H0002", "贵宾卡0003"}));
 }
 
 }  // namespace

@@ -77,6 +77,13 @@ TEST_F(Encoder, FramesArrivingTogetherAreSplitAndNoiseIsSetApart) {
   for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(frames[i].kind, expected[i]) << i;
   EXPECT_EQ(frames[4].bytes, "xyz");
   EXPECT_EQ(frames[6].bytes, "\x1b");
+
+  // Two writes back to back, as a batch sends them: two cards, the second one kept.
+  WriteBytes(port, kLeadIn + WriteFrame("card 8") + kLeadIn + WriteFrame("card 9") + kLeadIn + kRead);
+  EXPECT_EQ(ReadBytes(port), "\x1b\x73" "card 9" "\x3f\x1c");
+  ASSERT_TRUE(encoder->waitForFrames(13, Millis(2000)));
+  EXPECT_EQ(encoder->frames()[8].text, "card 8");
+  EXPECT_EQ(encoder->frames()[10].text, "card 9");
 }
 
 TEST_F(Encoder, SplitAnswerIsReadInTwoParts) {

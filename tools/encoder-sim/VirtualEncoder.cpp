@@ -88,10 +88,30 @@ std::string VirtualEncoder::answer() const {
 
 // Frames come without length or escaping, and a write's text may hold any byte but NUL,
 // ESC and GS included. The fixed frames are taken as soon as they are whole; a write is
-// taken when the line goes quiet, ending at the last GS ESC '\' that came before.
+// taken when the line goes quiet, ending at the last GS ESC '\' that came before, or as
+// soon as a GS ESC '\' is followed by the next operation's first frame (a lead-in or a
+// reset): a pty hands back-to-back operations over with no quiet line between them.
 void VirtualEncoder::onBytes(std::string_view bytes) {
   pending_ += bytes;
-  takeFixedFrames();
+  for (std::size_t before = 0; before != pending_.size();) {
+    before = pending_.size();
+    takeWriteFollowedByFrame();
+    takeFixedFrames();
+  }
+}
+
+void VirtualEncoder::takeWriteFollowedByFrame() {
+  if (!pending_.starts_with(kWriteStart)) return;
+  std::size_t end = std::string::npos;
+  for (const std::string_view next : {kLeadIn, kReset}) {
+    end = std::min(end, pending_.find(std::string(kWriteEnd) + std::string(next), kWriteStart.size()));
+  }
+  if (end == std::string::npos) return;
+  const std::size_t length = end + kWriteEnd.size();
+  std::string text = pending_.substr(kWriteStart.size(), end - kWriteStart.size());
+  std::string frame = pending_.substr(0, length);
+  pending_.erase(0, length);
+  accept(FrameKind::Write, std::move(frame), std::move(text));
 }
 
 void VirtualEncoder::onQuiet() {

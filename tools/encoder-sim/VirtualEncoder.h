@@ -65,6 +65,7 @@ class VirtualEncoder {
   void onBytes(std::string_view bytes);
   void onQuiet();
   void takeFixedFrames();
+  void takeWriteFollowedByFrame();
   void accept(FrameKind kind, std::string bytes, std::string text = {});
   void addLog(std::string line);
 

@@ -29,7 +29,8 @@ Frames it takes (hex):
   WRITE    1B 74, text, 1D 1B 5C       the text becomes the card's data; not answered
 Answers take the line time of the port's baud (1.04 ms a byte at 9600 8N1).
 A write's text may hold any byte but 00; the frame ends at the last 1D 1B 5C before
-the line is quiet for 20 ms. Bytes that form no frame are logged as UNKNOWN.
+the line is quiet for 20 ms, or at a 1D 1B 5C that the next lead-in (1B 25 42) or reset
+(1B 30) follows at once. Bytes that form no frame are logged as UNKNOWN.
 
 Options:
   --data TEXT     the card's data at start (UTF-8 here, kept as code page 936); default
