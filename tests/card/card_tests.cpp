@@ -233,20 +233,20 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   for (int i = 1; i <= 6; ++i) lines += "CARD 0" + std::to_string(i) + "\n";
   const std::string cards = File("cards.txt", lines);
   const std::vector<std::string> batch{"batch", "--verify", cards};
-  auto signalWhenWriting = [&](std::size_t card, int signal) {
+  auto signalWhenChecking = [&](std::size_t card, int signal) {
     CardProgram run(batch);
-    // A card is four frames; the write of card k is frame 4(k-1)+2.
-    EXPECT_TRUE(enc.waitForFrames(4 * (card - 1) + 2, Millis(10000)));
+    // A card is four frames; card k's read request, which waits for its answer, is frame 4k.
+    EXPECT_TRUE(enc.waitForFrames(4 * card, Millis(10000)));
     run.Signal(signal);
     return run.Wait();
   };
 
-  const CardResult interrupted = signalWhenWriting(2, SIGINT);
+  const CardResult interrupted = signalWhenChecking(2, SIGINT);
   EXPECT_EQ(interrupted.status, 130) << interrupted.err;
   EXPECT_NE(interrupted.err.find("2 written, 2 verified, 0 failed; stopped by Ctrl-C with 4 left"),
             std::string::npos) << interrupted.err;
 
-  const CardResult killed = signalWhenWriting(4, SIGKILL);
+  const CardResult killed = signalWhenChecking(4, SIGKILL);
   EXPECT_EQ(killed.status, 128 + SIGKILL);
   // The killed run's answer still comes; the next open purges it.
   EXPECT_TRUE(enc.peer().waitQueued(Millis(3000)));

@@ -1,8 +1,6 @@
 // batch: one card per line, each journaled before its frames go out, so that a run that
 // stops goes on after the last card done and never writes one twice.
 #include <csignal>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "card_operations.h"
@@ -71,11 +69,7 @@ int RunBatch(const Options& options) {
   if (fromInput) {
     input = ReadAllInput();
   } else {
-    std::ifstream in(options.operand, std::ios::binary);
-    if (!in) return Fail(kBadInput, "cannot read " + options.operand + "; check its name");
-    std::ostringstream all;
-    all << in.rdbuf();
-    input = all.str();
+    if (!ReadWholeFile(options.operand, input)) return Fail(kBadInput, "cannot read " + options.operand + "; check its name");
   }
 
   // Every line is checked before the first card is written: bad input loses no card.

@@ -28,7 +28,7 @@ HANDLE Open(const std::string& port, Outcome& outcome) {
     default:
       outcome.problem = "the port " + port +
                         " does not exist; connect the encoder, or name its port with --port (com1, com2 "
-                        "or a device path; BRIMLOCK_COM1 and BRIMLOCK_COM2 say which devices com1 and com2 are)";
+                        "or a device path; see --help for what com1 and com2 stand for)";
       break;
   }
   return INVALID_HANDLE_VALUE;

@@ -19,6 +19,9 @@ bool IsTerminal(Stream stream);
 void Write(Stream stream, std::string_view utf8);
 // Standard input, whole, as UTF-8.
 std::string ReadAllInput();
+// A file whole (its name UTF-8), or false when it cannot be read; a missing file, when
+// `missing` is given, sets it and counts as read and empty.
+bool ReadWholeFile(const std::string& path, std::string& content, bool* missing = nullptr);
 
 // A file appended to and forced to disk after every write: the batch's journal.
 class DurableFile {

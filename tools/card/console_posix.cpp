@@ -39,6 +39,27 @@ std::string ReadAllInput() {
   return all;
 }
 
+bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
+  content.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (missing != nullptr && errno == ENOENT) {
+      *missing = true;
+      return true;
+    }
+    return false;
+  }
+  char buffer[65536];
+  ssize_t n = 0;
+  while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) break;
+    content.append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return n == 0;
+}
+
 DurableFile::~DurableFile() {
   if (handle_ >= 0) close(static_cast<int>(handle_));
 }

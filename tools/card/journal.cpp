@@ -1,8 +1,6 @@
 #include "journal.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace card {
 namespace {
@@ -31,10 +29,10 @@ std::string CardHash(std::string_view bytes) {
 
 bool Journal::Open(const std::string& path, std::string& problem) {
   std::string content;
-  if (std::ifstream in{path, std::ios::binary}) {
-    std::ostringstream all;
-    all << in.rdbuf();
-    content = all.str();
+  bool missing = false;
+  if (!ReadWholeFile(path, content, &missing)) {
+    problem = "cannot read the journal " + path + "; check its name and permissions";
+    return false;
   }
   const std::string notJournal = path + " is not a brimlock-card journal, and is left as it is; name another with --journal";
   std::string toAdd;
