@@ -29,7 +29,7 @@ TEST(ConnectionString, SqlOledbGoesToFreeTds) {
             u"TDS_Version=7.4;ClientCharset=UTF-8;");
   EXPECT_EQ(Translate(u"provider=sqloledb.1; Data Source = db.example , 14330 ;Initial Catalog=k;"
                       u"User ID=u;Password={a;b}}c}"),
-            u"DRIVER={FreeTDS};SERVER=db.example;PORT=14330;DATABASE=k;UID=u;PWD={a;b}}c};"
+            u"DRIVER={FreeTDS};SERVER=db.example;PORT=14330;DATABASE=k;UID=u;PWD={a;b}c};"
             u"TDS_Version=7.4;ClientCharset=UTF-8;");
   EXPECT_EQ(Translate(u"Provider=SQLOLEDB;SERVER=host\\inst;"),
             u"DRIVER={FreeTDS};SERVER=host\\inst;TDS_Version=7.4;ClientCharset=UTF-8;");
@@ -57,6 +57,35 @@ TEST(ConnectionString, OleDbQuotesBecomeOdbcBraces) {
   };
   for (const auto& c : cases) EXPECT_EQ(Translate(c.written), c.odbc);
   EXPECT_EQ(Translate(u"DSN=kq;", u"", u"'quoted"), u"DSN=kq;PWD={'quoted};");
+}
+
+// Each driver decodes a quoted value its own way: FreeTDS takes braces off and keeps a
+// doubled brace doubled, psqlODBC reads braces in a password only, the SQLite driver in
+// none. A value its driver cannot be given whole is refused, never sent altered.
+TEST(ConnectionString, QuotedValuesGoInTheFormTheirDriverDecodes) {
+  const struct {
+    std::u16string written, odbc;
+  } cases[] = {
+      {u"Provider=SQLOLEDB;SERVER=h;UID='s}a';PWD='a}b;c'",
+       u"DRIVER={FreeTDS};SERVER=h;PORT=1433;UID={s}a};PWD={a}b;c};TDS_Version=7.4;ClientCharset=UTF-8;"},
+      {u"Provider=SQLOLEDB;SERVER=h;DATABASE={kq;7}}};PWD={ab}}}",
+       u"DRIVER={FreeTDS};SERVER=h;PORT=1433;DATABASE={kq;7}};PWD={ab}};TDS_Version=7.4;ClientCharset=UTF-8;"},
+      {u"DRIVER={PostgreSQL Unicode};DATABASE={kq7_mavr};UID='u';PWD='a}b;c'",
+       u"DRIVER={PostgreSQL Unicode};DATABASE=kq7_mavr;UID=u;PWD={a}}b;c};"},
+      {u"DRIVER=SQLite3;Database={/srv/t 1.db};NoCreat=1",
+       u"DRIVER=SQLite3;Database=/srv/t 1.db;NoCreat=1;Timeout=15000;"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(Translate(c.written), c.odbc);
+  for (const std::u16string refused : {u"Provider=SQLOLEDB;SERVER=h;PWD='a};b'",
+                                       u"DRIVER={PostgreSQL Unicode};DATABASE='kq;7'",
+                                       u"DRIVER=SQLite3;Database='/srv/a;b.db'"}) {
+    EXPECT_EQ(Rejection(refused), E_FAIL);
+  }
+  // The SQLite driver's wait for a locked file: at most the login timeout, and half the
+  // command timeout, which a statement's two waits share.
+  EXPECT_EQ(OdbcConnectionString(u"DRIVER=SQLite3;Database=/x.db", u"", u"", 15, 10),
+            u"DRIVER=SQLite3;Database=/x.db;Timeout=5000;");
+  EXPECT_EQ(OdbcConnectionString(u"DRIVER=SQLite3;Database=/x.db", u"", u"", 0, 0), u"DRIVER=SQLite3;Database=/x.db;");
 }
 
 TEST(ConnectionString, EncryptionKeywordsReachFreeTds) {

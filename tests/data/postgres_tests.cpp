@@ -88,6 +88,12 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
   }
 }
 
+// psqlODBC reads braces in a password only: a braced database name reaches it bare.
+TEST_F(Postgres, BracedDatabaseNameReachesTheDriverWithoutBraces) {
+  Connect("{kq7_mavr}");
+  EXPECT_EQ(Cards("123").size(), 3u);
+}
+
 // Values longer than the fetch's buffers arrive whole, Chinese text included, wherever
 // they fall in the blocks of rows a fetch brings; NULLs and short values beside them too.
 TEST_F(Postgres, LongValuesArriveWholeInEveryBlock) {

@@ -18,7 +18,7 @@ HRESULT Connection::Open(const _bstr_t& connectionString, const _bstr_t& userId,
   // Asynchronous opening is not offered: the program waits for every open.
   if (options != 0 && options != adConnectUnspecified) throw _com_error(adErrInvalidArgument);
   std::u16string odbcString = OdbcConnectionString(connectionString.wide(), userId.wide(),
-                                                   password.wide(), m_connectionTimeout);
+                                                   password.wide(), m_connectionTimeout, m_commandTimeout);
   try {
     m_odbc->Open(odbcString, static_cast<unsigned long>(m_connectionTimeout));
   } catch (const odbc::Error& e) {

@@ -18,6 +18,7 @@ struct Entry {
   std::u16string value;  // trimmed, quotes or braces taken off
   std::u16string raw;    // as written, for passing on unchanged
   bool quoted = false;   // written in OLE DB's "..." or '...', which ODBC does not read
+  bool braced = false;   // written in ODBC's {...}, which not every driver reads
 };
 
 bool IsSpace(char16_t c) { return c == u' ' || c == u'\t'; }
@@ -70,6 +71,7 @@ std::vector<Entry> Parse(const std::u16string& text) {
     if (v < text.size() && (text[v] == u'{' || text[v] == u'"' || text[v] == u'\'')) {
       char16_t close = text[v] == u'{' ? u'}' : text[v];
       entry.quoted = close != u'}';
+      entry.braced = !entry.quoted;
       size_t j = v + 1;
       for (;; ++j) {
         if (j >= text.size()) Reject(E_FAIL, u"The connection string has an unclosed value.");
@@ -101,11 +103,18 @@ std::vector<Entry> Parse(const std::u16string& text) {
 
 }  // namespace
 
+bool NeedsBraces(const std::u16string& value) {
+  return value.find_first_of(u";{}") != std::u16string::npos ||
+         (!value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) || value.front() == u'"' ||
+                             value.front() == u'\''));
+}
+
+void RefuseValue(const std::u16string& key, const std::u16string& driver, const std::u16string& why) {
+  Reject(E_FAIL, u"The value of '" + key + u"' cannot be given to the " + driver + u" driver: " + why + u".");
+}
+
 std::u16string Braced(const std::u16string& value) {
-  bool plain = value.find_first_of(u";{}") == std::u16string::npos &&
-               (value.empty() || (!IsSpace(value.front()) && !IsSpace(value.back()) &&
-                                  value.front() != u'"' && value.front() != u'\''));
-  if (plain) return value;
+  if (!NeedsBraces(value)) return value;
   std::u16string out = u"{";
   for (char16_t c : value) {
     out += c;
@@ -160,17 +169,45 @@ std::u16string ForSqlServer(const std::vector<Entry>& entries, const std::u16str
   return SqlServerDriverString(login);
 }
 
-// The SQLite driver's Timeout is its wait for a locked file, 100 s unless given.
-bool NamesSqliteDriver(const std::vector<Entry>& entries) {
-  return std::any_of(entries.begin(), entries.end(), [](const Entry& e) {
+// Drivers that read values their own way rather than as ODBC says.
+enum class DriverKind { Standard, Sqlite, PostgreSql };
+
+DriverKind KindOf(const std::vector<Entry>& entries) {
+  for (const Entry& e : entries) {
+    if (!Is(e.key, {u"DRIVER"})) continue;
     std::u16string driver;
     for (char16_t c : e.value) driver += Lower(c);
-    return Is(e.key, {u"DRIVER"}) && driver.find(u"sqlite") != std::u16string::npos;
-  });
+    if (driver.find(u"sqlite") != std::u16string::npos) return DriverKind::Sqlite;
+    if (driver.find(u"postgres") != std::u16string::npos) return DriverKind::PostgreSql;
+  }
+  return DriverKind::Standard;
+}
+
+// A value in the form its driver decodes. The SQLite driver reads no braces at all and
+// psqlODBC reads them in a password only, so elsewhere a value goes as it is, and one that
+// would need them (a separator in it) cannot be given.
+std::u16string ValueFor(DriverKind kind, const std::u16string& key, const std::u16string& value) {
+  const bool bracesRead = kind == DriverKind::Standard || (kind == DriverKind::PostgreSql && Is(key, {u"PWD"}));
+  if (bracesRead) return Braced(value);
+  if (value.find(u';') != std::u16string::npos) {
+    RefuseValue(key, kind == DriverKind::Sqlite ? u"SQLite" : u"PostgreSQL", u"it holds ';', which that driver cannot take");
+  }
+  return value;
+}
+
+// The SQLite driver's Timeout (ms) bounds its own waits for a locked file: the open's, and
+// the one more try it gives a statement the engine has given up on, which then waits the
+// engine's busy timeout once more. The statement's busy timeout is half the command timeout
+// (odbc.cpp) and this is no more, so the two waits fit in it; nor more than the login's.
+long SqliteDriverWaitMs(long loginTimeoutSeconds, long commandTimeoutSeconds) {
+  long ms = loginTimeoutSeconds * 1000;
+  if (commandTimeoutSeconds > 0 && (ms <= 0 || commandTimeoutSeconds * 500 < ms)) ms = commandTimeoutSeconds * 500;
+  return ms;
 }
 
 std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& userId,
-                       const std::u16string& password, long loginTimeoutSeconds) {
+                       const std::u16string& password, long loginTimeoutSeconds, long commandTimeoutSeconds) {
+  const DriverKind kind = KindOf(entries);
   std::u16string out;
   bool timeoutGiven = false;
   for (const Entry& e : entries) {
@@ -178,12 +215,15 @@ std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& 
     if (Is(e.key, {u"Provider"})) continue;
     if (!userId.empty() && Is(e.key, {u"UID"})) continue;
     if (!password.empty() && Is(e.key, {u"PWD"})) continue;
-    out += e.quoted ? e.key + u"=" + Braced(e.value) + u";" : e.raw + u";";
+    // The driver manager itself reads the driver's and the data source's names.
+    const bool plain = !(e.quoted || e.braced) || Is(e.key, {u"DRIVER", u"DSN"});
+    out += plain ? e.raw + u";" : e.key + u"=" + ValueFor(kind, e.key, e.value) + u";";
   }
-  if (!userId.empty()) out += u"UID=" + Braced(userId) + u";";
-  if (!password.empty()) out += u"PWD=" + Braced(password) + u";";
-  if (!timeoutGiven && loginTimeoutSeconds > 0 && NamesSqliteDriver(entries)) {
-    std::string ms = std::to_string(loginTimeoutSeconds * 1000);
+  if (!userId.empty()) out += u"UID=" + ValueFor(kind, u"UID", userId) + u";";
+  if (!password.empty()) out += u"PWD=" + ValueFor(kind, u"PWD", password) + u";";
+  const long waitMs = SqliteDriverWaitMs(loginTimeoutSeconds, commandTimeoutSeconds);
+  if (!timeoutGiven && waitMs > 0 && kind == DriverKind::Sqlite) {
+    std::string ms = std::to_string(waitMs);
     out += u"Timeout=" + std::u16string(ms.begin(), ms.end()) + u";";
   }
   return out;
@@ -193,13 +233,13 @@ std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& 
 
 std::u16string OdbcConnectionString(const std::u16string& connectionString,
                                     const std::u16string& userId, const std::u16string& password,
-                                    long loginTimeoutSeconds) {
+                                    long loginTimeoutSeconds, long commandTimeoutSeconds) {
   std::vector<Entry> entries = Parse(connectionString);
   std::u16string provider = u"MSDASQL";  // the platform's default provider speaks ODBC
   for (const Entry& e : entries) {
     if (Is(e.key, {u"Provider"})) provider = e.value;
   }
   if (Is(provider, {u"SQLOLEDB", u"SQLOLEDB.1"})) return ForSqlServer(entries, userId, password);
-  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password, loginTimeoutSeconds);
+  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password, loginTimeoutSeconds, commandTimeoutSeconds);
   Reject(adErrProviderNotFound, u"The provider '" + provider + u"' is not offered.");
 }

@@ -304,11 +304,14 @@ Table Connection::Query(const std::u16string& statement, const std::vector<Value
   }
 }
 
-// The SQLite driver waits for a locked file as long as its Timeout keyword says (set to the
-// login timeout for the open); a statement waits as long as its own timeout.
+// The SQLite driver waits for a locked file as long as its Timeout keyword says (at most
+// the login timeout, for the open). A statement the engine gives up on, after its busy
+// timeout, the driver tries once more, which waits that long again: half the statement's
+// timeout each, so both fit in it (connection_string.cpp keeps the driver's own wait to
+// that half too).
 void Connection::SetBusyTimeout(unsigned long seconds) {
   if (m_busySeconds == seconds) return;
-  unsigned long milliseconds = seconds == 0 ? 0x7FFFFFFF : seconds * 1000;
+  unsigned long milliseconds = seconds == 0 ? 0x7FFFFFFF : seconds * 500;
   std::string pragma = "PRAGMA busy_timeout = " + std::to_string(milliseconds);
   std::u16string wide(pragma.begin(), pragma.end());
   Statement statement(m_dbc);

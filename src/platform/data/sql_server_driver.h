@@ -15,6 +15,10 @@ struct SqlServerLogin {
 
 std::u16string SqlServerDriverString(const SqlServerLogin& login);
 
-// ODBC takes a value in braces when it could be misread: one with a separator or a brace,
-// with blanks at an end, or starting with a quote.
+// Whether a value could be misread unbraced: one with a separator, starting with a brace
+// or a quote, or with blanks at an end.
+bool NeedsBraces(const std::u16string& value);
+// ODBC's own form: such a value in braces, a closing brace in it doubled.
 std::u16string Braced(const std::u16string& value);
+// Refuses a connection string whose value for `key` cannot reach `driver` as written.
+[[noreturn]] void RefuseValue(const std::u16string& key, const std::u16string& driver, const std::u16string& why);
