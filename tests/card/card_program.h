@@ -2,11 +2,13 @@
 // brimlock-card run as a user runs it: a child process with its own standard streams, its
 // exit status, what it printed; Ctrl-C or a kill while it runs.
 #include <fcntl.h>
+#include <stdlib.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -21,9 +23,17 @@ inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*
 
 class CardProgram {
  public:
-  CardProgram(const std::vector<std::string>& arguments, const std::string& input = "") {
+  // With `errOnTerminal` standard error is a terminal (a pseudo-terminal), as in a shell.
+  CardProgram(const std::vector<std::string>& arguments, const std::string& input = "", bool errOnTerminal = false) {
     int in[2], out[2], err[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0) return;
+    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    if (errOnTerminal) {
+      err[0] = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+      if (err[0] < 0 || grantpt(err[0]) != 0 || unlockpt(err[0]) != 0) return;
+      err[1] = open(ptsname(err[0]), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    } else if (pipe2(err, O_CLOEXEC) != 0) {
+      return;
+    }
     pid_ = fork();
     if (pid_ == 0) {
       dup2(in[0], 0);
@@ -67,7 +77,9 @@ class CardProgram {
         const ssize_t n = read(streams[i].fd, buffer, sizeof buffer);
         if (n > 0) {
           texts[i]->append(buffer, static_cast<size_t>(n));
-        } else {
+        } else if (n < 0 && errno == EINTR) {
+          continue;
+        } else {  // the end, or EIO from a terminal whose last user has gone
           close(streams[i].fd);
           streams[i].fd = -1;
           --open;

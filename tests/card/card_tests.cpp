@@ -214,6 +214,18 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   EXPECT_EQ(rows, (std::vector<std::string>{"1\tverified", "2\tverified", "4\tverified", "5\tverified"}));
 }
 
+TEST_F(CardBatch, OnATerminalEachCardIsAnnouncedWithARunningCount) {
+  Encoder();
+  const std::string cards = File("cards.txt", U8(u8"CARD 0001\n张三\n"));
+  const CardResult result = CardProgram({"batch", cards}, "", true).Wait();
+  EXPECT_EQ(result.status, 0);
+  std::string err = result.err;
+  std::erase(err, '\r');  // a terminal ends its lines with CR LF
+  EXPECT_EQ(err, U8(u8"card 1 of 2: CARD 0001\n  written; 1 of 2 done, 0 failed\n"
+                    u8"card 2 of 2: 张三\n  written; 2 of 2 done, 0 failed\n") +
+                     "brimlock-card: batch " + cards + ": 2 written, 0 verified, 0 failed\n");
+}
+
 TEST_F(CardBatch, ALineNotInCodePage936StopsTheBatchBeforeAnyCard) {
   Encoder();
   const std::string cards = File("cards.txt", U8(u8"CARD 1\nCARD ₩2\n"));
