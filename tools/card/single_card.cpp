@@ -60,6 +60,7 @@ int RunWrite(const Options& options) {
   }
   if (!options.verify) {
     report(true, std::nullopt, "");
+    if (!options.json && IsTerminal(Stream::Err)) Write(Stream::Err, "Written (not checked: --verify reads it back).\n");
     return kDone;
   }
 
@@ -84,7 +85,9 @@ int RunWrite(const Options& options) {
 
 int RunReset(const Options& options) {
   const Outcome outcome = ResetEncoder(options.port);
-  return outcome.status == kDone ? kDone : Fail(outcome.status, outcome.problem);
+  if (outcome.status != kDone) return Fail(outcome.status, outcome.problem);
+  if (IsTerminal(Stream::Err)) Write(Stream::Err, "The encoder on " + options.port + " is reset.\n");
+  return kDone;
 }
 
 }  // namespace card
