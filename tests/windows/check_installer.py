@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Checks the built installer as Windows Installer reads it: a per-machine package of the
+project's name, publisher and version in code page 936, with its fixed UpgradeCode, a major
+upgrade that also replaces a package differing only in the fourth part of the version, and
+the Start-menu shortcut. Usage: check_installer.py <brimlock.msi> <version> <publisher>"""
+import subprocess, sys
+
+msi, version, publisher = sys.argv[1:4]
+failures = []
+
+def check(ok, what):
+    print(("ok      " if ok else "FAILED  ") + what)
+    if not ok:
+        failures.append(what)
+
+def table(name):
+    """The rows of one table as dictionaries (msiinfo gives the text as UTF-8)."""
+    lines = subprocess.run(["msiinfo", "export", msi, name], check=True, capture_output=True,
+                           text=True).stdout.replace("\r", "").split("\n")
+    columns = lines[0].split("\t")
+    return [dict(zip(columns, line.split("\t"))) for line in lines[3:] if line]
+
+properties = {row["Property"]: row["Value"] for row in table("Property")}
+for key, expected in (("ProductName", "Brimlock"), ("Manufacturer", publisher),
+                      ("ProductVersion", version), ("ALLUSERS", "1"),
+                      ("UpgradeCode", "{5225CDC3-35EB-49C3-B379-7FFAF7069D08}")):
+    check(properties.get(key) == expected, f'{key} "{properties.get(key)}", expected "{expected}"')
+codepage = subprocess.run(["msiinfo", "export", msi, "_ForceCodepage"], check=True,
+                          capture_output=True, text=True).stdout.split()
+check(codepage[:1] == ["936"], f"database code page {codepage[:1]}, expected 936")
+
+shortcuts = table("Shortcut")
+check(len(shortcuts) == 1 and shortcuts[0]["Name"] == "磁卡读写器"
+      and shortcuts[0]["Directory_"] == "ProgramMenuFolder"
+      and shortcuts[0]["Target"] == "[INSTALLDIR]brimlock.exe" and shortcuts[0]["Icon_"],
+      f"one Start-menu shortcut 磁卡读写器 to the program, with an icon: {[r['Name'] for r in shortcuts]}")
+
+upgrades = {row["ActionProperty"]: row for row in table("Upgrade")}
+older = upgrades.get("WIX_UPGRADE_DETECTED", {})
+check(older.get("VersionMax") == version and int(older.get("Attributes") or 0) & 512,
+      "an installed package up to this version, this one included, is replaced")
+check(all(row["Description"] for row in table("LaunchCondition")), "launch conditions have texts")
+sys.exit(1 if failures else 0)
