@@ -30,7 +30,7 @@ codepage = subprocess.run(["msiinfo", "export", msi, "_ForceCodepage"], check=Tr
 check(codepage[:1] == ["936"], f"database code page {codepage[:1]}, expected 936")
 
 shortcuts = table("Shortcut")
-check(len(shortcuts) == 1 and shortcuts[0]["Name"] == "磁卡读写器"
+check(len(shortcuts) == 1 and shortcuts[0]["Name"].split("|")[-1] == "磁卡读写器"
       and shortcuts[0]["Directory_"] == "ProgramMenuFolder"
       and shortcuts[0]["Target"] == "[INSTALLDIR]brimlock.exe" and shortcuts[0]["Icon_"],
       f"one Start-menu shortcut 磁卡读写器 to the program, with an icon: {[r['Name'] for r in shortcuts]}")
