@@ -9,7 +9,7 @@
 
 #include <iterator>
 
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 #include "resources/resource.h"
 
 Picture Paint(int width, int height, COLORREF fill, const std::function<void(CDC*)>& draw) {

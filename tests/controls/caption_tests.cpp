@@ -8,7 +8,7 @@
 #include <string>
 
 #include "button_support.h"
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 
 namespace {
 

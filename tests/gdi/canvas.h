@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <string>
 
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 
 constexpr COLORREF kBackground = RGB(192, 192, 192);
 constexpr COLORREF kBlack = RGB(0, 0, 0);

@@ -12,7 +12,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "platform/serial/line_timing.h"
+#include "platform/serial/posix/line_timing.h"
 
 namespace encoder_sim {
 namespace {

@@ -98,7 +98,7 @@ class CBrush : public CGdiObject {
 };
 
 namespace gdi {
-struct FontData;  // the toolkit's font; see platform/gdi/qt_bridge.h
+struct FontData;  // the toolkit's font; see platform/gdi/qt/bridge.h
 }
 
 // A window's font. The window layer fills it from the toolkit (gdi::SetQFont); a device

@@ -66,7 +66,7 @@ constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_COUNTER_TIMEOUT = 1121;
 
 // The line settings. GetCommState fills every field from the terminal's settings;
-// SetCommState applies BaudRate, ByteSize, Parity and StopBits (see winserial.cpp for
+// SetCommState applies BaudRate, ByteSize, Parity and StopBits (see posix/serial.cpp for
 // what it does with the rest).
 struct DCB {
   DWORD DCBlength;

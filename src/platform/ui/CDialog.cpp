@@ -1,6 +1,6 @@
 // The toolkit-neutral part of a dialog: its run from creation to destruction, data exchange,
 // OK and Cancel. Building the window from the template and the modal loop are the
-// toolkit's (qt_dialog.cpp, win32/dialog.cpp).
+// toolkit's (qt/dialog.cpp, win32/dialog.cpp).
 #include "platform/ui/CDialog.h"
 
 #include "platform/ui/CWinApp.h"

@@ -1,5 +1,5 @@
 // The toolkit-neutral part of the application object; start-up, icons and the toolkit's
-// application are in qt_app.cpp (Linux) and win32/app.cpp (Windows).
+// application are in qt/app.cpp (Linux) and win32/app.cpp (Windows).
 #include "platform/ui/CWinApp.h"
 
 #include "platform/ui/messagebox.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The application object: start-up, shutdown, resources and the last stop of commands.
-// LoadIcon, AfxWinInit and AfxWinMain are the toolkit's (qt_app.cpp, win32/app.cpp).
+// LoadIcon, AfxWinInit and AfxWinMain are the toolkit's (qt/app.cpp, win32/app.cpp).
 #include "platform/ui/CWnd.h"
 
 class CWinApp : public CCmdTarget {

@@ -1,6 +1,6 @@
 // The toolkit-neutral core of a window: which object a handle belongs to, the message path
 // (map, then default handling) and the calls built on other calls. The toolkit's side is in
-// qt_window.cpp (Linux) and win32/window.cpp (Windows).
+// qt/window.cpp (Linux) and win32/window.cpp (Windows).
 #include "platform/ui/CWnd.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 // A window of the program: the framework's view of one toolkit window. The message path,
 // attaching and data exchange are shared (CWnd.cpp); the calls on the window itself are
-// the toolkit's (qt_window.cpp, win32/window.cpp), behind the seam in window_backend.h.
+// the toolkit's (qt/window.cpp, win32/window.cpp), behind the seam in window_backend.h.
 #include <memory>
 
 #include "platform/gdi/afxgdi.h"

@@ -1,4 +1,4 @@
-#include "platform/serial/line_timing.h"
+#include "platform/serial/posix/line_timing.h"
 
 #include <algorithm>
 

@@ -20,10 +20,10 @@
 #include <unistd.h>
 #include <unordered_set>
 
-#include "platform/serial/delivery_hold.h"
-#include "platform/serial/line_timing.h"
-#include "platform/serial/portlock.h"
-#include "platform/serial/portname.h"
+#include "platform/serial/posix/delivery_hold.h"
+#include "platform/serial/posix/line_timing.h"
+#include "platform/serial/posix/portlock.h"
+#include "platform/serial/posix/portname.h"
 
 namespace {
 

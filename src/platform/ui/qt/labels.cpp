@@ -1,4 +1,4 @@
-#include "platform/ui/labels.h"
+#include "platform/ui/qt/labels.h"
 
 #include <QLabel>
 

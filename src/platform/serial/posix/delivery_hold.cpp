@@ -1,4 +1,4 @@
-#include "platform/serial/delivery_hold.h"
+#include "platform/serial/posix/delivery_hold.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "platform/ui/owner_draw.h"
+#include "platform/ui/qt/owner_draw.h"
 
 #include <QPainter>
 #include <QPushButton>
 
-#include "platform/gdi/qt_bridge.h"
-#include "platform/ui/bridge.h"
+#include "platform/gdi/qt/bridge.h"
+#include "platform/ui/qt/bridge.h"
 #include "platform/ui/controls.h"
 
 namespace ui {

@@ -4,7 +4,7 @@
 #include <QPushButton>
 
 #include "platform/ui/CWinApp.h"
-#include "platform/ui/bridge.h"
+#include "platform/ui/qt/bridge.h"
 
 namespace ui {
 

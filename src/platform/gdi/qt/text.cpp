@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/qt/device_context.h"
 #include "platform/text/codepage.h"
 
 namespace {

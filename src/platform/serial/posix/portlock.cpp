@@ -1,4 +1,4 @@
-#include "platform/serial/portlock.h"
+#include "platform/serial/posix/portlock.h"
 
 #include <cerrno>
 #include <csignal>

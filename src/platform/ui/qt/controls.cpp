@@ -4,8 +4,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 
-#include "platform/ui/bridge.h"
-#include "platform/ui/edit_limit.h"
+#include "platform/ui/qt/bridge.h"
+#include "platform/ui/qt/edit_limit.h"
 
 UINT CEdit::GetLimitText() const {
   auto* edit = qobject_cast<QLineEdit*>(ui::Widget(m_hWnd));

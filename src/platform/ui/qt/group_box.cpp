@@ -1,4 +1,4 @@
-#include "platform/ui/group_box.h"
+#include "platform/ui/qt/group_box.h"
 
 #include <QPainter>
 #include <QStyle>

@@ -3,7 +3,7 @@
 
 #include <QMenu>
 
-#include "platform/ui/bridge.h"
+#include "platform/ui/qt/bridge.h"
 
 BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
   m_items.push_back({flags, static_cast<UINT>(id), CString(text)});

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "platform/gdi/qt_bridge.h"
-#include "platform/ui/bridge.h"
+#include "platform/gdi/qt/bridge.h"
+#include "platform/ui/qt/bridge.h"
 
 struct CPaintDC::Painting {
   explicit Painting(QWidget* w) : painter(w), context(painter) {}

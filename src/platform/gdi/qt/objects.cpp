@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/gdi/shape.h"
+#include "platform/gdi/qt/shape.h"
 
 BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor) {
   if (nPenStyle != PS_SOLID && nPenStyle != PS_INSIDEFRAME) return FALSE;

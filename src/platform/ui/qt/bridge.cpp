@@ -1,4 +1,4 @@
-#include "platform/ui/bridge.h"
+#include "platform/ui/qt/bridge.h"
 
 #include <QContextMenuEvent>
 #include <QEnterEvent>
@@ -9,8 +9,8 @@
 #include "platform/text/codepage.h"
 #include "platform/ui/CDialog.h"
 #include "platform/ui/CMenu.h"
-#include "platform/ui/mouse_tracking.h"
-#include "platform/ui/owner_draw.h"
+#include "platform/ui/qt/mouse_tracking.h"
+#include "platform/ui/qt/owner_draw.h"
 
 namespace ui {
 namespace {

@@ -1,10 +1,10 @@
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 
 #include <QPainter>
 #include <QPixmap>
 
-#include "platform/gdi/device_context.h"
-#include "platform/gdi/shape.h"
+#include "platform/gdi/qt/device_context.h"
+#include "platform/gdi/qt/shape.h"
 
 namespace gdi {
 

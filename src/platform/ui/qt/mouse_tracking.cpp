@@ -1,4 +1,4 @@
-#include "platform/ui/mouse_tracking.h"
+#include "platform/ui/qt/mouse_tracking.h"
 
 #include <QTimer>
 
@@ -6,7 +6,7 @@
 #include <memory>
 #include <unordered_map>
 
-#include "platform/ui/bridge.h"
+#include "platform/ui/qt/bridge.h"
 #include "platform/ui/commctrl.h"
 
 namespace ui {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 
 class QPainter;
 

@@ -9,11 +9,11 @@
 #include <QAbstractButton>
 #include <QWindow>
 
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 #include "platform/ui/CMenu.h"
 #include "platform/ui/CWinApp.h"
-#include "platform/ui/bridge.h"
-#include "platform/ui/edit_limit.h"
+#include "platform/ui/qt/bridge.h"
+#include "platform/ui/qt/edit_limit.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/window_backend.h"
 

@@ -1,4 +1,4 @@
-#include "platform/gdi/shape.h"
+#include "platform/gdi/qt/shape.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/ui/edit_limit.h"
+#include "platform/ui/qt/edit_limit.h"
 
 #include <QValidator>
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "platform/gdi/device_context.h"
-#include "platform/gdi/shape.h"
+#include "platform/gdi/qt/device_context.h"
+#include "platform/gdi/qt/shape.h"
 
 namespace {
 

@@ -10,12 +10,12 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "platform/gdi/qt_bridge.h"
+#include "platform/gdi/qt/bridge.h"
 #include "platform/ui/CWinApp.h"
-#include "platform/ui/bridge.h"
-#include "platform/ui/dialog_units.h"
-#include "platform/ui/group_box.h"
-#include "platform/ui/labels.h"
+#include "platform/ui/qt/bridge.h"
+#include "platform/ui/qt/dialog_units.h"
+#include "platform/ui/qt/group_box.h"
+#include "platform/ui/qt/labels.h"
 
 namespace {
 

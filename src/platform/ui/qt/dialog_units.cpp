@@ -1,4 +1,4 @@
-#include "platform/ui/dialog_units.h"
+#include "platform/ui/qt/dialog_units.h"
 
 #include <QFontMetrics>
 

@@ -7,8 +7,8 @@
 
 #include <map>
 
-#include "platform/gdi/qt_bridge.h"
-#include "platform/ui/bridge.h"
+#include "platform/gdi/qt/bridge.h"
+#include "platform/ui/qt/bridge.h"
 #include "platform/ui/dlgtemplate.h"
 
 HICON CWinApp::LoadIcon(UINT id) const {
