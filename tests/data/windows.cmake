@@ -5,7 +5,7 @@ add_executable(data_tests
   ${CMAKE_SOURCE_DIR}/tests/data/holder_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/connection_string_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/sqlite_odbc32_tests.cpp
-  ${CMAKE_SOURCE_DIR}/tests/data/win32/sql_server_driver_tests.cpp)
+  ${CMAKE_SOURCE_DIR}/tests/data/win32/sql_server_string_tests.cpp)
 target_include_directories(data_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
 target_link_libraries(data_tests PRIVATE brimlock_data GTest::gtest_main)
 
@@ -18,9 +18,5 @@ add_test(NAME data.make_sqlite_db
           ${CMAKE_SOURCE_DIR}/sql/make-sqlite-db ${data_db_dir})
 set_tests_properties(data.make_sqlite_db PROPERTIES FIXTURES_SETUP data_sqlite_db)
 
-# The system's own message texts (E_FAIL has one there) replace the Linux table of them,
-# and the SQL Server route goes to the platform's driver, not FreeTDS: the tests of those
-# stay on Linux.
 gtest_discover_tests(data_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "data."
-  TEST_FILTER "-FormatMessageA.*:ErrorMessage.CodesWithoutSystemTextFallBackByRange:ErrorMessage.MadeOnceAndKept:ErrorMessage.OutOfMemoryHasTheSystemText:ConnectionString.SqlOledbGoesToFreeTds:ConnectionString.EncryptionKeywordsReachFreeTds:ConnectionString.OleDbQuotesBecomeOdbcBraces:ConnectionString.UserIdAndPasswordArgumentsReplaceTheStrings"
   PROPERTIES FIXTURES_REQUIRED data_sqlite_db)

@@ -1,7 +1,7 @@
 // The SQL Server route on Windows reaches the platform's own "SQL Server" driver.
 #include <gtest/gtest.h>
 
-#include "platform/data/connection_string.h"
+#include "data/connection_string_support.h"
 
 TEST(ConnectionString, SqlOledbGoesToThePlatformsSqlServerDriver) {
   const struct {
@@ -19,6 +19,6 @@ TEST(ConnectionString, SqlOledbGoesToThePlatformsSqlServerDriver) {
       {u"Provider=SQLOLEDB;SERVER=h;Encrypt=no;", u"DRIVER={SQL Server};SERVER=h,1433;Encrypt=no;"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OdbcConnectionString(c.written, u"", u""), c.odbc) << std::string(c.written.begin(), c.written.end());
+    EXPECT_EQ(Translate(c.written), c.odbc) << std::string(c.written.begin(), c.written.end());
   }
 }
