@@ -109,10 +109,12 @@ TEST_F(Odbc32Sqlite, ALockedFileEndsTheQueryAtItsTimeout) {
   Open(hold, holder, "begin exclusive");
   hold->Close();
 
-  m_connection->PutConnectionTimeout(1);  // the open, too, waits for the lock, this long
-  m_connection->PutCommandTimeout(2);
+  // The program's proportions, the query's timeout twice the login's; the open, too, waits
+  // for the lock, that long.
+  m_connection->PutConnectionTimeout(2);
+  m_connection->PutCommandTimeout(4);
   Connect(kLockedDatabase);
-  ExpectEndedByTimeout([&] { Open(kOrderedTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 6.0);
+  ExpectEndedByTimeout([&] { Open(kOrderedTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 7.5);
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
 
   Open(hold, holder, "rollback");
