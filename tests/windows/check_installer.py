@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Checks the built installer as Windows Installer reads it: a per-machine package of the
 project's name, publisher and version in code page 936, with its fixed UpgradeCode, a major
-upgrade that also replaces a package differing only in the fourth part of the version, and
-the Start-menu shortcut. Usage: check_installer.py <brimlock.msi> <version> <publisher>"""
+upgrade that also replaces a package differing only in the fourth part of the version, the
+Start-menu shortcut and the two programs.
+Usage: check_installer.py <brimlock.msi> <version> <publisher>"""
 import subprocess, sys
 
 msi, version, publisher = sys.argv[1:4]
@@ -34,6 +35,10 @@ check(len(shortcuts) == 1 and shortcuts[0]["Name"].split("|")[-1] == "磁卡读�
       and shortcuts[0]["Directory_"] == "ProgramMenuFolder"
       and shortcuts[0]["Target"] == "[INSTALLDIR]brimlock.exe" and shortcuts[0]["Icon_"],
       f"one Start-menu shortcut 磁卡读写器 to the program, with an icon: {[r['Name'] for r in shortcuts]}")
+
+files = sorted(row["FileName"] for row in table("File"))
+check(files == ["BRIMCARD.EXE|brimlock-card.exe", "brimlock.exe"],
+      f"the window and brimlock-card, the latter with a short name too: {files}")
 
 upgrades = {row["ActionProperty"]: row for row in table("Upgrade")}
 older = upgrades.get("WIX_UPGRADE_DETECTED", {})

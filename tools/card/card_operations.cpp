@@ -1,5 +1,6 @@
 #include "card_operations.h"
 
+#include "console.h"
 #include "encoder/encoder_line.h"
 #include "exit_status.h"
 
@@ -69,6 +70,7 @@ Outcome WriteCard(const std::string& port, const std::string& bytes,
   }
   Send(hComm, FRAME_LEAD_IN, port, outcome);
   Send(hComm, FRAME_WRITE(CString(bytes)).c_str(), port, outcome);
+  LetFramesLeave(hComm);
   CloseHandle(hComm);
   return outcome;
 }

@@ -23,6 +23,11 @@ std::string ReadAllInput();
 // `missing` is given, sets it and counts as read and empty.
 bool ReadWholeFile(const std::string& path, std::string& content, bool* missing = nullptr);
 
+// Waits until the frames written to an open port have left it, so that the next operation's
+// purge at open cannot drop them (Windows hands a write to its driver and returns; the
+// Linux stand-in's close waits for the line by itself).
+void LetFramesLeave(void* port);
+
 // A file appended to and forced to disk after every write: the batch's journal.
 class DurableFile {
  public:

@@ -82,6 +82,8 @@ std::string ReadAllInput() {
   return all;
 }
 
+void LetFramesLeave(void* port) { FlushFileBuffers(static_cast<HANDLE>(port)); }
+
 bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
   content.clear();
   HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,

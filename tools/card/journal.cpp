@@ -59,7 +59,7 @@ bool Journal::Open(const std::string& path, std::string& problem) {
       done_[std::stol(std::string(number))] = std::string(hash);
       at = end + 1;
     }
-    if (content.back() != '\n') toAdd = "\n";  // the next card's line starts on its own
+    if (content.back() != '\n') toAdd.assign(1, '\n');  // the next card's line starts on its own
   }
   if (!file_.Open(path, problem) || (!toAdd.empty() && !file_.Append(toAdd, problem))) {
     problem = "cannot keep the journal " + path + ": " + problem;
@@ -84,7 +84,9 @@ bool Journal::Begin(long line, const std::string& hash, std::string& problem) {
 }
 
 bool Journal::Finish(std::string_view result, std::string& problem) {
-  if (file_.Append("\t" + std::string(result) + "\n", problem)) return true;
+  std::string tail(1, '\t');
+  tail.append(result).push_back('\n');
+  if (file_.Append(tail, problem)) return true;
   problem = "cannot add to the journal: " + problem;
   return false;
 }
