@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "data/postgres_server.h"
-#include "lookup/ticket_query.h"
-#include "platform/data/ado.h"
+#include "program_lookup.h"
 
 using Clock = std::chrono::steady_clock;
 
@@ -68,24 +67,7 @@ std::pair<Figures, Figures> Compare(int trials, const std::function<void()>& our
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
 // The program's path; gives the number of matches.
-size_t Lookup(const std::string& connectionString) {
-  _ConnectionPtr connection;
-  _RecordsetPtr recordset;
-  connection.CreateInstance(CLSID_Connection);
-  recordset.CreateInstance(CLSID_Recordset);
-  connection->Open(connectionString.c_str(), "", "", adConnectUnspecified);
-  recordset->Open(TICKET_QUERY_SQL, connection, adOpenStatic, adLockOptimistic, adCmdText, kPattern);
-  size_t rows = 0, bytes = 0;
-  for (; !recordset->GetadoEOF(); recordset->MoveNext(), ++rows) {
-    for (const char* column : {"dcard", "dcard_sbh"}) {
-      _variant_t value = recordset->GetCollect(column);
-      if (value.vt != VT_NULL) bytes += std::string(static_cast<const char*>(static_cast<_bstr_t>(value))).size();
-    }
-  }
-  recordset->Close();
-  connection->Close();
-  return bytes > 0 ? rows : 0;
-}
+size_t Lookup(const std::string& connectionString) { return ProgramLookup(connectionString, kPattern); }
 
 void Report(const char* backend, size_t rows, const std::pair<Figures, Figures>& figures,
             const char* anchor) {

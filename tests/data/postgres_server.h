@@ -32,9 +32,10 @@ class PostgresServer {
     return "Provider=MSDASQL;DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" +
            std::to_string(m_port) + ";DATABASE=" + database + ";UID=postgres;";
   }
-  // psql's arguments that reach `database`.
+  // psql that reaches `database`: the server's own, not Debian's wrapper that picks one,
+  // whose Perl start would weigh on every timing beside it.
   std::string Psql(const std::string& database = "kq7_mavr") const {
-    return "PGCLIENTENCODING=UTF8 psql -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
+    return "PGCLIENTENCODING=UTF8 " + Bin("psql") + " -X -q -v ON_ERROR_STOP=1 -h 127.0.0.1 -p " +
            std::to_string(m_port) + " -U postgres -d " + database;
   }
   bool Run(const std::string& sql, const std::string& database = "kq7_mavr") const {

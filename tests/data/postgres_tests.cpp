@@ -78,11 +78,11 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
     Connect(database);
     for (const auto& c : cases) {
       EXPECT_EQ(Cards(c.ticket), c.cards) << database << ": " << c.ticket;
-      // Otherwise the index would prove nothing.
-      if (indexed) {
-        const std::string plan = Plan(c.ticket);
-        EXPECT_NE(plan.find("Index Scan on kcard_ticket_baseinfo_no_trgm"), std::string::npos) << c.ticket << "\n" << plan;
-      }
+      // The index serves the match, or the case would prove nothing.
+      if (!indexed) continue;
+      const std::string plan = Plan(c.ticket);
+      EXPECT_NE(plan.find("Index Scan on kcard_ticket_baseinfo_no_trgm"), std::string::npos)
+          << c.ticket << "\n" << plan;
     }
     m_connection->Close();
   }
