@@ -38,11 +38,15 @@ using LPCRECT = const RECT*;
 // Handles are opaque: only the drawing layer and its bridge to the toolkit see inside.
 struct HDC__;     // a device context: one paint's drawing state over a toolkit painter
 struct HICON__;   // an icon: one picture in several sizes
-struct HBRUSH__;  // accepted by DrawStateA, which draws text and so never needs one
+struct HPEN__;    // a pen: style, width and colour
+struct HBRUSH__;  // a solid brush: its colour
+struct HFONT__;   // a font: the toolkit's, as text is measured and drawn with it
 struct HRGN__;    // a region: the pixels of a shape, row by row
 using HDC = HDC__*;
 using HICON = HICON__*;
+using HPEN = HPEN__*;
 using HBRUSH = HBRUSH__*;
+using HFONT = HFONT__*;
 using HRGN = HRGN__*;
 using HGDIOBJ = void*;
 #endif

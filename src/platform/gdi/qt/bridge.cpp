@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 #include "platform/gdi/qt/device_context.h"
-#include "platform/gdi/qt/shape.h"
+#include "platform/gdi/qt/objects.h"
 
 namespace gdi {
 
@@ -13,14 +13,16 @@ PaintContext::~PaintContext() = default;
 
 void SetQFont(CFont& font, const QFont& qfont) {
   // A window hands over its font at every paint; building the drawing font once is enough.
-  if (font.data() && font.data()->font == qfont) return;
+  if (const HFONT held = font; held && held->data->font == qfont) return;
   QFont drawing = qfont;
   drawing.setStyleStrategy(QFont::StyleStrategy(drawing.styleStrategy() | QFont::NoAntialias));
-  font.setData(std::make_shared<const FontData>(FontData{qfont, drawing, {}}));
+  font.DeleteObject();
+  font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}})));
 }
 
 QFont ToQFont(const CFont& font) {
-  return font.data() ? font.data()->font : QFont();
+  const HFONT held = font;
+  return held ? held->data->font : QFont();
 }
 
 QRegion ToQRegion(HRGN region) {

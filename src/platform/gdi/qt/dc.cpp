@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/gdi/qt/device_context.h"
-#include "platform/gdi/qt/shape.h"
+#include "platform/gdi/qt/objects.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ HDC__::HDC__(QPainter& p) : painter(p) {
   gdi::SetQFont(stockFont, painter.font());
   state.pen = &stockPen;
   state.font = &stockFont;
-  state.fontData = stockFont.data();
+  state.fontData = static_cast<HFONT>(stockFont)->data;
   wrapper.m_hDC = this;
 }
 
@@ -63,9 +63,10 @@ CPen* CDC::SelectObject(CPen* pPen) {
   gdi::DcState& s = m_hDC->state;
   CPen* old = s.pen;
   s.pen = pPen;
-  s.penStyle = pPen->style();
-  s.penWidth = pPen->width();
-  s.penColor = pPen->color();
+  const HPEN pen = *pPen;
+  s.penStyle = pen->style;
+  s.penWidth = pen->width;
+  s.penColor = pen->color;
   return old;
 }
 
@@ -74,7 +75,7 @@ CFont* CDC::SelectObject(CFont* pFont) {
   gdi::DcState& s = m_hDC->state;
   CFont* old = s.font;
   s.font = pFont;
-  s.fontData = pFont->data();
+  s.fontData = static_cast<HFONT>(*pFont)->data;
   return old;
 }
 
@@ -161,7 +162,7 @@ BOOL CDC::RoundRect(LPCRECT lpRect, POINT point) {
 
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush) {
   if (!m_hDC || !lpRect || !pBrush || !pBrush->GetSafeHandle()) return;
-  m_hDC->Fill(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom, pBrush->color());
+  m_hDC->Fill(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom, static_cast<HBRUSH>(*pBrush)->color);
 }
 
 void CDC::DrawFocusRect(LPCRECT lpRect) { ::DrawFocusRect(m_hDC, lpRect); }

@@ -29,8 +29,3 @@ Shape RoundRectShape(int left, int top, int right, int bottom, int ellipseWidth,
 Shape Erode(const Shape& shape);
 
 }  // namespace gdi
-
-// What a region handle points at.
-struct HRGN__ {
-  gdi::Shape shape;
-};

@@ -1,6 +1,6 @@
 #include "platform/gdi/dc.h"
 
-#include "platform/gdi/win32/wrappers.h"
+#include "platform/gdi/object_registry.h"
 
 namespace {
 

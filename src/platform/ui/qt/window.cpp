@@ -214,8 +214,11 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         else edit->setSelection(static_cast<int>(wParam), static_cast<int>(lParam - static_cast<LPARAM>(wParam)));
       }
       return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(GetFont());
+    case WM_GETFONT: {
+      // The font's handle, as the platform answers.
+      CFont* font = GetFont();
+      return reinterpret_cast<LRESULT>(font != nullptr ? static_cast<HFONT>(*font) : nullptr);
+    }
     case WM_SETICON:
       return 0;
     default:

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <utility>
 
-#include "platform/gdi/win32/wrappers.h"
+#include "platform/gdi/object_registry.h"
 
 namespace {
 
