@@ -1,30 +1,21 @@
 #pragma once
-// A port as the encoder operations use it, through the serial calls alone: the same on
-// the Linux stand-in and on the platform's own serial driver.
+// A port as the encoder operations use it, through the program's own line calls: the same
+// on the Linux stand-in and on the platform's own serial driver.
 #include <string>
 
+#include "encoder/encoder_line.h"
 #include "platform/serial/winserial.h"
 
 namespace serial_test {
 
-// The encoder operations' settings: 9600 8N1, reads (8, 8, 8), writes (3, 2).
+// What the encoder operations must set: 9600 8N1, reads (8, 8, 8), writes (3, 2).
 inline COMMTIMEOUTS ProgramTimeouts() { return {8, 8, 8, 3, 2}; }
 
-// Opens and sets up a port as every encoder operation does, purge included.
+// Opens and sets up a port with the program's own calls, as every encoder operation does,
+// purge included: the tests and the bench judge the program's settings, not a copy.
 inline HANDLE OpenLikeProgram(const char* name) {
-  HANDLE port = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port == INVALID_HANDLE_VALUE) return port;
-  DCB dcb{};
-  GetCommState(port, &dcb);
-  dcb.BaudRate = CBR_9600;
-  dcb.ByteSize = 8;
-  dcb.Parity = NOPARITY;
-  dcb.StopBits = ONESTOPBIT;
-  SetCommState(port, &dcb);
-  COMMTIMEOUTS timeouts = ProgramTimeouts();
-  SetCommTimeouts(port, &timeouts);
-  SetupComm(port, 1024, 1024);
-  PurgeComm(port, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+  HANDLE port = OpenEncoderPort(name);
+  if (port != INVALID_HANDLE_VALUE) ConfigureEncoderPort(port);
   return port;
 }
 
