@@ -1,7 +1,8 @@
-// The serial calls the encoder operations make, through the platform's own serial driver:
-// the line and timeouts the operations set take, and a read ends where the program needs
-// it to. COM1 is an answering encoder and COM2 a silent one (under Wine, ptys mapped in
-// HKLM\Software\Wine\Ports with the virtual encoder on the far end). COM1's encoder hands
+// The serial calls the encoder operations make, on both platforms' serial calls: the line
+// and timeouts the operations set take, and a read ends where the program needs it to.
+// COM1 is an answering encoder and COM2 a silent one (under Wine, ptys mapped in
+// HKLM\Software\Wine\Ports with the virtual encoder on the far end; on Linux, virtual
+// encoders of the suite's own, posix/com_ports.cpp). COM1's encoder hands
 // each answer over whole once its line time has passed (--batch 128): a byte-paced answer
 // from a busy host can stall past the 8 ms interval, which then ends the read as it should.
 #include <gtest/gtest.h>

@@ -129,6 +129,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD
 BOOL GetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
+// What SetCommTimeouts set, so one suite can see the settings take on both platforms.
+BOOL GetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
 // Linux keeps its own fixed tty queues; the sizes are a request that needs nothing here.
 BOOL SetupComm(HANDLE file, DWORD inQueue, DWORD outQueue);
 BOOL PurgeComm(HANDLE file, DWORD flags);

@@ -279,6 +279,14 @@ BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
   return TRUE;
 }
 
+BOOL GetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  if (timeouts == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  *timeouts = port->timeouts;
+  return TRUE;
+}
+
 BOOL SetupComm(HANDLE file, DWORD /*inQueue*/, DWORD /*outQueue*/) {
   return PortOf(file) != nullptr ? TRUE : Fail(ERROR_INVALID_HANDLE);
 }
