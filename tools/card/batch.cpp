@@ -115,6 +115,7 @@ int RunBatch(const Options& options) {
   int status = kDone;
   long finished = 0;
   bool stopped = false;
+  std::string stoppedAt;  // the card a failed port or journal stopped the batch before
   std::signal(SIGINT, OnInterrupt);
   for (std::size_t k = 0; k < cards.size(); ++k) {
     const Card& card = cards[k];
@@ -133,7 +134,12 @@ int RunBatch(const Options& options) {
     });
     if (!written.sent) {
       // Nothing went out: the port or the journal failed, and every card after would too.
+      if (options.json) {
+        Write(Stream::Out, JsonLine({{"row", card.line}, {"text", card.given}, {"written", false},
+                                     {"verified", std::nullopt}, {"error", written.problem}}));
+      }
       status = Fail(written.status, position + " (line " + std::to_string(card.line) + "): " + written.problem);
+      stoppedAt = position;
       break;
     }
 
@@ -196,6 +202,8 @@ int RunBatch(const Options& options) {
     const long left = static_cast<long>(cards.size()) - tally.earlier - finished;
     summary += "; stopped by Ctrl-C with " + std::to_string(left) + " left: run the same command again to go on";
     status = kInterrupted;
+  } else if (!stoppedAt.empty()) {
+    summary += "; stopped before " + stoppedAt + ": run the same command again to go on";
   }
   Write(Stream::Err, "brimlock-card: " + summary + "\n");
   return status;
