@@ -9,10 +9,8 @@
 namespace {
 
 constexpr int kWidth = 60;
-constexpr int kHeight = 21;  // the inner face is then 17 rows high, from y = 2
-constexpr int kFaceHeight = kHeight - 4;
+constexpr int kHeight = 21;  // the inner face is then 17 rows high, from y = 2, as FaceRow has it
 
-int BrushOfRow(int y) { return std::min(y * 63 / kFaceHeight, 63); }
 
 struct Look {
   const char* name;
@@ -41,7 +39,7 @@ TEST(Face, RowsFollowTheirOwnYThroughTheTintOfTheState) {
     const bool framed = look.mouseOver || (look.itemState & ODS_FOCUS);
     const int first = framed ? 3 : 2, last = framed ? 17 : 19;
     for (int y = first; y <= last; ++y) {
-      EXPECT_EQ(At(image, 10, y), FaceColour(look.mouseOver, look.engaged, BrushOfRow(y))) << "row " << y;
+      EXPECT_EQ(At(image, 10, y), FaceRow(look.mouseOver, look.engaged, y)) << "row " << y;
     }
   }
 }
@@ -49,16 +47,16 @@ TEST(Face, RowsFollowTheirOwnYThroughTheTintOfTheState) {
 TEST(Face, FirstRowIsBrushSevenAndTheLowestRowsKeepTheLastBrush) {
   ProbeButton button;
   const Picture image = Render(button, kWidth, kHeight, 0);
-  EXPECT_EQ(At(image, 10, 2), FaceColour(false, false, 7));
+  EXPECT_EQ(At(image, 10, 2), FaceRow(false, false, 2));
   EXPECT_NE(At(image, 10, 2), kWhite);
-  EXPECT_EQ(At(image, 10, 17), FaceColour(false, false, 63));
+  EXPECT_EQ(At(image, 10, 17), FaceRow(false, false, 17));
   EXPECT_EQ(At(image, 10, 17), RGB(234, 234, 243));
   // y = 18 and 19 would ask for brushes 66 and 70.
   EXPECT_EQ(At(image, 10, 18), RGB(234, 234, 243));
   EXPECT_EQ(At(image, 10, 19), RGB(234, 234, 243));
   // Each row spans the face from x = 2 to x = 57.
-  EXPECT_EQ(At(image, 2, 10), FaceColour(false, false, BrushOfRow(10)));
-  EXPECT_EQ(At(image, kWidth - 3, 10), FaceColour(false, false, BrushOfRow(10)));
+  EXPECT_EQ(At(image, 2, 10), FaceRow(false, false, 10));
+  EXPECT_EQ(At(image, kWidth - 3, 10), FaceRow(false, false, 10));
 }
 
 TEST(Face, OutlineIsBlackAndRoundedInEveryState) {
@@ -98,7 +96,7 @@ TEST(Face, RowsAboveTheOriginTakeTheFirstBrush) {
   CRect face(2, -30, 18, 10);  // H = 40
   const Picture image = Paint(20, 20, kBlack, [&](CDC* dc) { button.FillFaceGradient(dc, &face); });
   EXPECT_EQ(At(image, 5, 0), kWhite);
-  EXPECT_EQ(At(image, 5, 19), FaceColour(false, false, 19 * 63 / 40));
+  EXPECT_EQ(At(image, 5, 19), RGB(246, 246, 250));  // brush 19 * 63 / 40 = 29
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(Frame, FocusWithThePointerElsewhereGivesTheBlueFrameAndTheFocusRectangle) {
   EXPECT_EQ(TopEdge(image, kFocusTopBottom), "iPiPiPiPiP");
   // The rectangle lies exactly on the face: its bottom edge is the face's last row, y = 18.
   EXPECT_EQ(At(image, 30, 18), Inverted(kFocusTopBottom));
-  EXPECT_EQ(At(image, 30, 17), FaceColour(false, true, 63));
+  EXPECT_EQ(At(image, 30, 17), FaceRow(false, true, 17));
 }
 
 TEST(Frame, PointerOverAFocusedButtonWinsOverTheFocusLook) {
@@ -96,9 +96,9 @@ TEST(Frame, DefaultOrPressedWithoutFocusOrPointerHasNoFrame) {
     const bool engaged = state != 0;
     // The ring between outline and face keeps the context's white brush.
     EXPECT_EQ(At(image, 1, 11), kWhite);
-    EXPECT_EQ(At(image, 2, 11), FaceColour(false, engaged, 11 * 63 / 17));
-    EXPECT_EQ(At(image, 31, 2), FaceColour(false, engaged, 7));
-    EXPECT_EQ(At(image, 57, 11), FaceColour(false, engaged, 11 * 63 / 17));
+    EXPECT_EQ(At(image, 2, 11), FaceRow(false, engaged, 11));
+    EXPECT_EQ(At(image, 31, 2), FaceRow(false, engaged, 2));
+    EXPECT_EQ(At(image, 57, 11), FaceRow(false, engaged, 11));
   }
 }
 

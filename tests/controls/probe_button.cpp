@@ -28,11 +28,6 @@ void ProbeButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
   CXPButton::DrawItem(lpDrawItemStruct);
 }
 
-COLORREF FaceColour(bool mouseOver, bool engaged, int k) {
-  if (!mouseOver) return engaged ? RGB(255 - k / 3, 255 - k / 3, 255 - k / 4) : RGB(255 - k / 3, 255 - k / 3, 255 - k / 5);
-  return engaged ? RGB(255 - k / 4, 255 - k / 4, 255 - k / 3) : RGB(255 - k / 4, 255 - k / 4, 255 - k / 5);
-}
-
 Picture Render(CXPButton& button, int width, int height, UINT itemState) {
   return Paint(width, height, kBackground, [&](CDC* dc) {
     DRAWITEMSTRUCT dis{};

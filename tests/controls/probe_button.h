@@ -57,8 +57,34 @@ constexpr COLORREF kFocusTopBottom = RGB(162, 201, 255);
 
 constexpr COLORREF Inverted(COLORREF c) { return c ^ 0x00FFFFFF; }
 
-// The face's brush k for the pointer and engaged flags, from the look table.
-COLORREF FaceColour(bool mouseOver, bool engaged, int k);
+// The face rows of a button 21 pixels high (a face 17 rows high from y = 2), y = 2 to 19,
+// in each tint, worked out by hand from the look table: row y takes brush y * 63 / 17
+// (7, 11, 14 ... 59, 63), and the two rows below the face keep brush 63.
+inline constexpr COLORREF kPlainRows[18] = {
+    RGB(253, 253, 254), RGB(252, 252, 253), RGB(251, 251, 253), RGB(249, 249, 252), RGB(248, 248, 251), RGB(247, 247, 250),
+    RGB(246, 246, 250), RGB(244, 244, 249), RGB(243, 243, 248), RGB(242, 242, 247), RGB(241, 241, 247), RGB(239, 239, 246),
+    RGB(238, 238, 245), RGB(237, 237, 244), RGB(236, 236, 244), RGB(234, 234, 243), RGB(234, 234, 243), RGB(234, 234, 243),
+};
+inline constexpr COLORREF kEngagedRows[18] = {
+    RGB(253, 253, 254), RGB(252, 252, 253), RGB(251, 251, 252), RGB(249, 249, 251), RGB(248, 248, 250), RGB(247, 247, 249),
+    RGB(246, 246, 248), RGB(244, 244, 247), RGB(243, 243, 246), RGB(242, 242, 245), RGB(241, 241, 244), RGB(239, 239, 243),
+    RGB(238, 238, 243), RGB(237, 237, 242), RGB(236, 236, 241), RGB(234, 234, 240), RGB(234, 234, 240), RGB(234, 234, 240),
+};
+inline constexpr COLORREF kOverRows[18] = {
+    RGB(254, 254, 254), RGB(253, 253, 253), RGB(252, 252, 253), RGB(251, 251, 252), RGB(250, 250, 251), RGB(249, 249, 250),
+    RGB(248, 248, 250), RGB(247, 247, 249), RGB(246, 246, 248), RGB(245, 245, 247), RGB(244, 244, 247), RGB(243, 243, 246),
+    RGB(243, 243, 245), RGB(242, 242, 244), RGB(241, 241, 244), RGB(240, 240, 243), RGB(240, 240, 243), RGB(240, 240, 243),
+};
+inline constexpr COLORREF kOverEngagedRows[18] = {
+    RGB(254, 254, 253), RGB(253, 253, 252), RGB(252, 252, 251), RGB(251, 251, 249), RGB(250, 250, 248), RGB(249, 249, 247),
+    RGB(248, 248, 246), RGB(247, 247, 244), RGB(246, 246, 243), RGB(245, 245, 242), RGB(244, 244, 241), RGB(243, 243, 239),
+    RGB(243, 243, 238), RGB(242, 242, 237), RGB(241, 241, 236), RGB(240, 240, 234), RGB(240, 240, 234), RGB(240, 240, 234),
+};
+// Row y (2 to 19) of such a button's face in the tint of the pointer and engaged flags.
+constexpr COLORREF FaceRow(bool mouseOver, bool engaged, int y) {
+  const COLORREF* rows = mouseOver ? (engaged ? kOverEngagedRows : kOverRows) : (engaged ? kEngagedRows : kPlainRows);
+  return rows[y - 2];
+}
 
 // A fresh width x height picture filled with `fill`, then drawn on through a paint's context.
 Picture Paint(int width, int height, COLORREF fill, const std::function<void(CDC*)>& draw);
