@@ -4,6 +4,7 @@ add_executable(data_tests
   ${CMAKE_SOURCE_DIR}/tests/data/message_text_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/holder_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/connection_string_tests.cpp
+  ${CMAKE_SOURCE_DIR}/tests/data/dialect_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/sqlite_odbc32_tests.cpp
   ${CMAKE_SOURCE_DIR}/tests/data/win32/sql_server_string_tests.cpp)
 target_include_directories(data_tests PRIVATE ${CMAKE_SOURCE_DIR}/tests)
