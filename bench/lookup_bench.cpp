@@ -1,8 +1,9 @@
 // What a ticket lookup costs through the program's path: a suffix match on 200 000 tickets
 // and 400 000 cards, the connection opened, the statement run with the text bound, and
 // every value of every match read as the panel shows it. Beside it, in the same run, the
-// same statement (the text as a literal) in the sqlite3 shell and in psql, each connecting,
-// running it and printing every row to /dev/null. The two take turns trial by trial.
+// same statement as the program sends it there (the text as a literal) in the sqlite3 shell
+// and in psql, each connecting, running it and printing every row to /dev/null. The two
+// take turns trial by trial.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -23,11 +24,6 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 constexpr char kPattern[] = "%7";  // a tenth of the tickets, nine tenths of them in service
-
-std::string Literal() {
-  std::string statement = TICKET_QUERY_SQL;
-  return statement.replace(statement.find('?'), 1, std::string("'") + kPattern + "'");
-}
 
 // CPU time of this process and of its waited-for children, ms.
 double CpuMs(int who) {
@@ -82,7 +78,8 @@ void Report(const char* backend, size_t rows, const std::pair<Figures, Figures>&
 
 int main(int argc, char** argv) {
   const int trials = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-  const std::string statement = Literal();
+  const std::string sqliteStatement = SentStatement(odbc::Dbms::Sqlite, kPattern);
+  const std::string postgresStatement = SentStatement(odbc::Dbms::PostgreSql, kPattern);
   CoInitialize(nullptr);
 
   char dir[] = "/tmp/brimlock-bench-XXXXXX";
@@ -101,7 +98,7 @@ int main(int argc, char** argv) {
   size_t rows = Lookup(sqlite);
   Report("SQLite", rows,
          Compare(trials, [&] { Lookup(sqlite); },
-                 [&] { Shell("sqlite3 " + db + " \"" + statement + "\" >/dev/null"); }),
+                 [&] { Shell("sqlite3 " + db + " \"" + sqliteStatement + "\" >/dev/null"); }),
          "sqlite3");
 
   PostgresServer& server = PostgresServer::Shared();
@@ -119,7 +116,7 @@ int main(int argc, char** argv) {
     rows = Lookup(postgres);
     Report("PostgreSQL", rows,
            Compare(trials, [&] { Lookup(postgres); },
-                   [&] { Shell(server.Psql("bench") + " -At -c \"" + statement + "\" >/dev/null"); }),
+                   [&] { Shell(server.Psql("bench") + " -At -c \"" + postgresStatement + "\" >/dev/null"); }),
            "psql");
   }
   CoUninitialize();

@@ -7,6 +7,7 @@
 
 #include "lookup/ticket_query.h"
 #include "platform/data/ado.h"
+#include "platform/data/dialect.h"
 
 inline size_t ProgramLookup(_ConnectionPtr& connection, const std::string& connectionString,
                             const char* pattern) {
@@ -33,4 +34,14 @@ inline size_t ProgramLookup(const std::string& connectionString, const char* pat
   size_t rows = ProgramLookup(connection, connectionString, pattern);
   connection->Close();
   return rows;
+}
+
+// The statement as the program's route to `dbms` sends it, with `pattern` as a literal: what
+// a shell beside it must run to do the same work.
+inline std::string SentStatement(odbc::Dbms dbms, const std::string& pattern) {
+  const std::string program = TICKET_QUERY_SQL;
+  std::string statement;
+  for (char16_t c : odbc::StatementFor(dbms, std::u16string(program.begin(), program.end())))
+    statement += static_cast<char>(c);  // the statement is ASCII
+  return statement.replace(statement.find('?'), 1, "'" + pattern + "'");
 }
