@@ -113,6 +113,8 @@ struct CommandCase {
   std::string cardAfter{};  // code page 936 bytes, when the card is to change
   bool portHeld = false;    // the window holds the port meanwhile
 };
+// Test listings name a case, not its bytes.
+void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
 
 using CardCommand = Card;
 class CardCommands : public Card, public ::testing::WithParamInterface<CommandCase> {};
