@@ -3,8 +3,12 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
+#include <unicode/utf16.h>
+#include <unicode/utf8.h>
 
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 namespace text {
 namespace {
@@ -20,19 +24,20 @@ void WriteQuestionMark(const void*, UConverterFromUnicodeArgs* args, const UChar
 }
 
 // ICU's windows-936 is the platform's own table: the user-defined areas, 0x80 and 0xFF
-// included, which glibc's CP936 lacks, so what a card held goes back onto it unchanged.
+// included, which glibc's CP936 lacks, so what a card held goes back onto it unchanged. No
+// best fit: a character the code page lacks is never written as a look-alike; `onMissing`
+// says what it becomes instead.
 class Cp936Converter {
  public:
-  Cp936Converter() {
+  explicit Cp936Converter(UConverterFromUCallback onMissing) {
     UErrorCode error = U_ZERO_ERROR;
     converter_ = ucnv_open("windows-936", &error);
     if (U_FAILURE(error)) throw std::runtime_error("ICU has no converter for code page 936");
-    // A character the code page lacks becomes '?', never a look-alike: no best fit.
-    ucnv_setFromUCallBack(converter_, WriteQuestionMark, nullptr, nullptr, nullptr, &error);
+    ucnv_setFromUCallBack(converter_, onMissing, nullptr, nullptr, nullptr, &error);
     ucnv_setFallback(converter_, false);
     if (U_FAILURE(error)) {
       ucnv_close(converter_);
-      throw std::runtime_error("ICU cannot set the substitute for code page 936");
+      throw std::runtime_error("ICU cannot set what code page 936 writes for a missing character");
     }
   }
   ~Cp936Converter() { ucnv_close(converter_); }
@@ -45,10 +50,14 @@ class Cp936Converter {
   UConverter* converter_ = nullptr;
 };
 
-// One per thread: a converter keeps state between calls, and the tests' pty peer converts
-// on its own thread.
+// One of each per thread: a converter keeps state between calls, and the tests' pty peer
+// converts on its own thread. The exact one stops at a character the code page lacks.
 UConverter* Converter() {
-  thread_local Cp936Converter converter;
+  thread_local Cp936Converter converter(WriteQuestionMark);
+  return converter.get();
+}
+UConverter* ExactConverter() {
+  thread_local Cp936Converter converter(UCNV_FROM_U_CALLBACK_STOP);
   return converter.get();
 }
 
@@ -115,61 +124,25 @@ std::string Utf8ToCp936(std::string_view utf8) {
   return Utf16ToCp936(chars);
 }
 
-}  // namespace text
-
-// The exact conversions: a converter that stops at a character the code page lacks, and
-// the round trip checked, so no substitute and no look-alike can get through.
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
-
-#include <optional>
-#include <vector>
-
-namespace text {
 namespace {
 
-class ExactCp936Converter {
- public:
-  ExactCp936Converter() {
-    UErrorCode error = U_ZERO_ERROR;
-    converter_ = ucnv_open("windows-936", &error);
-    if (U_FAILURE(error)) throw std::runtime_error("ICU has no converter for code page 936");
-    ucnv_setFromUCallBack(converter_, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &error);
-    ucnv_setFallback(converter_, false);
-    if (U_FAILURE(error)) {
-      ucnv_close(converter_);
-      throw std::runtime_error("ICU cannot stop at characters code page 936 lacks");
-    }
-  }
-  ~ExactCp936Converter() { ucnv_close(converter_); }
-  ExactCp936Converter(const ExactCp936Converter&) = delete;
-  ExactCp936Converter& operator=(const ExactCp936Converter&) = delete;
-
-  std::optional<std::string> Convert(std::u16string_view chars) const {
-    std::string out(2 * chars.size() + 2, '\0');
-    UErrorCode error = U_ZERO_ERROR;
-    ucnv_resetFromUnicode(converter_);
-    const int32_t length = ucnv_fromUChars(converter_, out.data(), static_cast<int32_t>(out.size()),
-                                           chars.data(), Length(chars.size()), &error);
-    if (U_FAILURE(error)) return std::nullopt;
-    out.resize(static_cast<size_t>(length));
-    if (Cp936ToUtf16(out) != chars) return std::nullopt;
-    return out;
-  }
-
- private:
-  UConverter* converter_ = nullptr;
-};
-
-const ExactCp936Converter& ExactConverter() {
-  thread_local ExactCp936Converter converter;
-  return converter;
+// The exact conversion, with the round trip checked, so no substitute can get through.
+std::optional<std::string> Exactly(std::u16string_view chars) {
+  std::string out(2 * chars.size() + 2, '\0');
+  UErrorCode error = U_ZERO_ERROR;
+  ucnv_resetFromUnicode(ExactConverter());
+  const int32_t length = ucnv_fromUChars(ExactConverter(), out.data(), static_cast<int32_t>(out.size()),
+                                         chars.data(), Length(chars.size()), &error);
+  if (U_FAILURE(error)) return std::nullopt;
+  out.resize(static_cast<size_t>(length));
+  if (Cp936ToUtf16(out) != chars) return std::nullopt;
+  return out;
 }
 
 }  // namespace
 
 std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
-  if (auto whole = ExactConverter().Convert(chars)) return whole;
+  if (auto whole = Exactly(chars)) return whole;
   // Only on failure: one character at a time, to say which one it is.
   if (firstBad != nullptr) {
     *firstBad = chars.size();
@@ -177,7 +150,7 @@ std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::s
       size_t next = i;
       UChar32 c = 0;
       U16_NEXT(chars.data(), next, chars.size(), c);
-      if (U_IS_SURROGATE(c) || !ExactConverter().Convert(chars.substr(i, next - i))) {
+      if (U_IS_SURROGATE(c) || !Exactly(chars.substr(i, next - i))) {
         *firstBad = i;
         break;
       }
