@@ -1,11 +1,29 @@
 #pragma once
 // The seam between the shared window core (message maps, WindowProc, data exchange, the
-// dialog's run) and the toolkit below it: Qt widgets on Linux (qt_*.cpp, bridge.cpp), real
-// windows on Windows (win32/*.cpp). A handle becomes a window in one place, the handle map
-// in CWnd.cpp. Each backend implements these calls and, as members: CWnd's calls on the
-// window itself (text, state, focus, children, geometry, style, shape, painting requests,
-// icons, system menu, SendMessage, DefWindowProc, MessageBox), CDialog's CreateFromTemplate,
-// RunModalLoop and EndModalLoop, and CWinApp's LoadIcon, with AfxWinInit and AfxWinMain.
+// dialog's run: CWnd.cpp, CDialog.cpp, CWinApp.cpp, ddx.cpp, msgmap.cpp) and the toolkit
+// below it: Qt widgets on Linux (qt/), the platform's real windows on Windows (win32/),
+// twins under the same file names. A handle becomes a window in one place, the handle map
+// in CWnd.cpp. Every backend supplies, with the same meaning on both platforms:
+//
+//   this header's calls     AttachedTo and WindowGone are the core's; backend::StyleOf,
+//                           IdOf, Destroy and FrontWindow the backend's
+//   CWnd (window.cpp)       SetWindowText, GetWindowText, EnableWindow, IsWindowEnabled,
+//                           ShowWindow, IsWindowVisible, SetFocus, GetFocus, GetDlgItem,
+//                           GetParent, IsIconic, GetClientRect, GetFont, ModifyStyle,
+//                           SetWindowRgn, InvalidateRect, UpdateWindow, SetIcon,
+//                           GetSystemMenu, MessageBox, SendMessage, DefWindowProc
+//   controls (controls.cpp) CButton::GetCheck, SetCheck; CComboBox::GetCount, GetCurSel,
+//                           GetLBText, InsertString, SetCurSel; CEdit::GetLimitText,
+//                           SetReadOnly; the edit's byte limit (edit_limit.cpp)
+//   CMenu (menu.cpp)        AppendMenu, GetMenuItemCount, GetMenuItemID, GetMenuState,
+//                           GetMenuString, Track
+//   CPaintDC (paint_dc.cpp) the constructor and destructor: a paint's device context
+//   CDialog (dialog.cpp)    CreateFromTemplate, RunModalLoop, EndModalLoop
+//   the application (app.cpp) CWinApp::LoadIcon, AfxWinInit, AfxWinMain
+//   message boxes (messagebox.cpp) ShowMessageBox
+//
+// Messages mean what they mean on Windows (WM_GETFONT answers the font's handle, for one):
+// the core never asks which toolkit it runs on.
 #include "platform/ui/winuser.h"
 
 class CWnd;

@@ -1,8 +1,7 @@
 // The Windows side of the application: the name from the executable, icons from the
-// program's resources (brimlock.rc), the message loop, and message boxes.
+// program's resources (brimlock.rc), and the message loop.
 #include "platform/ui/CWinApp.h"
 
-#include "platform/ui/messagebox.h"
 #include "platform/ui/win32/native.h"
 
 HICON CWinApp::LoadIcon(UINT id) const {
@@ -35,13 +34,3 @@ int AfxWinMain(int argc, char** argv) {
   }
   return app->ExitInstance();
 }
-
-namespace ui {
-
-int ShowMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  std::wstring body = win32::Wide(text);
-  std::wstring title = win32::Wide(caption ? caption : AfxGetAppName());
-  return MessageBoxW(owner, body.c_str(), title.c_str(), type);
-}
-
-}  // namespace ui
