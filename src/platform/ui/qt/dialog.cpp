@@ -14,6 +14,7 @@
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/qt/bridge.h"
 #include "platform/ui/qt/dialog_units.h"
+#include "platform/ui/qt/edit_limit.h"
 #include "platform/ui/qt/group_box.h"
 #include "platform/ui/qt/labels.h"
 
@@ -49,6 +50,8 @@ QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogU
       auto* edit = new QLineEdit(parent);
       edit->setReadOnly(item.style & ES_READONLY);
       edit->setFrame(item.style & WS_BORDER);
+      // The platform's limit for a new edit, and its way with a paste: the first line only.
+      ui::SetByteLimit(edit, 30000);
       control = edit;
       break;
     }

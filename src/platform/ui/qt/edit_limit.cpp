@@ -34,19 +34,27 @@ class ByteLimitValidator : public QValidator {
   }
 
   State validate(QString& input, int& pos) const override {
-    if (m_byProgram || Bytes(input) <= m_limit) return Accept(input);
+    if (m_byProgram) return Accept(input);
     const QString& old = m_accepted;
     const qsizetype back = input.size() - pos;
     if (back < 0 || back > old.size() || !input.endsWith(QStringView(old).right(back))) {
-      // Not an insertion at the cursor: it may shorten the text, never lengthen it.
-      return Bytes(input) <= Bytes(old) ? Accept(input) : Invalid;
+      // Not an insertion at the cursor: it may shorten the text, never lengthen it past the limit.
+      return Bytes(input) <= m_limit || Bytes(input) <= Bytes(old) ? Accept(input) : Invalid;
     }
     qsizetype front = 0;
     while (front < pos && front < old.size() - back && input[front] == old[front]) ++front;
     // Two characters may share a high surrogate: what is kept ends before a split pair.
     if (front > 0 && input[front - 1].isHighSurrogate()) --front;
+    QString inserted = input.mid(front, pos - front);
+    // A single-line edit takes a paste's first line, as the platform's does.
+    for (qsizetype i = 0; i < inserted.size(); ++i) {
+      if (inserted[i] == u'\r' || inserted[i] == u'\n') {
+        inserted.truncate(i);
+        break;
+      }
+    }
     const QString kept = input.left(front) + input.right(back);
-    const QString inserted = LeadingPart(input.mid(front, pos - front), m_limit - Bytes(kept));
+    if (Bytes(kept) + Bytes(inserted) > m_limit) inserted = LeadingPart(inserted, m_limit - Bytes(kept));
     input = input.left(front) + inserted + input.right(back);
     pos = static_cast<int>(front + inserted.size());
     return Accept(input);
