@@ -24,6 +24,7 @@
 #include "platform/serial/posix/line_timing.h"
 #include "platform/serial/posix/portlock.h"
 #include "platform/serial/posix/portname.h"
+#include "platform/serial/posix/read_rule.h"
 
 namespace {
 
@@ -313,22 +314,11 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
   if (buffer == nullptr && toRead != 0) return Fail(ERROR_INVALID_PARAMETER);
 
-  // The Windows rules: MAXDWORD/0/0 returns what is there at once; MAXDWORD/MAXDWORD/c
-  // waits up to c for the first byte and returns with it; otherwise a total of
-  // multiplier * n + constant (none when both are 0) and, once a byte has come, a limit
-  // on the gap before the next one (none when 0).
-  const COMMTIMEOUTS& t = port->timeouts;
-  const bool atOnce = t.ReadIntervalTimeout == MAXDWORD && t.ReadTotalTimeoutMultiplier == 0 &&
-                      t.ReadTotalTimeoutConstant == 0;
-  const bool onFirstByte = t.ReadIntervalTimeout == MAXDWORD &&
-                           t.ReadTotalTimeoutMultiplier == MAXDWORD &&
-                           t.ReadTotalTimeoutConstant != 0 && t.ReadTotalTimeoutConstant != MAXDWORD;
+  const serial::ReadRule rule = serial::ReadRuleFor(port->timeouts, toRead);
+  const bool atOnce = rule.atOnce, onFirstByte = rule.onFirstByte;
   std::optional<Clock::time_point> deadline;
-  if (onFirstByte)
-    deadline = After(t.ReadTotalTimeoutConstant);
-  else if (t.ReadTotalTimeoutMultiplier != 0 || t.ReadTotalTimeoutConstant != 0)
-    deadline = After(std::uint64_t{t.ReadTotalTimeoutMultiplier} * toRead + t.ReadTotalTimeoutConstant);
-  const DWORD interval = atOnce || onFirstByte ? 0 : t.ReadIntervalTimeout;
+  if (rule.totalMs) deadline = After(*rule.totalMs);
+  const DWORD interval = rule.intervalMs;
   termios line{};
   tcgetattr(port->fd, &line);
   serial::DeliveryHold hold(serial::CharacterTime(line));
