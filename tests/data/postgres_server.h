@@ -89,15 +89,11 @@ class PostgresServer {
   }
   std::string Data() const { return m_dir + "/data"; }
 
-  // The sample tickets, and two that only a server's matching rules tell apart: a
-  // backslash in the number and a Chinese number.
+  // The sample tickets, and those the match cases add (ticket_match_extra.sql).
   bool Fill(const std::string& database, const std::string& ticketType, bool indexed = false) {
-    const std::filesystem::path sql =
-        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
-    std::string extra = m_dir + "/extra.sql";
-    std::ofstream(extra) << reinterpret_cast<const char*>(
-        u8"INSERT INTO Kcard_ticket_BaseInfo VALUES ('A\\B7', 0), ('团体票007', 0);\n"
-        u8"INSERT INTO Kcard_BaseInfo VALUES ('A\\B7', '10000009', 'H0009'), ('团体票007', '10000010', '贵宾');\n");
+    const std::filesystem::path here = std::filesystem::path(__FILE__).parent_path();
+    const std::filesystem::path sql = here.parent_path().parent_path() / "sql";
+    const std::string extra = (here / "ticket_match_extra.sql").string();
     return Run("create database " + database, "postgres") &&
            Shell("sed 's/dticket_no varchar(32)/dticket_no " + ticketType + "/' " +
                  (sql / "schema.sql").string() + " | cat - " + (sql / "sample.sql").string() + " " +

@@ -8,6 +8,7 @@
 
 #include "data/data_objects.h"
 #include "data/postgres_server.h"
+#include "data/ticket_match_cases.h"
 #include "data/timed_out.h"
 #include "platform/data/ado.h"
 
@@ -54,29 +55,14 @@ class Postgres : public DataObjects {
   PostgresServer& server = PostgresServer::Shared();
 };
 
-// SQL Server's plain-text LIKE: "%" and "_" are wildcards, a backslash is a character, case
-// does not count (as in its usual collations), nor do the blanks that pad a char(n) number.
-// The same with the optional trigram index serving the match: the same rows in the same order.
+// SQL Server's plain-text LIKE (ticket_match_cases.h), with varchar and with blank-padded
+// char(12) numbers, and with the optional trigram index serving the match: the same rows
+// in the same order.
 TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
-  const struct {
-    const char* ticket;
-    std::vector<std::string> cards;
-  } cases[] = {
-      {"123", {"10000001|H0001", "10000002|H0002", "10000003|贵宾卡0003"}},
-      {"1_3", {"10000001|H0001", "10000002|H0002", "10000003|贵宾卡0003"}},
-      {"1%4", {"10000004|H0004", "10000005|H0005", "10000006|H0006"}},
-      {"B0123", {}},  // out of service
-      {"9001", {"10000008|<NULL>"}},
-      {"A\\B7", {"10000009|H0009"}},
-      {"\\B7", {"10000009|H0009"}},
-      {"a\\b7", {"10000009|H0009"}},
-      {"体票007", {"10000010|贵宾"}},
-      {"1234 ", {}},
-  };
   for (const std::string database : {"kq7_mavr", "kq7_char", "kq7_trgm", "kq7_char_trgm"}) {
     const bool indexed = database.ends_with("_trgm");
     Connect(database);
-    for (const auto& c : cases) {
+    for (const auto& c : kTicketMatchCases) {
       EXPECT_EQ(Cards(c.ticket), c.cards) << database << ": " << c.ticket;
       // The index serves the match, or the case would prove nothing.
       if (!indexed) continue;

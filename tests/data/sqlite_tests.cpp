@@ -12,6 +12,7 @@
 
 #include "data/data_objects.h"
 #include "data/timed_out.h"
+#include "data/ticket_match_cases.h"
 #include "platform/data/ado.h"
 
 namespace {
@@ -273,31 +274,21 @@ TEST_F(SqliteLookup, BoundTextIsMatchedLiterallyWhateverItHolds) {
   EXPECT_EQ(CountRows(), 1);
 }
 
-TEST_F(SqliteLookup, PatternCharactersInTheTextKeepTheirMeaning) {
+// The ticket match as on SQL Server (ticket_match_cases.h), and "%" alone for every card
+// of a ticket in use.
+TEST_F(SqliteLookup, TicketTextMatchesAsOnSqlServer) {
+  const std::string extra = (std::filesystem::path(__FILE__).parent_path() / "ticket_match_extra.sql").string();
+  ASSERT_EQ(std::system(("sqlite3 " + m_db + " < " + extra).c_str()), 0);
   Connect();
-  Lookup("123");  // 123 and A0123, not 1234, never B0123
-  EXPECT_EQ(CountRows(), 3);
-  m_recordset->Close();
-  Lookup("1_3");
-  EXPECT_EQ(CountRows(), 3);
-  m_recordset->Close();
-  Lookup("1%4");
-  EXPECT_EQ(CountRows(), 3);
-  m_recordset->Close();
-  Lookup("%");  // every card of a ticket in use
-  EXPECT_EQ(CountRows(), 7);
-  m_recordset->Close();
-  Lookup("a0123");  // case does not matter for ASCII, as with SQL Server's default collation
-  EXPECT_EQ(CountRows(), 2);
-  m_recordset->Close();
-  // Blanks after a ticket number do not count, as on SQL Server; blanks in the text do.
-  Sql("insert into Kcard_ticket_BaseInfo values ('pad  ', 0)");
-  Sql("insert into Kcard_BaseInfo values ('pad  ', '10000011', 'H0011')");
-  Lookup("pad");
-  EXPECT_EQ(CountRows(), 1);
-  m_recordset->Close();
-  Lookup("1234 ");
-  EXPECT_EQ(CountRows(), 0);
+  for (const TicketMatchCase& c : kTicketMatchCases) {
+    Lookup(c.ticket);
+    std::vector<std::string> cards;
+    for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext()) cards.push_back(Text("dcard") + "|" + Text("dcard_sbh"));
+    m_recordset->Close();
+    EXPECT_EQ(cards, c.cards) << c.ticket;
+  }
+  Lookup("%");
+  EXPECT_EQ(CountRows(), 10);
 }
 
 TEST_F(SqliteLookup, RejectedStatementsAreErrorsInTheCommand) {

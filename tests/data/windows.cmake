@@ -15,8 +15,8 @@ set(data_db_dir ${CMAKE_BINARY_DIR}/tests/data)
 file(MAKE_DIRECTORY ${data_db_dir})
 target_compile_definitions(data_tests PRIVATE BRIMLOCK_SQLITE_DIR="${data_db_dir}")
 add_test(NAME data.make_sqlite_db
-  COMMAND sh -c "\"$0\" -f \"$1/tickets.db\" && \"$0\" -f \"$1/locked.db\""
-          ${CMAKE_SOURCE_DIR}/sql/make-sqlite-db ${data_db_dir})
+  COMMAND sh -c "\"$0\" -f \"$1/tickets.db\" && sqlite3 \"$1/tickets.db\" < \"$2\" && \"$0\" -f \"$1/locked.db\""
+          ${CMAKE_SOURCE_DIR}/sql/make-sqlite-db ${data_db_dir} ${CMAKE_SOURCE_DIR}/tests/data/ticket_match_extra.sql)
 set_tests_properties(data.make_sqlite_db PROPERTIES FIXTURES_SETUP data_sqlite_db)
 
 gtest_discover_tests(data_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "data."
