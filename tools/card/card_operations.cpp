@@ -1,5 +1,7 @@
 #include "card_operations.h"
 
+#include <cstring>
+
 #include "console.h"
 #include "encoder/encoder_line.h"
 #include "exit_status.h"
@@ -68,9 +70,10 @@ Outcome WriteCard(const std::string& port, const std::string& bytes,
       return {kBadInput, *problem, false};
     }
   }
+  const std::string write = FRAME_WRITE(CString(bytes));
   Send(hComm, FRAME_LEAD_IN, port, outcome);
-  Send(hComm, FRAME_WRITE(CString(bytes)).c_str(), port, outcome);
-  LetFramesLeave(hComm);
+  Send(hComm, write.c_str(), port, outcome);
+  LetFramesLeave(hComm, std::strlen(FRAME_LEAD_IN) + write.size());
   CloseHandle(hComm);
   return outcome;
 }

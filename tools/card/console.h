@@ -4,6 +4,7 @@
 // crosses this line as UTF-8 both ways: a terminal (the console on Windows) gets its own
 // encoding, files and pipes carry UTF-8.
 #include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,10 +24,10 @@ std::string ReadAllInput();
 // `missing` is given, sets it and counts as read and empty.
 bool ReadWholeFile(const std::string& path, std::string& content, bool* missing = nullptr);
 
-// Waits until the frames written to an open port have left it, so that the next operation's
-// purge at open cannot drop them (Windows hands a write to its driver and returns; the
-// Linux stand-in's close waits for the line by itself).
-void LetFramesLeave(void* port);
+// Waits until the `bytes` of frames written to an open port have left it, so that the next
+// operation's purge at open cannot drop them (Windows hands a write to its driver and
+// returns; the Linux stand-in's close waits for the line by itself).
+void LetFramesLeave(void* port, std::size_t bytes);
 
 // A file appended to and forced to disk after every write: the batch's journal.
 class DurableFile {

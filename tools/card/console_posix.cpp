@@ -39,7 +39,7 @@ std::string ReadAllInput() {
   return all;
 }
 
-void LetFramesLeave(void* /*port*/) {}
+void LetFramesLeave(void* /*port*/, std::size_t /*bytes*/) {}
 
 bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
   content.clear();

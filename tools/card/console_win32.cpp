@@ -82,7 +82,13 @@ std::string ReadAllInput() {
   return all;
 }
 
-void LetFramesLeave(void* port) { FlushFileBuffers(static_cast<HANDLE>(port)); }
+void LetFramesLeave(void* port, std::size_t bytes) {
+  FlushFileBuffers(static_cast<HANDLE>(port));
+  // The frames' own time on a 9600-baud line (a byte in 1.04 ms), and a moment more: a
+  // driver's flush may return once the bytes are in its hands (a pseudo-terminal under Wine,
+  // a network bridge), and the far side then needs that long to take them off the line.
+  Sleep(static_cast<DWORD>(bytes * 104 / 100 + 100));
+}
 
 bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
   content.clear();
