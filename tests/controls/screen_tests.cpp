@@ -10,6 +10,7 @@
 
 #include "button_support.h"
 #include "dialog/BrimlockDlg.h"
+#include "support/qt_test_main.h"
 
 namespace {
 
@@ -86,10 +87,4 @@ TEST(Screen, ButtonsAndEditsShowExactlyWhatTheyPaint) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  QApplication application(argc, argv);
-  AfxWinInit(argv[0]);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunQtTests(argc, argv, "xcb"); }

@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
-#include <gtest/gtest.h>
+#include "support/qt_test_main.h"
 
 namespace {
 
@@ -32,10 +32,4 @@ void PasteInto(CEdit& edit, const std::u16string& clipboard) {
 
 std::u16string TextIn(const CEdit& edit) { return LineEdit(edit)->text().toStdU16String(); }
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  AfxWinInit(argv[0]);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+int main(int argc, char** argv) { return RunQtTests(argc, argv, "offscreen"); }
