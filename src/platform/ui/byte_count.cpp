@@ -1,5 +1,6 @@
 #include "platform/ui/byte_count.h"
 
+#include "platform/text/characters.h"
 #include "platform/text/codepage.h"
 
 namespace ui {
@@ -11,9 +12,7 @@ std::size_t LeadingUnitsWithin(std::u16string_view s, long long room) {
   long long used = 0;
   while (end < s.size()) {
     // A lone surrogate is a character of its own, one '?'.
-    const bool pair = end + 1 < s.size() && s[end] >= 0xD800 && s[end] <= 0xDBFF && s[end + 1] >= 0xDC00 &&
-                      s[end + 1] <= 0xDFFF;
-    const std::size_t step = pair ? 2 : 1;
+    const std::size_t step = text::UnitsOfCharacterAt(s, end);
     const long long bytes = Cp936Bytes(s.substr(end, step));
     if (used + bytes > room) break;
     used += bytes;

@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/text/characters.h"
+
 namespace text {
 namespace {
 
@@ -144,18 +146,9 @@ std::optional<std::string> Exactly(std::u16string_view chars) {
 std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
   if (auto whole = Exactly(chars)) return whole;
   // Only on failure: one character at a time, to say which one it is.
+  // A lone surrogate never converts exactly, so it is found too.
   if (firstBad != nullptr) {
-    *firstBad = chars.size();
-    for (size_t i = 0; i < chars.size();) {
-      size_t next = i;
-      UChar32 c = 0;
-      U16_NEXT(chars.data(), next, chars.size(), c);
-      if (U_IS_SURROGATE(c) || !Exactly(chars.substr(i, next - i))) {
-        *firstBad = i;
-        break;
-      }
-      i = next;
-    }
+    *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return Exactly(one).has_value(); });
   }
   return std::nullopt;
 }

@@ -5,6 +5,8 @@
 #include <climits>
 #include <stdexcept>
 
+#include "platform/text/characters.h"
+
 namespace text {
 namespace {
 
@@ -78,11 +80,7 @@ std::u16string Cp936SequenceBySequence(std::string_view bytes) {
 std::string Cp936CharByChar(std::u16string_view chars) {
   std::string out;
   for (size_t i = 0; i < chars.size();) {
-    size_t width = 1;
-    if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size() && chars[i + 1] >= 0xDC00 &&
-        chars[i + 1] <= 0xDFFF) {
-      width = 2;
-    }
+    const size_t width = UnitsOfCharacterAt(chars, i);
     std::u16string_view one = chars.substr(i, width);
     std::string bytes = FromUtf16(kCp936, WC_NO_BEST_FIT_CHARS, one);
     out += ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes) == one || OneSequence(bytes) == one ? bytes : "?";
@@ -144,19 +142,7 @@ std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::s
   if (auto whole = ExactlyCp936(chars)) return whole;
   // Only on failure: one character at a time, to say which one it is.
   if (firstBad != nullptr) {
-    *firstBad = chars.size();
-    for (size_t i = 0; i < chars.size();) {
-      size_t width = 1;
-      if (chars[i] >= 0xD800 && chars[i] <= 0xDBFF && i + 1 < chars.size() && chars[i + 1] >= 0xDC00 &&
-          chars[i + 1] <= 0xDFFF) {
-        width = 2;
-      }
-      if (!ExactlyCp936(chars.substr(i, width))) {
-        *firstBad = i;
-        break;
-      }
-      i += width;
-    }
+    *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return ExactlyCp936(one).has_value(); });
   }
   return std::nullopt;
 }
