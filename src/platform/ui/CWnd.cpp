@@ -111,15 +111,11 @@ BOOL CWnd::DestroyWindow() {
 }
 
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  Current saved = m_current;
-  bool savedToolkit = m_toolkitDefault;
-  m_current = {message, wParam, lParam};
-  m_toolkitDefault = false;
+  // A handler may send this window other messages: Default() still means its own.
+  Current saved = std::exchange(m_current, {message, wParam, lParam});
   LRESULT result = 0;
   if (!OnWndMsg(message, wParam, lParam, &result)) result = DefWindowProc(message, wParam, lParam);
-  m_lastToolkitDefault = m_toolkitDefault;
   m_current = saved;
-  m_toolkitDefault = savedToolkit;
   return result;
 }
 
@@ -164,10 +160,6 @@ BOOL CWnd::OnCmdMsg(UINT id, int code) { return CCmdTarget::OnCmdMsg(id, code); 
 LRESULT CWnd::Default() {
   return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
 }
-
-bool CWnd::TakeToolkitDefault() { return std::exchange(m_lastToolkitDefault, false); }
-
-bool CWnd::TakeEraseRequest() { return std::exchange(m_eraseRequested, false); }
 
 void CWnd::OnSysCommand(UINT /*id*/, LPARAM /*param*/) { Default(); }
 void CWnd::OnPaint() { Default(); }

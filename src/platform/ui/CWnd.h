@@ -71,11 +71,6 @@ class CWnd : public CCmdTarget {
   // Passes the message being handled on to the default handling.
   LRESULT Default();
 
-  // For the toolkit bridge: whether the toolkit's own handling of the last event should run,
-  // and whether the last invalidation asked for the background to be erased.
-  bool TakeToolkitDefault();
-  bool TakeEraseRequest();
-
  protected:
   virtual void PreSubclassWindow() {}
   void OnSysCommand(UINT id, LPARAM param);
@@ -95,11 +90,6 @@ class CWnd : public CCmdTarget {
     LPARAM lParam;
   };
   Current m_current{};
-  bool m_defaultRequested = false;
-  bool m_toolkitDefault = false;
-  bool m_lastToolkitDefault = false;
-  bool m_eraseRequested = false;
   std::unique_ptr<CMenu> m_systemMenu;
-  mutable std::unique_ptr<CFont> m_font;
   HICON m_icons[2] = {nullptr, nullptr};
 };

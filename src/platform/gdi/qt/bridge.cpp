@@ -20,6 +20,14 @@ void SetQFont(CFont& font, const QFont& qfont) {
   font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}})));
 }
 
+HFONT FontHandleOf(const QFont& qfont) {
+  // Windows share a few fonts, so the table stays small. Only the toolkit's thread asks.
+  static auto& fonts = *new std::map<QFont, CFont>;
+  CFont& font = fonts[qfont];
+  if (!font.GetSafeHandle()) SetQFont(font, qfont);
+  return font;
+}
+
 QFont ToQFont(const CFont& font) {
   const HFONT held = font;
   return held ? held->data->font : QFont();

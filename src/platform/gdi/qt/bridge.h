@@ -49,6 +49,9 @@ class PaintContext {
 // A window's font for the drawing layer; the CFont holds a copy of the QFont, and keeps
 // the copy it has when given the same font again.
 void SetQFont(CFont& font, const QFont& qfont);
+// A window's font as the platform hands it out (WM_GETFONT): one handle per distinct font,
+// owned here and alive for the whole run, never deleted by those who wrap it.
+HFONT FontHandleOf(const QFont& qfont);
 // The font a CFont holds, or the application's default font (QFont()) when it is empty.
 QFont ToQFont(const CFont& font);
 

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include <utility>
+
 #include "platform/text/codepage.h"
 #include "platform/ui/CDialog.h"
 #include "platform/ui/CMenu.h"
@@ -14,6 +16,15 @@
 
 namespace ui {
 namespace {
+
+// The toolkit event being delivered, innermost first; a handler's own sends to the window
+// carry other messages, so they never count as this event left to the toolkit.
+struct Delivery {
+  HWND window;
+  UINT message;
+  bool leftToToolkit;
+};
+thread_local Delivery* g_delivery = nullptr;
 
 void ShowSystemMenu(CWnd* window, QPoint globalPos) {
   if (CMenu* menu = window->GetSystemMenu(FALSE)) {
@@ -87,16 +98,14 @@ class Bridge : public QObject {
           return true;
         }
         if (CWnd* window = Attached(w)) {
-          window->WindowProc(WM_PAINT, 0, 0);
-          return !window->TakeToolkitDefault();
+          return !DeliverEvent(window, WM_PAINT, 0, 0);
         }
         return false;
       case QEvent::MouseMove: {
         QPoint p = static_cast<QMouseEvent*>(e)->position().toPoint();
         TrackingPointerMoved(w, p);
         if (CWnd* window = Attached(w)) {
-          window->WindowProc(WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
-          return !window->TakeToolkitDefault();
+          return !DeliverEvent(window, WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
         }
         return false;
       }
@@ -106,8 +115,7 @@ class Bridge : public QObject {
         QPoint p = static_cast<QEnterEvent*>(e)->position().toPoint();
         TrackingPointerMoved(w, p);
         if (CWnd* window = Attached(w)) {
-          window->WindowProc(WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
-          window->TakeToolkitDefault();
+          DeliverEvent(window, WM_MOUSEMOVE, 0, static_cast<LPARAM>(MAKEWPARAM(p.x(), p.y())));
         }
         return false;
       }
@@ -130,6 +138,20 @@ QString ToQt(LPCSTR cp936) {
 CString FromQt(const QString& s) {
   return CString(text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
                                                        static_cast<size_t>(s.size()))));
+}
+
+bool DeliverEvent(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam) {
+  Delivery delivery{window->m_hWnd, message, false};
+  Delivery* outer = std::exchange(g_delivery, &delivery);
+  window->WindowProc(message, wParam, lParam);
+  g_delivery = outer;
+  return delivery.leftToToolkit;
+}
+
+void LeaveToToolkit(HWND h, UINT message) {
+  if (g_delivery != nullptr && g_delivery->window == h && g_delivery->message == message) {
+    g_delivery->leftToToolkit = true;
+  }
 }
 
 void InstallBridge(QWidget* w) {

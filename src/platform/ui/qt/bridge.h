@@ -18,6 +18,12 @@ CString FromQt(const QString& s);
 // The object attached to a widget, or null.
 inline CWnd* Attached(const QWidget* w) { return AttachedTo(Handle(const_cast<QWidget*>(w))); }
 
+// Hands a toolkit event to the window as its message. True when the message found no
+// handling but the default's, so the toolkit's own handling of the event is to run too.
+bool DeliverEvent(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam);
+// DefWindowProc's word that this window's message is left to the toolkit.
+void LeaveToToolkit(HWND h, UINT message);
+
 // Turns the widget's events into the messages of the window attached to it.
 void InstallBridge(QWidget* w);
 

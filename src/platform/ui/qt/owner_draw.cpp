@@ -12,6 +12,7 @@ namespace {
 
 // Set once a widget has had its first paint, which always erases.
 constexpr char kPainted[] = "brimlock.painted";
+constexpr char kEraseAsked[] = "brimlock.erase";
 
 // The button's state as the platform reports it to the drawing code.
 UINT ItemState(const QAbstractButton& button) {
@@ -40,7 +41,8 @@ void PaintOwnerDrawn(QWidget* w, CWnd* window) {
 
   const bool firstPaint = !w->property(kPainted).toBool();
   if (firstPaint) w->setProperty(kPainted, true);
-  const bool eraseAsked = window->TakeEraseRequest();
+  const bool eraseAsked = w->property(kEraseAsked).toBool();
+  if (eraseAsked) w->setProperty(kEraseAsked, QVariant());
   if (firstPaint || eraseAsked) window->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(context.hdc()), 0);
 
   DRAWITEMSTRUCT dis{};
@@ -53,5 +55,7 @@ void PaintOwnerDrawn(QWidget* w, CWnd* window) {
   window->GetClientRect(&dis.rcItem);
   button->DrawItem(&dis);
 }
+
+void RequestErase(QWidget* w) { w->setProperty(kEraseAsked, true); }
 
 }  // namespace ui

@@ -12,5 +12,7 @@ bool IsOwnerDrawnButton(const QWidget* w);
 // (asked for by InvalidateRect, or the first paint), then the object's DrawItem over the
 // whole client area. `window` may be null; nothing is drawn then.
 void PaintOwnerDrawn(QWidget* w, CWnd* window);
+// InvalidateRect's erase: kept with the widget until its next owner-drawn paint takes it.
+void RequestErase(QWidget* w);
 
 }  // namespace ui

@@ -14,6 +14,7 @@
 #include "platform/ui/CWinApp.h"
 #include "platform/ui/qt/bridge.h"
 #include "platform/ui/qt/edit_limit.h"
+#include "platform/ui/qt/owner_draw.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/window_backend.h"
 
@@ -131,10 +132,7 @@ void CWnd::GetClientRect(LPRECT rect) const {
 
 CFont* CWnd::GetFont() const {
   QWidget* w = ui::Widget(m_hWnd);
-  if (w == nullptr) return nullptr;
-  if (!m_font) m_font = std::make_unique<CFont>();
-  gdi::SetQFont(*m_font, w->font());
-  return m_font.get();
+  return w == nullptr ? nullptr : CFont::FromHandle(gdi::FontHandleOf(w->font()));
 }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT /*flags*/) {
@@ -159,7 +157,7 @@ int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
   QWidget* w = ui::Widget(m_hWnd);
   if (w == nullptr) return;
-  if (erase) m_eraseRequested = true;
+  if (erase) ui::RequestErase(w);
   if (rect != nullptr) w->update(QRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top));
   else w->update();
 }
@@ -214,16 +212,14 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         else edit->setSelection(static_cast<int>(wParam), static_cast<int>(lParam - static_cast<LPARAM>(wParam)));
       }
       return 0;
-    case WM_GETFONT: {
+    case WM_GETFONT:
       // The font's handle, as the platform answers.
-      CFont* font = GetFont();
-      return reinterpret_cast<LRESULT>(font != nullptr ? static_cast<HFONT>(*font) : nullptr);
-    }
+      return reinterpret_cast<LRESULT>(w != nullptr ? gdi::FontHandleOf(w->font()) : nullptr);
     case WM_SETICON:
       return 0;
     default:
       // Messages that stand for a toolkit event: the toolkit's own handling runs after this.
-      m_toolkitDefault = true;
+      ui::LeaveToToolkit(m_hWnd, message);
       return 0;
   }
 }
