@@ -1,7 +1,9 @@
 #pragma once
-// The Win32 serial and timing calls the encoder operations make, built on POSIX termios
-// and poll(2). Names, values and signatures are those of the Win32 headers, so a Windows
-// build can take <windows.h> in place of this file and nothing else changes.
+// The Win32 serial and timing calls the encoder operations make, and the seam of the serial
+// layer: Windows has every call itself; posix/serial.cpp builds them on POSIX termios and
+// poll(2), with its helpers beside it (port names, locks, the read rule, the line's timing).
+// Names, values and signatures are those of the Win32 headers, so a Windows build takes
+// <windows.h> in place of this file and nothing else changes.
 //
 // Semantics the program relies on:
 // - Port names: "comN" (any case, N = 1..256, no leading zero) is the device named by the

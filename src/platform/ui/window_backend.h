@@ -23,7 +23,9 @@
 //   message boxes (messagebox.cpp) ShowMessageBox
 //
 // Messages mean what they mean on Windows (WM_GETFONT answers the font's handle, for one):
-// the core never asks which toolkit it runs on.
+// the core never asks which toolkit it runs on. State only one toolkit needs (Qt's font
+// handles, a pending erase, whether an event was left to the toolkit) is that backend's
+// own, never CWnd's.
 #include "platform/ui/winuser.h"
 
 class CWnd;

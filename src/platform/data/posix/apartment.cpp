@@ -1,6 +1,5 @@
 // The apartment: entered and left by the program, holding the ODBC environment.
-#include "platform/data/com.h"
-#include "platform/data/com_runtime.h"
+#include "platform/data/data_backend.h"
 
 namespace {
 // The program has one GUI thread and so one apartment.

@@ -1,4 +1,4 @@
-#include "platform/data/format_message.h"
+#include "platform/data/data_backend.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "platform/data/link_sockets.h"
+#include "platform/data/data_backend.h"
 
 #include <dirent.h>
 #include <sys/socket.h>

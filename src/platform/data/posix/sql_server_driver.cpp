@@ -1,4 +1,4 @@
-#include "platform/data/sql_server_driver.h"
+#include "platform/data/data_backend.h"
 
 namespace {
 

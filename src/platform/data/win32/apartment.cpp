@@ -1,7 +1,6 @@
 // The platform's apartment, entered and left by its own CoInitialize and CoUninitialize.
 // The ODBC environment is made for the first object and lives as long as any object.
-#include "platform/data/com.h"
-#include "platform/data/com_runtime.h"
+#include "platform/data/data_backend.h"
 
 bool CoIsInitialized() {
   APTTYPE type;

@@ -1,4 +1,4 @@
-#include "platform/data/link_sockets.h"
+#include "platform/data/data_backend.h"
 
 // Windows drivers end a login at its timeout and a statement at SQLCancel, so the
 // watchdog never needs to cut a link here: no sockets are ever named.

@@ -1,4 +1,4 @@
-#include "platform/data/sql_server_driver.h"
+#include "platform/data/data_backend.h"
 
 // Every Windows has the "SQL Server" driver; it takes the port after a comma, and checks
 // the certificate of an encrypted link unless told to trust it.

@@ -1,7 +1,6 @@
 #include "platform/gdi/qt/bridge.h"
 
 #include <QPainter>
-#include <QPixmap>
 
 #include "platform/gdi/qt/device_context.h"
 #include "platform/gdi/qt/objects.h"
@@ -50,14 +49,3 @@ void DestroyIcon(HICON icon) { delete icon; }
 QIcon ToQIcon(HICON icon) { return icon ? icon->icon : QIcon(); }
 
 }  // namespace gdi
-
-BOOL CDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
-
-BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon) {
-  if (!hDC || !hIcon || hIcon->icon.isNull()) return FALSE;
-  // Always the standard icon size, one device pixel per pixel, as the platform draws it.
-  const QSize size(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
-  const QPixmap picture = hIcon->icon.pixmap(size, 1.0);
-  hDC->painter.drawPixmap(QRect(QPoint(x, y), size), picture);
-  return TRUE;
-}

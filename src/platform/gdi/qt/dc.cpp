@@ -1,8 +1,12 @@
+#include "platform/gdi/gdi_backend.h"
+
 #include <QPainter>
 #include <QPen>
+#include <QPixmap>
 #include <algorithm>
 #include <utility>
 
+#include "platform/gdi/qt/bridge.h"
 #include "platform/gdi/qt/device_context.h"
 #include "platform/gdi/qt/objects.h"
 
@@ -190,5 +194,16 @@ BOOL DrawFocusRect(HDC hDC, const RECT* lprc) {
   }
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   p.setBrushOrigin(origin);
+  return TRUE;
+}
+
+BOOL CDC::DrawIcon(int x, int y, HICON hIcon) { return ::DrawIcon(m_hDC, x, y, hIcon); }
+
+BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon) {
+  if (!hDC || !hIcon || hIcon->icon.isNull()) return FALSE;
+  // Always the standard icon size, one device pixel per pixel, as the platform draws it.
+  const QSize size(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON));
+  const QPixmap picture = hIcon->icon.pixmap(size, 1.0);
+  hDC->painter.drawPixmap(QRect(QPoint(x, y), size), picture);
   return TRUE;
 }

@@ -1,4 +1,4 @@
-#include "platform/gdi/metrics.h"
+#include "platform/gdi/gdi_backend.h"
 
 int GetSystemMetrics(int nIndex) {
   switch (nIndex) {

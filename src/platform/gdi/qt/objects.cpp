@@ -1,6 +1,7 @@
 // The platform's object calls over the toolkit: each handle points at its record, and the
 // records live in one table, so DeleteObject frees any of them and refuses a handle it
 // does not know, as the platform does.
+#include "platform/gdi/gdi_backend.h"
 #include "platform/gdi/qt/objects.h"
 
 #include <algorithm>

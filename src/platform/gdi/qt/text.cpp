@@ -1,3 +1,5 @@
+#include "platform/gdi/gdi_backend.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "platform/gdi/dc.h"
+#include "platform/gdi/gdi_backend.h"
 
 #include "platform/gdi/object_registry.h"
 

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/gdi/dc.h"
+#include "platform/gdi/gdi_backend.h"
 #include "platform/text/win32/wide.h"
 
 BOOL GetTextExtentPoint32Cp936(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl) {

@@ -1,4 +1,4 @@
-#include "platform/text/codepage.h"
+#include "platform/text/text_backend.h"
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>

@@ -1,4 +1,4 @@
-#include "platform/text/environment.h"
+#include "platform/text/text_backend.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
