@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/text/CString.h"
@@ -83,7 +84,15 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
   EXPECT_EQ(text::Utf16ToCp936(u"1\u200B2\u00AD3\u202E4\uFEFF5\U000E0041"), std::string("1?2?3?4?5?"));
   EXPECT_EQ(text::Utf16ToCp936(std::u16string(u"a\xD800" "b\xDC00", 4)), std::string("a?b?"));
   EXPECT_EQ(text::Utf16ToUtf8(std::u16string(u"a\xD800", 2)), "a\xEF\xBF\xBD");
-  EXPECT_EQ(text::Utf8ToCp936("a\xC3(\xFF"), std::string("a?(?"));
+  // Malformed UTF-8: one '?' for each maximal subpart, the bytes that could still have
+  // begun a sequence; overlong forms, encoded surrogates and code points past U+10FFFF are
+  // malformed from the byte that makes them so.
+  const std::pair<const char*, const char*> malformed[] = {
+      {"a\xC3(\xFF", "a?(?"},           {"\xE4\xB8", "?"},      {"\xE4\xB8\xAD\xE4", "\xD6\xD0?"},
+      {"\xF0\x80\x80", "???"},          {"\xC0\xAF", "??"},     {"\xED\xA0\x80", "???"},
+      {"\xF4\x90\x80\x80", "????"},     {"\xF0\x9F\x98", "?"}, {"\xF0\x9F\x98\x80", "?"},
+  };
+  for (const auto& [utf8, written] : malformed) EXPECT_EQ(text::Utf8ToCp936(utf8), written) << utf8;
   EXPECT_EQ(text::Utf8ToCp936(text::Cp936ToUtf8("端口：")), std::string("端口："));
 }
 
@@ -109,8 +118,10 @@ TEST(CodePage, ExactConversionRefusesWhatTheLossyOneReplacesAndSaysWhere) {
     }
   }
   size_t bad = 0;
-  EXPECT_EQ(text::Utf8ToCp936Exactly("ab\xC3(", &bad), std::nullopt);  // malformed UTF-8
-  EXPECT_EQ(bad, 2u);
+  for (const char* malformedUtf8 : {"ab\xC3(", "ab\xE4\xB8", "ab\xED\xA0\x80"}) {
+    EXPECT_EQ(text::Utf8ToCp936Exactly(malformedUtf8, &bad), std::nullopt) << malformedUtf8;
+    EXPECT_EQ(bad, 2u) << malformedUtf8;
+  }
   EXPECT_EQ(text::Utf16ToCp936Exactly(std::u16string(u"a\xD800", 2), &bad), std::nullopt);
   EXPECT_EQ(bad, 1u);
 }

@@ -2,13 +2,9 @@
 
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
-#include <unicode/ustring.h>
-#include <unicode/utf16.h>
-#include <unicode/utf8.h>
 
 #include <optional>
 #include <stdexcept>
-#include <vector>
 
 #include "platform/text/characters.h"
 
@@ -101,31 +97,6 @@ std::string Utf16ToCp936(std::u16string_view chars) {
   });
 }
 
-std::string Cp936ToUtf8(std::string_view bytes) {
-  return Utf16ToUtf8(Cp936ToUtf16(bytes));
-}
-
-std::string Utf16ToUtf8(std::u16string_view chars) {
-  // A lone surrogate becomes U+FFFD.
-  return Run<std::string>(3 * chars.size(), [&](char* out, int32_t capacity, UErrorCode* error) {
-    int32_t length = 0;
-    u_strToUTF8WithSub(out, capacity, &length, chars.data(), Length(chars.size()), 0xFFFD, nullptr, error);
-    return length;
-  });
-}
-
-std::string Utf8ToCp936(std::string_view utf8) {
-  // Malformed UTF-8 becomes U+FFFD here and so '?' in the code page.
-  const std::u16string chars =
-      Run<std::u16string>(utf8.size(), [&](char16_t* out, int32_t capacity, UErrorCode* error) {
-        int32_t length = 0;
-        u_strFromUTF8WithSub(out, capacity, &length, utf8.data(), Length(utf8.size()), 0xFFFD, nullptr,
-                             error);
-        return length;
-      });
-  return Utf16ToCp936(chars);
-}
-
 namespace {
 
 // The exact conversion, with the round trip checked, so no substitute can get through.
@@ -151,34 +122,6 @@ std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::s
     *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return Exactly(one).has_value(); });
   }
   return std::nullopt;
-}
-
-std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
-  std::u16string chars;
-  std::vector<size_t> starts;  // the byte offset each UTF-16 unit came from
-  const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
-  const int32_t size = Length(utf8.size());
-  for (int32_t i = 0; i < size;) {
-    const int32_t start = i;
-    UChar32 c = 0;
-    U8_NEXT(bytes, i, size, c);
-    if (c < 0) {
-      if (firstBad != nullptr) *firstBad = static_cast<size_t>(start);
-      return std::nullopt;
-    }
-    const size_t units = U16_LENGTH(c);
-    if (units == 1) {
-      chars += static_cast<char16_t>(c);
-    } else {
-      chars += static_cast<char16_t>(U16_LEAD(c));
-      chars += static_cast<char16_t>(U16_TRAIL(c));
-    }
-    starts.insert(starts.end(), units, static_cast<size_t>(start));
-  }
-  size_t bad = 0;
-  std::optional<std::string> out = Utf16ToCp936Exactly(chars, &bad);
-  if (!out && firstBad != nullptr) *firstBad = bad < starts.size() ? starts[bad] : utf8.size();
-  return out;
 }
 
 }  // namespace text

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/text/characters.h"
@@ -17,25 +18,24 @@ int Length(size_t size) {
   return static_cast<int>(size);
 }
 
-// Sizes first, then converts: the platform's calls report the length they need.
-std::u16string ToUtf16(UINT codePage, DWORD flags, std::string_view bytes) {
+// Code page 936 both ways. Sizes first, then converts: the calls report the length they need.
+std::u16string ToUtf16(DWORD flags, std::string_view bytes) {
   if (bytes.empty()) return {};
-  int n = MultiByteToWideChar(codePage, flags, bytes.data(), Length(bytes.size()), nullptr, 0);
+  int n = MultiByteToWideChar(kCp936, flags, bytes.data(), Length(bytes.size()), nullptr, 0);
   if (n == 0) return {};
   std::u16string out(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(codePage, flags, bytes.data(), Length(bytes.size()),
+  MultiByteToWideChar(kCp936, flags, bytes.data(), Length(bytes.size()),
                       reinterpret_cast<wchar_t*>(out.data()), n);
   return out;
 }
 
-std::string FromUtf16(UINT codePage, DWORD flags, std::u16string_view chars) {
+std::string FromUtf16(DWORD flags, std::u16string_view chars) {
   if (chars.empty()) return {};
   const auto* wide = reinterpret_cast<const wchar_t*>(chars.data());
-  // The code page's default character is '?'; UTF-8 takes no default and no flags.
-  const char* fallback = codePage == CP_UTF8 ? nullptr : "?";
-  int n = WideCharToMultiByte(codePage, flags, wide, Length(chars.size()), nullptr, 0, fallback, nullptr);
+  const char* fallback = "?";  // the code page's default character
+  int n = WideCharToMultiByte(kCp936, flags, wide, Length(chars.size()), nullptr, 0, fallback, nullptr);
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(codePage, flags, wide, Length(chars.size()), out.data(), n, fallback, nullptr);
+  WideCharToMultiByte(kCp936, flags, wide, Length(chars.size()), out.data(), n, fallback, nullptr);
   return out;
 }
 
@@ -49,9 +49,9 @@ wchar_t UnreadableMark() {
 // One sequence, or nothing when the code page does not hold it. Strict conversion refuses
 // some single bytes the table holds (0xFF), so a single byte is also tried leniently.
 std::u16string OneSequence(std::string_view bytes) {
-  std::u16string chars = ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
+  std::u16string chars = ToUtf16(MB_ERR_INVALID_CHARS, bytes);
   if (chars.empty() && bytes.size() == 1) {
-    chars = ToUtf16(kCp936, 0, bytes);
+    chars = ToUtf16(0, bytes);
     if (chars.size() != 1 || chars[0] == static_cast<char16_t>(UnreadableMark()) ||
         (chars[0] == u'?' && bytes[0] != '?')) {
       chars.clear();
@@ -82,8 +82,8 @@ std::string Cp936CharByChar(std::u16string_view chars) {
   for (size_t i = 0; i < chars.size();) {
     const size_t width = UnitsOfCharacterAt(chars, i);
     std::u16string_view one = chars.substr(i, width);
-    std::string bytes = FromUtf16(kCp936, WC_NO_BEST_FIT_CHARS, one);
-    out += ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes) == one || OneSequence(bytes) == one ? bytes : "?";
+    std::string bytes = FromUtf16(WC_NO_BEST_FIT_CHARS, one);
+    out += ToUtf16(MB_ERR_INVALID_CHARS, bytes) == one || OneSequence(bytes) == one ? bytes : "?";
     i += width;
   }
   return out;
@@ -93,35 +93,21 @@ std::string Cp936CharByChar(std::u16string_view chars) {
 
 std::u16string Cp936ToUtf16(std::string_view bytes) {
   // Text with a sequence the strict call refuses converts to nothing, and is read again.
-  std::u16string chars = ToUtf16(kCp936, MB_ERR_INVALID_CHARS, bytes);
+  std::u16string chars = ToUtf16(MB_ERR_INVALID_CHARS, bytes);
   return chars.empty() && !bytes.empty() ? Cp936SequenceBySequence(bytes) : chars;
 }
 
 std::string Utf16ToCp936(std::u16string_view chars) {
   // No best fit: a character the code page lacks becomes '?', never a look-alike. Text that
   // reads back unchanged needed none.
-  std::string bytes = FromUtf16(kCp936, WC_NO_BEST_FIT_CHARS, chars);
+  std::string bytes = FromUtf16(WC_NO_BEST_FIT_CHARS, chars);
   return Cp936ToUtf16(bytes) == chars ? bytes : Cp936CharByChar(chars);
 }
 
-std::string Cp936ToUtf8(std::string_view bytes) { return Utf16ToUtf8(Cp936ToUtf16(bytes)); }
-
-std::string Utf16ToUtf8(std::u16string_view chars) { return FromUtf16(CP_UTF8, 0, chars); }
-
-std::string Utf8ToCp936(std::string_view utf8) {
-  // Malformed UTF-8 becomes U+FFFD, and so '?' in the code page.
-  return Utf16ToCp936(ToUtf16(CP_UTF8, 0, utf8));
-}
-
-}  // namespace text
-
-// The exact conversions: no best fit, the platform's default character never used, and
-// the round trip checked, so no substitute and no look-alike can get through.
-#include <optional>
-
-namespace text {
 namespace {
 
+// The exact conversion: no best fit, the platform's default character never used, and the
+// round trip checked, so no substitute and no look-alike can get through.
 std::optional<std::string> ExactlyCp936(std::u16string_view chars) {
   if (chars.empty()) return std::string();
   const auto* wide = reinterpret_cast<const wchar_t*>(chars.data());
@@ -145,31 +131,6 @@ std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::s
     *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return ExactlyCp936(one).has_value(); });
   }
   return std::nullopt;
-}
-
-std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
-  if (utf8.empty()) return std::string();
-  int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(utf8.size()), nullptr, 0);
-  if (n == 0) {
-    // Malformed: the bad sequence starts where the longest prefix that reads ends.
-    if (firstBad != nullptr) {
-      size_t end = utf8.size() - 1;
-      while (end > 0 && MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(end), nullptr, 0) == 0)
-        --end;
-      *firstBad = end;
-    }
-    return std::nullopt;
-  }
-  std::u16string chars(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), Length(utf8.size()),
-                      reinterpret_cast<wchar_t*>(chars.data()), n);
-  size_t bad = 0;
-  std::optional<std::string> out = Utf16ToCp936Exactly(chars, &bad);
-  if (!out && firstBad != nullptr) {
-    // Back from units of the wide text to bytes of the UTF-8.
-    *firstBad = bad == 0 ? 0 : Utf16ToUtf8(std::u16string_view(chars).substr(0, bad)).size();
-  }
-  return out;
 }
 
 }  // namespace text
