@@ -207,7 +207,12 @@ void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULE
 
 }  // namespace
 
-Environment::Environment() {
+Environment::Environment() = default;
+
+void* Environment::handle() const {
+  // Made at the first connection: the driver manager reads its configuration then, not as
+  // the program starts.
+  if (m_env != nullptr) return m_env;
   SQLHENV env = SQL_NULL_HENV;
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
     throw Error{Failure{"HY001", 0, u"The ODBC environment cannot be allocated."}};
@@ -220,9 +225,12 @@ Environment::Environment() {
     throw Error{failure};
   }
   m_env = env;
+  return m_env;
 }
 
-Environment::~Environment() { SQLFreeHandle(SQL_HANDLE_ENV, m_env); }
+Environment::~Environment() {
+  if (m_env != nullptr) SQLFreeHandle(SQL_HANDLE_ENV, m_env);
+}
 
 Connection::~Connection() {
   if (m_dbc != nullptr) {

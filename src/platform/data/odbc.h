@@ -29,14 +29,15 @@ using Value = std::optional<std::u16string>;  // nullopt is a database NULL
 
 class Environment {
  public:
-  Environment();  // ODBC 3 behaviour
+  Environment();
   ~Environment();
   Environment(const Environment&) = delete;
   Environment& operator=(const Environment&) = delete;
-  void* handle() const { return m_env; }
+  // The environment's handle, with ODBC 3 behaviour; throws Error when none can be had.
+  void* handle() const;
 
  private:
-  void* m_env = nullptr;
+  mutable void* m_env = nullptr;
 };
 
 class Statement;

@@ -12,11 +12,7 @@ HRESULT CoInitialize(void* /*reserved*/) {
     ++g_initializations;
     return S_FALSE;
   }
-  try {
-    g_environment = std::make_shared<odbc::Environment>();
-  } catch (const odbc::Error&) {
-    return E_OUTOFMEMORY;
-  }
+  g_environment = std::make_shared<odbc::Environment>();
   g_initializations = 1;
   return S_OK;
 }

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 #include <map>
 
@@ -19,7 +22,11 @@ HICON CWinApp::LoadIcon(UINT id) const {
   const IconResource* resource = AfxFindIconResource(id);
   if (resource == nullptr) return nullptr;
   QIcon icon;
-  for (std::size_t i = 0; i < resource->fileCount; ++i) icon.addFile(QString::fromUtf8(resource->files[i]));
+  for (std::size_t i = 0; i < resource->fileCount; ++i) {
+    QImageReader reader(QString::fromUtf8(resource->files[i]), "png");
+    reader.setAutoDetectImageFormat(false);
+    icon.addPixmap(QPixmap::fromImage(reader.read()));
+  }
   return loaded[id] = gdi::CreateIcon(icon);
 }
 

@@ -1,6 +1,10 @@
 #include "platform/ui/qt/dialog_units.h"
 
+#include <QFontDatabase>
 #include <QFontMetrics>
+
+#include <algorithm>
+#include <iterator>
 
 namespace {
 // The platform's MulDiv: a * b / c rounded half away from zero.
@@ -11,11 +15,13 @@ int MulDiv(int a, int b, int c) {
 }  // namespace
 
 DialogUnits::DialogUnits(const QString& family, int pointSize, int weight) {
-  // The named font first; Debian's Chinese fonts stand in where it is missing.
-  QStringList families;
-  families << family << QStringLiteral("SimSun") << QStringLiteral("AR PL UMing CN")
-           << QStringLiteral("AR PL UMing TW") << QStringLiteral("WenQuanYi Zen Hei");
-  m_font.setFamilies(families);
+  // The named font, else the first of Debian's Chinese fonts installed to stand in for it.
+  // One family only: the toolkit works out a fallback list for every family it is given.
+  const QString families[] = {family, QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
+                              QStringLiteral("AR PL UMing TW"), QStringLiteral("WenQuanYi Zen Hei")};
+  const QString* installed =
+      std::find_if(std::begin(families), std::end(families), [](const QString& f) { return QFontDatabase::hasFamily(f); });
+  m_font.setFamily(installed != std::end(families) ? *installed : family);
   // Point sizes become pixels at the platform's 96 dots per inch, as the templates assume.
   m_font.setPixelSize(MulDiv(pointSize, 96, 72));
   m_font.setWeight(weight >= 700 ? QFont::Bold : QFont::Normal);
