@@ -14,10 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/AboutDlg.h"
 #include "encoder-sim/PtyPeer.h"
 #include "harness.h"
+#include "platform/text/codepage.h"
 
 namespace {
 
@@ -294,6 +297,22 @@ TEST_F(MainDialog, CloseOnTheSystemMenuEndsThroughCancel) {
   INT_PTR result = RunModal(dlg, [&] { dlg.SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0); });
   EXPECT_EQ(result, IDCANCEL);
   EXPECT_EQ(dlg.destroyCount, 1);
+}
+
+// Windows show the templates' texts from their UTF-16 form, and the program reads them back
+// in code page 936: both forms must be one text, by the code page's own table. (A text one
+// byte longer than a known one goes through the table.)
+TEST(Templates, GiveEachTextInTwoFormsThatTheCodePageMakesOne) {
+  for (UINT id : {IDD_MAIN_DIALOG, IDD_ABOUTBOX}) {
+    const DLGTEMPLATE* t = AfxFindDialogResource(id);
+    ASSERT_NE(t, nullptr);
+    std::vector<ResourceText> texts = {t->caption, t->fontName};
+    for (std::size_t i = 0; i < t->itemCount; ++i) texts.push_back(t->items[i].text);
+    for (const ResourceText& text : texts) {
+      ASSERT_NE(text.utf16, nullptr) << text.cp936;
+      EXPECT_EQ(text::Cp936ToUtf16(std::string(text.cp936) + "\x01"), std::u16string(text.utf16) + u"\x01") << text.cp936;
+    }
+  }
 }
 
 TEST(MinimisedIcon, IsCentredWithTruncatingDivision) {

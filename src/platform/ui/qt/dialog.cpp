@@ -20,8 +20,10 @@
 
 namespace {
 
+QString ToQString(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
+
 QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogUnits& units) {
-  QString text = ui::ToQt(item.text);
+  QString text = ToQString(Utf16Of(item.text));
   QWidget* control = nullptr;
   switch (item.kind) {
     case DlgItemKind::Button:
@@ -58,7 +60,7 @@ QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogU
     case DlgItemKind::Static:
       if ((item.style & 0x1F) == SS_ICON) {
         auto* label = new QLabel(parent);
-        UINT iconId = static_cast<UINT>(std::atoi(item.text + (item.text[0] == '#' ? 1 : 0)));
+        UINT iconId = static_cast<UINT>(std::atoi(item.text.cp936 + (item.text.cp936[0] == '#' ? 1 : 0)));
         if (HICON icon = AfxGetApp() ? AfxGetApp()->LoadIcon(iconId) : nullptr) {
           int size = GetSystemMetrics(SM_CXICON);
           label->setPixmap(gdi::ToQIcon(icon).pixmap(size, size));
@@ -109,10 +111,10 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t, CWnd* ownerWnd) {
   auto* dialog = new QDialog(appWindow ? nullptr : owner, flags);
   dialog->setProperty("brimlock.style", static_cast<uint>(t.style));
   dialog->setProperty("brimlock.id", 0);
-  dialog->setWindowTitle(ui::ToQt(t.caption));
+  dialog->setWindowTitle(ToQString(Utf16Of(t.caption)));
   dialog->setWindowModality(owner == nullptr ? Qt::NonModal : Qt::ApplicationModal);
 
-  DialogUnits units(ui::ToQt(t.fontName), t.pointSize, t.weight);
+  DialogUnits units(ToQString(Utf16Of(t.fontName)), t.pointSize, t.weight);
   dialog->setFont(units.font());
   QRect client = units.ToPixels(0, 0, t.cx, t.cy);
   dialog->setFixedSize(client.size());

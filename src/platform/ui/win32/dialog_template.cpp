@@ -16,8 +16,8 @@ class Record {
     Word(LOWORD(d));
     Word(HIWORD(d));
   }
-  void Text(const std::wstring& s) {
-    for (wchar_t c : s) Word(static_cast<WORD>(c));
+  void Text(const ResourceText& text) {
+    for (char16_t c : Utf16Of(text)) Word(static_cast<WORD>(c));
     Word(0);
   }
   void Ordinal(WORD id) {
@@ -72,12 +72,12 @@ std::vector<WORD> DialogRecord(const DLGTEMPLATE& t) {
   r.Word(static_cast<WORD>(t.cy));
   r.Word(0);  // no menu
   r.Word(0);  // the dialog class
-  r.Text(Wide(t.caption));
+  r.Text(t.caption);
   if (t.style & DS_SETFONT) {
     r.Word(static_cast<WORD>(t.pointSize));
     r.Word(static_cast<WORD>(t.weight));
     r.Word(static_cast<WORD>(t.charset << 8));  // italic 0, then the character set
-    r.Text(Wide(t.fontName));
+    r.Text(t.fontName);
   }
   for (std::size_t i = 0; i < t.itemCount; ++i) {
     const DLGITEMTEMPLATE& item = t.items[i];
@@ -92,10 +92,10 @@ std::vector<WORD> DialogRecord(const DLGTEMPLATE& t) {
     r.Dword(static_cast<DWORD>(item.id));
     r.Ordinal(ClassOrdinal(item.kind));
     // An icon static names its icon resource by number, which the dialog manager loads.
-    if (item.kind == DlgItemKind::Static && (item.style & 0x1F) == SS_ICON && item.text[0] == '#') {
-      r.Ordinal(static_cast<WORD>(std::atoi(item.text + 1)));
+    if (item.kind == DlgItemKind::Static && (item.style & 0x1F) == SS_ICON && item.text.cp936[0] == '#') {
+      r.Ordinal(static_cast<WORD>(std::atoi(item.text.cp936 + 1)));
     } else {
-      r.Text(Wide(item.text));
+      r.Text(item.text);
     }
     r.Word(0);  // no creation data
   }
