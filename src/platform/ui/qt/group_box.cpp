@@ -6,17 +6,18 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
-#include <vector>
+#include <algorithm>
 
 namespace ui {
 namespace {
 
-// Fusion draws a box's frame as its nine-part picture stretched over the box. The middle
-// part is an all but transparent tint over the framed controls, which are kept out of the
-// paint anyway; stretching it costs a first paint more than all the rest, and starts the
-// toolkit's thread pool for the scaling. So the eight parts of the edge are drawn alone,
-// the same fragments the style draws, and the picture is read as the PNG it is, without
-// asking every image plugin about it.
+// Fusion draws a box's frame as its nine-part picture stretched over the box, and the
+// raster engine blends any piece more than 96 rows tall on its pool's threads, which a first
+// paint would start (and the exit wait for). The middle part is an all but transparent tint
+// over the framed controls, which are kept out of the paint anyway, and each edge part is
+// the same along its length. So the corners and edges are drawn alone, the tall edges a
+// part's height at a time: the same pixels, on this thread. The picture is read as the PNG
+// it is, without asking every image plugin about it.
 constexpr char kFusionFrame[] = ":/qt-project.org/styles/commonstyle/images/fusion_groupbox.png";
 constexpr int kFusionFrameMargin = 6;
 constexpr int kFusionTopMargin = 3;  // above the frame of a box without a caption
@@ -34,21 +35,23 @@ const QPixmap* FusionFramePicture() {
 
 void DrawFrameEdge(QPainter& painter, const QRect& frame, const QPixmap& picture) {
   const int m = kFusionFrameMargin;
-  const int sx[] = {0, m, picture.width() - m, picture.width()};
-  const int sy[] = {0, m, picture.height() - m, picture.height()};
-  const int tx[] = {frame.left(), frame.left() + m, frame.left() + frame.width() - m, frame.left() + frame.width()};
-  const int ty[] = {frame.top(), frame.top() + m, frame.top() + frame.height() - m, frame.top() + frame.height()};
-  std::vector<QPainter::PixmapFragment> parts;
-  for (int row = 0; row < 3; ++row) {
-    for (int column = 0; column < 3; ++column) {
-      if (row == 1 && column == 1) continue;
-      const QRectF source(sx[column], sy[row], sx[column + 1] - sx[column], sy[row + 1] - sy[row]);
-      const QPointF centre(0.5 * (tx[column] + tx[column + 1]), 0.5 * (ty[row] + ty[row + 1]));
-      parts.push_back(QPainter::PixmapFragment::create(centre, source, (tx[column + 1] - tx[column]) / source.width(),
-                                                       (ty[row + 1] - ty[row]) / source.height()));
-    }
+  const QRect middle(m, m, picture.width() - 2 * m, picture.height() - 2 * m);  // of the picture
+  const QRect inner = frame.adjusted(m, m, -m, -m);
+  const int right = frame.right() - m + 1, bottom = frame.bottom() - m + 1;
+  // Corners as they are, the short edges stretched along their length.
+  painter.drawPixmap(frame.topLeft(), picture, QRect(0, 0, m, m));
+  painter.drawPixmap(QPoint(right, frame.top()), picture, QRect(middle.right() + 1, 0, m, m));
+  painter.drawPixmap(QPoint(frame.left(), bottom), picture, QRect(0, middle.bottom() + 1, m, m));
+  painter.drawPixmap(QPoint(right, bottom), picture, QRect(middle.right() + 1, middle.bottom() + 1, m, m));
+  painter.drawPixmap(QRect(inner.left(), frame.top(), inner.width(), m), picture, QRect(m, 0, middle.width(), m));
+  painter.drawPixmap(QRect(inner.left(), bottom, inner.width(), m), picture,
+                     QRect(m, middle.bottom() + 1, middle.width(), m));
+  // The tall edges, a part's height at a time.
+  for (int y = inner.top(); y <= inner.bottom(); y += middle.height()) {
+    const int rows = std::min(middle.height(), inner.bottom() + 1 - y);
+    painter.drawPixmap(QPoint(frame.left(), y), picture, QRect(0, m, m, rows));
+    painter.drawPixmap(QPoint(right, y), picture, QRect(middle.right() + 1, m, m, rows));
   }
-  painter.drawPixmapFragments(parts.data(), static_cast<int>(parts.size()), picture);
 }
 
 }  // namespace
