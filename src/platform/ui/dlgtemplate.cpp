@@ -8,9 +8,7 @@ const DialogResource* g_dialogs = nullptr;
 std::size_t g_dialogCount = 0;
 const IconResource* g_icons = nullptr;
 std::size_t g_iconCount = 0;
-}  // namespace
 
-namespace {
 void Learn(const ResourceText& text) {
   if (text.cp936 != nullptr && text.utf16 != nullptr) text::AddKnownText(text.cp936, text.utf16);
 }
