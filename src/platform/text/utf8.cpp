@@ -1,9 +1,10 @@
 // UTF-8 for both platforms: the terminal's and the environment's text, converted by one
-// rule so a malformed byte reads the same everywhere. Code page 936 itself is each
-// platform's table (codepage.cpp in posix/ and win32/).
+// rule so a malformed byte reads the same everywhere; and the conversions made of others.
+// Code page 936 itself is each platform's table (codepage.cpp in posix/ and win32/).
 #include <cstdint>
 
-#include "platform/text/codepage.h"
+#include "platform/text/characters.h"
+#include "platform/text/text_backend.h"
 
 namespace text {
 namespace {
@@ -100,6 +101,16 @@ std::string Cp936ToUtf8(std::string_view bytes) { return Utf16ToUtf8(Cp936ToUtf1
 
 // U+FFFD has no place in the code page, so malformed UTF-8 comes out as '?'.
 std::string Utf8ToCp936(std::string_view utf8) { return Utf16ToCp936(Utf8ToUtf16(utf8)); }
+
+std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
+  if (auto whole = backend::Cp936OfWholeText(chars)) return whole;
+  // Only on failure: one character at a time, to say which one it is.
+  if (firstBad != nullptr) {
+    *firstBad = FirstCharacterNotFitting(
+        chars, [](std::u16string_view one) { return backend::Cp936OfWholeText(one).has_value(); });
+  }
+  return std::nullopt;
+}
 
 std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
   std::u16string chars;

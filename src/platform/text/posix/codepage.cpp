@@ -7,7 +7,6 @@
 #include <stdexcept>
 #include <type_traits>
 
-#include "platform/text/characters.h"
 #include "platform/text/known_texts.h"
 
 namespace text {
@@ -114,10 +113,8 @@ std::string Utf16ToCp936(std::u16string_view chars) {
   });
 }
 
-namespace {
-
 // The exact conversion, with the round trip checked, so no substitute can get through.
-std::optional<std::string> Exactly(std::u16string_view chars) {
+std::optional<std::string> backend::Cp936OfWholeText(std::u16string_view chars) {
   std::string out(2 * chars.size() + 2, '\0');
   UErrorCode error = U_ZERO_ERROR;
   ucnv_resetFromUnicode(ExactConverter());
@@ -127,18 +124,6 @@ std::optional<std::string> Exactly(std::u16string_view chars) {
   out.resize(static_cast<size_t>(length));
   if (Cp936ToUtf16(out) != chars) return std::nullopt;
   return out;
-}
-
-}  // namespace
-
-std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
-  if (auto whole = Exactly(chars)) return whole;
-  // Only on failure: one character at a time, to say which one it is.
-  // A lone surrogate never converts exactly, so it is found too.
-  if (firstBad != nullptr) {
-    *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return Exactly(one).has_value(); });
-  }
-  return std::nullopt;
 }
 
 }  // namespace text

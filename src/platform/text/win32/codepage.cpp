@@ -104,11 +104,9 @@ std::string Utf16ToCp936(std::u16string_view chars) {
   return Cp936ToUtf16(bytes) == chars ? bytes : Cp936CharByChar(chars);
 }
 
-namespace {
-
 // The exact conversion: no best fit, the platform's default character never used, and the
 // round trip checked, so no substitute and no look-alike can get through.
-std::optional<std::string> ExactlyCp936(std::u16string_view chars) {
+std::optional<std::string> backend::Cp936OfWholeText(std::u16string_view chars) {
   if (chars.empty()) return std::string();
   const auto* wide = reinterpret_cast<const wchar_t*>(chars.data());
   BOOL usedDefault = FALSE;
@@ -120,17 +118,6 @@ std::optional<std::string> ExactlyCp936(std::u16string_view chars) {
                       &usedDefault);
   if (usedDefault || Cp936ToUtf16(out) != chars) return std::nullopt;
   return out;
-}
-
-}  // namespace
-
-std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
-  if (auto whole = ExactlyCp936(chars)) return whole;
-  // Only on failure: one character at a time, to say which one it is.
-  if (firstBad != nullptr) {
-    *firstBad = FirstCharacterNotFitting(chars, [](std::u16string_view one) { return ExactlyCp936(one).has_value(); });
-  }
-  return std::nullopt;
 }
 
 }  // namespace text
