@@ -130,10 +130,11 @@ class Bridge : public QObject {
 
 }  // namespace
 
-QString ToQt(LPCSTR cp936) {
-  std::u16string u = text::Cp936ToUtf16(cp936 ? cp936 : "");
-  return QString::fromUtf16(u.data(), static_cast<qsizetype>(u.size()));
+QString ToQt(std::u16string_view utf16) {
+  return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
 }
+
+QString ToQt(LPCSTR cp936) { return ToQt(text::Cp936ToUtf16(cp936 ? cp936 : "")); }
 
 CString FromQt(const QString& s) {
   return CString(text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),

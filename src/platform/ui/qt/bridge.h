@@ -4,6 +4,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <string_view>
+
 #include "platform/ui/CWnd.h"
 #include "platform/ui/window_backend.h"
 
@@ -13,6 +15,7 @@ inline QWidget* Widget(HWND h) { return reinterpret_cast<QWidget*>(h); }
 inline HWND Handle(QWidget* w) { return reinterpret_cast<HWND>(w); }
 
 QString ToQt(LPCSTR cp936);
+QString ToQt(std::u16string_view utf16);
 CString FromQt(const QString& s);
 
 // The object attached to a widget, or null.

@@ -20,10 +20,8 @@
 
 namespace {
 
-QString ToQString(const std::u16string& s) { return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())); }
-
 QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogUnits& units) {
-  QString text = ToQString(Utf16Of(item.text));
+  QString text = ui::ToQt(Utf16Of(item.text));
   QWidget* control = nullptr;
   switch (item.kind) {
     case DlgItemKind::Button:
@@ -111,10 +109,10 @@ void CDialog::CreateFromTemplate(const DLGTEMPLATE& t, CWnd* ownerWnd) {
   auto* dialog = new QDialog(appWindow ? nullptr : owner, flags);
   dialog->setProperty("brimlock.style", static_cast<uint>(t.style));
   dialog->setProperty("brimlock.id", 0);
-  dialog->setWindowTitle(ToQString(Utf16Of(t.caption)));
+  dialog->setWindowTitle(ui::ToQt(Utf16Of(t.caption)));
   dialog->setWindowModality(owner == nullptr ? Qt::NonModal : Qt::ApplicationModal);
 
-  DialogUnits units(ToQString(Utf16Of(t.fontName)), t.pointSize, t.weight);
+  DialogUnits units(ui::ToQt(Utf16Of(t.fontName)), t.pointSize, t.weight);
   dialog->setFont(units.font());
   QRect client = units.ToPixels(0, 0, t.cx, t.cy);
   dialog->setFixedSize(client.size());
