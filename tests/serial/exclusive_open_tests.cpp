@@ -198,7 +198,7 @@ TEST_F(ExclusiveOpen, StaleLockFileIsTakenOver) {
 }
 
 TEST_F(ExclusiveOpen, LinkIsLockedUnderTheDeviceItNames) {
-  const std::string link = ::testing::TempDir() + "brimlock-com1-link";
+  const std::string link = ::testing::TempDir() + "brimlock-com1-link-" + std::to_string(getpid());
   unlink(link.c_str());
   ASSERT_EQ(symlink(peer.slavePath().c_str(), link.c_str()), 0);
   ScopedEnv viaLink("BRIMLOCK_COM1", link);
@@ -219,7 +219,7 @@ enum class NotALockFile { Fifo, Directory, LinkToFile, DeviceNode };
 
 class LockPathNotAFile : public ExclusiveOpen, public ::testing::WithParamInterface<NotALockFile> {
  protected:
-  const std::string linkTarget = ::testing::TempDir() + "brimlock-lock-link-target";
+  const std::string linkTarget = ::testing::TempDir() + "brimlock-lock-link-target-" + std::to_string(getpid());
 
   void TearDown() override {
     std::remove(lockFile.c_str());  // a directory too

@@ -73,7 +73,7 @@ TEST(MissingPort, FailsOnceAndEveryLaterCallIsHarmless) {
 }
 
 TEST(MissingPort, SomethingThatIsNotATerminalIsRefused) {
-  const std::string file = ::testing::TempDir() + "brimlock-not-a-port";
+  const std::string file = ::testing::TempDir() + "brimlock-not-a-port-" + std::to_string(getpid());
   std::ofstream(file) << "x";
   for (const std::string& path : {file, std::string("/dev/null")}) {
     ScopedEnv com1("BRIMLOCK_COM1", path);
