@@ -29,22 +29,30 @@ void ConfigureEncoderPort(HANDLE hComm) {
   PurgeComm(hComm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
-bool SendEncoderFrame(HANDLE hComm, const char* frame) {
+bool SendEncoderFrame(HANDLE hComm, const char* frame, DWORD* sent) {
   // The frame ends at its first NUL, which is never sent.
   DWORD dwLength = static_cast<DWORD>(std::strlen(frame));
   DWORD dwWritten = 0;
   OVERLAPPED overlapped{};
-  return WriteFile(hComm, frame, dwLength, &dwWritten, &overlapped) != FALSE;
+  const bool done = WriteFile(hComm, frame, dwLength, &dwWritten, &overlapped) != FALSE;
+  if (sent != nullptr) *sent = dwWritten;
+  return done;
 }
 
 std::optional<CString> PollEncoderReply(HANDLE hComm) {
+  const std::optional<std::string> reply = PollEncoderReplyBytes(hComm);
+  if (!reply) return std::nullopt;
+  return ShownReplyText(reply->data(), static_cast<DWORD>(reply->size()));
+}
+
+std::optional<std::string> PollEncoderReplyBytes(HANDLE hComm) {
   char reply[REPLY_BUFFER_SIZE];
   std::memset(reply, 0, sizeof reply);
   for (int nTry = 0; nTry < READ_TRIES; ++nTry) {
     // A failed read counts as nothing received.
     DWORD dwRead = 0;
     if (!ReadFile(hComm, reply, sizeof reply, &dwRead, nullptr)) dwRead = 0;
-    if (dwRead > 0) return ShownReplyText(reply, dwRead);
+    if (dwRead > 0) return std::string(reply, dwRead);
     Sleep(READ_PAUSE_MS);
   }
   return std::nullopt;

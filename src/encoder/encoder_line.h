@@ -16,11 +16,14 @@ HANDLE OpenEncoderPort(const char* portName);
 void ConfigureEncoderPort(HANDLE hComm);
 
 // One frame in one write, up to its first NUL; true when the platform reports it done.
-bool SendEncoderFrame(HANDLE hComm, const char* frame);
+// `sent`, when given, gets the count of bytes the platform took.
+bool SendEncoderFrame(HANDLE hComm, const char* frame, DWORD* sent = nullptr);
 
 // Up to five reads of 100 bytes, 800 ms after each empty one (the fifth included): the
 // shown text of the first reply, or nothing when every try came back empty.
 std::optional<CString> PollEncoderReply(HANDLE hComm);
+// The same poll, giving the first reply's bytes as they were received.
+std::optional<std::string> PollEncoderReplyBytes(HANDLE hComm);
 
 // A reply runs to its first NUL, never past what the read received; its first two and
 // last two bytes frame the card's data. Four bytes or fewer hold no data.

@@ -21,10 +21,17 @@ struct CardResult {
 // UTF-8, whatever the narrow literals' code page: what a terminal hands the program.
 inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
+// Where the program's standard output and error go, besides pipes read by the test.
+struct CardStreams {
+  bool errOnTerminal = false;   // standard error is a terminal (a pseudo-terminal), as in a shell
+  const char* outFile = nullptr;  // standard output is this file (/dev/full), not read back
+  bool outErrClosed = false;    // both closed, as some service managers start programs
+};
+
 class CardProgram {
  public:
-  // With `errOnTerminal` standard error is a terminal (a pseudo-terminal), as in a shell.
-  CardProgram(const std::vector<std::string>& arguments, const std::string& input = "", bool errOnTerminal = false) {
+  CardProgram(const std::vector<std::string>& arguments, const std::string& input = "", CardStreams streams = {}) {
+    const bool errOnTerminal = streams.errOnTerminal;
     int in[2], out[2], err[2];
     if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
     if (errOnTerminal) {
@@ -39,6 +46,11 @@ class CardProgram {
       dup2(in[0], 0);
       dup2(out[1], 1);
       dup2(err[1], 2);
+      if (streams.outFile != nullptr) dup2(open(streams.outFile, O_WRONLY), 1);
+      if (streams.outErrClosed) {
+        close(1);
+        close(2);
+      }
       std::vector<char*> argv{const_cast<char*>(BRIMLOCK_CARD)};
       for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
@@ -64,6 +76,7 @@ class CardProgram {
   CardProgram& operator=(const CardProgram&) = delete;
 
   void Signal(int signal) { kill(pid_, signal); }
+  pid_t pid() const { return pid_; }
 
   CardResult Wait() {
     CardResult result;
@@ -99,6 +112,7 @@ class CardProgram {
   bool waited_ = false;
 };
 
-inline CardResult RunCard(const std::vector<std::string>& arguments, const std::string& input = "") {
-  return CardProgram(arguments, input).Wait();
+inline CardResult RunCard(const std::vector<std::string>& arguments, const std::string& input = "",
+                          CardStreams streams = {}) {
+  return CardProgram(arguments, input, streams).Wait();
 }

@@ -2,12 +2,15 @@
 // against the virtual encoder on a pseudo-terminal and the lookup's SQLite sample.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "card/card_program.h"
 #include "encoder-sim/VirtualEncoder.h"
@@ -112,6 +115,8 @@ struct CommandCase {
   Kinds frames;        // what reached the encoder
   std::string cardAfter{};  // code page 936 bytes, when the card is to change
   bool portHeld = false;    // the window holds the port meanwhile
+  const char* outFile = nullptr;     // standard output goes there (and `out` is not read)
+  const char* emptyVariable = nullptr;  // set, but empty, while the command runs
 };
 // Test listings name a case, not its bytes.
 void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
@@ -129,18 +134,32 @@ const CommandCase kCommandCases[] = {
     {"ReadHexGivesTheCardsBytes", {"read", "--hex"}, {.cardData = "A张"}, 0, "41 D5 C5\n", "", {L, R}},
     {"WriteSendsLeadInAndTheTextInCodePage936", {"write", U8(u8"李四 €0002")}, {}, 0, "", "", {L, W}, "李四 \x80" "0002"},
     {"WriteTakesTheLongestTextAFrameCarries", {"--port", "com1", "write", k1018}, {}, 0, "", "", {L, W}, k1018},
-    {"WriteHexTakesBytesThatAreNoText", {"write", "--hex", "1b 41:1D"}, {}, 0, "", "", {L, W}, "\x1b" "A\x1d"},
+    {"WriteHexTakesBytesThatAreNoText", {"write", "--hex", "01 41:1D"}, {}, 0, "", "", {L, W}, "\x01" "A\x1d"},
     {"VerifyReadsTheCardBack", {"write", "--verify", "CARD-7"}, {}, 0, "", "", {L, W, L, R}, "CARD-7"},
     {"ResetSendsTheResetFrame", {"reset"}, {}, 0, "", "", {FrameKind::Reset}},
     {"VerifyFindingOtherDataIs1", {"write", "--verify", "ABC"}, {.rawAnswer = "\x1bsXYZ?\x1c"}, 1, "",
      "reads back as \"XYZ\"", {L, W, L, R}, "ABC"},
     {"ASilentEncoderIs2AndIsReset", {"read"}, {.noAnswer = true}, 2, "", "no card data came", {L, R, FrameKind::Reset}},
-    {"AMissingPortIs3", {"--port", "/nonexistent/ttyX", "read"}, {}, 3, "", "does not exist", {}},
+    {"AMissingPortIs3", {"--port", "/nonexistent/ttyX", "read"}, {}, 3, "", "/nonexistent/ttyX does not exist", {}},
+    {"ADirectoryIsNoPort", {"--port", "/tmp", "read"}, {}, 3, "", "/tmp is a directory, not a serial port", {}},
+    {"ADeviceThatIsNoTerminalIsNoPort", {"--port", "/dev/null", "reset"}, {}, 3, "", "cannot be opened as a serial port", {}},
+    {"TheProgramsOwnTerminalIsNoPort", {"--port", "/dev/tty", "read"}, {}, 3, "", "the terminal brimlock-card runs in", {}},
+    {"AnEmptyComVariableIs3", {"--port=com2", "read"}, {}, 3, "", "BRIMLOCK_COM2 is set but empty", {}, {}, false,
+     nullptr, "BRIMLOCK_COM2"},
+    {"AReplyCutByAGapIsUnreadable", {"read"}, {.cardData = "CARD 0001", .splitAfter = 6}, 6, "", "cut", {L, R}},
+    {"AReplyFillingTheReadIsUnreadable", {"read"}, {.cardData = "X", .padTo = 120}, 6, "", "whole 100-byte read", {L, R}},
+    {"AReplyWithoutDataIsUnreadable", {"read"}, {.rawAnswer = "\x1bs?\x1c"}, 6, "", "holds no data", {L, R}},
+    {"ALateReplyIsNotTheCards", {"read"}, {.cardData = "NEW", .lateAnswer = "\x1bsOLD?\x1c"}, 0, "NEW\n", "", {L, R}},
+    {"ReadToAFullOutputIs8", {"read"}, {.cardData = "A"}, 8, "", "No space left on device", {L, R}, {}, false, "/dev/full"},
+    {"JsonWriteToAFullOutputIs8", {"--json", "write", "A"}, {}, 8, "", "No space left", {L, W}, "A", false, "/dev/full"},
+    {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
     {"APortTheWindowHoldsIs3", {"write", "A"}, {}, 3, "", "in use by another program", {}, {}, true},
     {"ACharacterCodePage936LacksIs4", {"write", U8(u8"A😀")}, {}, 4, "", "U+1F600", {}},
     {"ATextOverAFrameIs4", {"write", k1018 + "x"}, {}, 4, "", "at most 1018", {}},
     {"AVerifiedTextOverAReplyIs4", {"write", "--verify", std::string(97, 'x')}, {}, 4, "", "at most 96", {}},
     {"AHexNulIs4", {"write", "--hex", "41 00"}, {}, 4, "", "00 byte", {}},
+    {"AHexEscIs4", {"write", "--hex", "41 1d 1b 5c"}, {}, 4, "", "1B (ESC)", {}},
+    {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
     {"AnEmptyTextIs4", {"write", ""}, {}, 4, "", "empty", {}},
     {"AnUnknownOptionIs4", {"read", "--fast"}, {}, 4, "", "unknown option '--fast'", {}},
     {"AnOptionOfAnotherCommandIs4", {"reset", "--verify"}, {}, 4, "", "--verify has no meaning for reset", {}},
@@ -157,7 +176,9 @@ TEST_P(CardCommands, ExitWithTheirStatus) {
     held = OpenEncoderPort("com1");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
   }
-  const CardResult result = RunCard(c.args);
+  if (c.emptyVariable != nullptr) setenv(c.emptyVariable, "", 1);
+  const CardResult result = RunCard(c.args, "", {.outFile = c.outFile});
+  if (c.emptyVariable != nullptr) unsetenv(c.emptyVariable);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   EXPECT_EQ(result.status, c.status) << result.err;
   EXPECT_EQ(result.out, c.out);
@@ -187,9 +208,35 @@ TEST_F(CardCommand, JsonOutputIsReadByAJsonParser) {
   EXPECT_EQ(ParsedJson(RunCard({"--json", "read"}).out),
             U8(u8"{\"hex\": \"22 41 22 5C 1B D5 C5\", \"text\": \"\\\"A\\\"\\\\\\u001b张\"}\n"));
   EXPECT_EQ(ParsedJson(RunCard({"write", "--json", "--verify", U8(u8"王五")}).out),
-            U8(u8"{\"error\": null, \"row\": 1, \"text\": \"王五\", \"verified\": true, \"written\": true}\n"));
+            U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"王五\", \"verified\": true, "
+               u8"\"written\": true}\n"));
+  // A failure is an object too, with the status's word.
+  const std::string failed = ParsedJson(RunCard({"--json", "--port", "/nonexistent/ttyX", "read"}).out);
+  EXPECT_TRUE(failed.starts_with("{\"error\": \"port\", \"message\": \"/nonexistent/ttyX does not exist") &&
+              failed.ends_with("\"status\": 3}\n"))
+      << failed;
   EXPECT_EQ(ParsedJson(RunCard({"--json", "lookup", "0123"}).out),
             U8(u8"{\"card\": \"10000002\", \"hidden\": \"H0002\"}\n{\"card\": \"10000003\", \"hidden\": \"贵宾卡0003\"}\n"));
+}
+
+// The exit statuses and their words, as --help prints them and as the manual page lists them.
+TEST_F(CardCommand, TheManualPageListsTheStatusesOfHelpRowByRow) {
+  const CardResult help = RunCard({"--help"});
+  EXPECT_EQ(help.status, 0);
+  std::vector<std::string> helpRows, manualRows;
+  const std::regex helpRow(R"(^ +(\d+)  ([a-z-]+) )"), manualRow(R"re(^\.BR (\d+) " ([a-z\\-]+)"$)re");
+  std::istringstream helpLines(help.out), manualLines(ReadFile(BRIMLOCK_MANUAL));
+  std::smatch match;
+  for (std::string line; std::getline(helpLines, line);)
+    if (std::regex_search(line, match, helpRow)) helpRows.push_back(match[1].str() + " " + match[2].str());
+  for (std::string line; std::getline(manualLines, line);) {
+    if (!std::regex_search(line, match, manualRow)) continue;
+    std::string word = match[2].str();
+    std::erase(word, '\\');
+    manualRows.push_back(match[1].str() + " " + word);
+  }
+  EXPECT_EQ(helpRows.size(), 13u);
+  EXPECT_EQ(manualRows, helpRows);
 }
 
 // ---- Batches ----
@@ -203,10 +250,10 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("4 written, 4 verified, 0 failed"), std::string::npos) << result.err;
   EXPECT_EQ(ParsedJson(result.out),
-            U8(u8"{\"error\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
+            U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
+               u8"{\"error\": null, \"message\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
+               u8"{\"error\": null, \"message\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
+               u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
   const auto frames = Frames(16);
   EXPECT_EQ(Written(frames), (std::vector<std::string>{"CARD 0001", "张三", "李四 0003", "\x80uro"}));
   EXPECT_EQ(KindsOf(frames), (Kinds{L, W, L, R, L, W, L, R, L, W, L, R, L, W, L, R}));
@@ -214,20 +261,23 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   std::string line;
   std::vector<std::string> rows;
   std::getline(journal, line);
-  EXPECT_EQ(line, "brimlock-card journal 1");
-  while (std::getline(journal, line)) rows.push_back(line.substr(0, line.find('\t')) + line.substr(line.rfind('\t')));
-  EXPECT_EQ(rows, (std::vector<std::string>{"1\tverified", "2\tverified", "4\tverified", "5\tverified"}));
+  EXPECT_EQ(line, "brimlock-card journal 2");
+  // Each card's steps: on the disk before its frames, once they have left, once checked.
+  while (std::getline(journal, line))
+    if (line.starts_with("1\t") || line.ends_with("verified")) rows.push_back(line.substr(0, 2) + line.substr(line.rfind('\t') + 1));
+  EXPECT_EQ(rows, (std::vector<std::string>{"1\tbegun", "1\tsent", "1\tverified", "2\tverified", "4\tverified",
+                                            "5\tverified"}));
 }
 
 TEST_F(CardBatch, OnATerminalEachCardIsAnnouncedWithARunningCount) {
   Encoder();
   const std::string cards = File("cards.txt", U8(u8"CARD 0001\n张三\n"));
-  const CardResult result = CardProgram({"batch", cards}, "", true).Wait();
+  const CardResult result = CardProgram({"batch", cards}, "", {.errOnTerminal = true}).Wait();
   EXPECT_EQ(result.status, 0);
   std::string err = result.err;
   std::erase(err, '\r');  // a terminal ends its lines with CR LF
-  EXPECT_EQ(err, U8(u8"card 1 of 2: CARD 0001\n  written; 1 of 2 done, 0 failed\n"
-                    u8"card 2 of 2: 张三\n  written; 2 of 2 done, 0 failed\n") +
+  EXPECT_EQ(err, U8(u8"card 1 of 2 (line 1): CARD 0001\n  written; 1 of 2 done, 0 failed\n"
+                    u8"card 2 of 2 (line 2): 张三\n  written; 2 of 2 done, 0 failed\n") +
                      "brimlock-card: batch " + cards + ": 2 written, 0 verified, 0 failed\n");
 }
 
@@ -241,8 +291,9 @@ TEST_F(CardBatch, ALineNotInCodePage936StopsTheBatchBeforeAnyCard) {
   EXPECT_FALSE(std::filesystem::exists(cards + ".journal"));
 }
 
-// Stopped by Ctrl-C, then killed in the middle of a card, then edited, then run to the
-// end: every card is written once, none twice.
+// Stopped by Ctrl-C, by a closed terminal, then killed while a card is checked, then
+// edited, then run to the end: every card is written once, none twice, and the card whose
+// check the kill cut short is named until the operator settles it.
 TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   // Each check waits for its answer, so the signals land while a card is in hand.
   VirtualEncoder& enc = Encoder({.answerDelay = Millis(250)});
@@ -260,8 +311,12 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
 
   const CardResult interrupted = signalWhenChecking(2, SIGINT);
   EXPECT_EQ(interrupted.status, 130) << interrupted.err;
-  EXPECT_NE(interrupted.err.find("2 written, 2 verified, 0 failed; stopped by Ctrl-C with 4 left"),
-            std::string::npos) << interrupted.err;
+  EXPECT_NE(interrupted.err.find("2 written, 2 verified, 0 failed; stopped by Ctrl-C"), std::string::npos)
+      << interrupted.err;
+  const CardResult hungUp = signalWhenChecking(3, SIGHUP);
+  EXPECT_EQ(hungUp.status, 129) << hungUp.err;
+  EXPECT_NE(hungUp.err.find("1 written, 1 verified, 0 failed (and 2 done by an earlier run); stopped by SIGHUP"),
+            std::string::npos) << hungUp.err;
 
   const CardResult killed = signalWhenChecking(4, SIGKILL);
   EXPECT_EQ(killed.status, 128 + SIGKILL);
@@ -275,14 +330,18 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   File("cards.txt", lines);
 
   const CardResult rest = RunCard(batch);
-  EXPECT_EQ(rest.status, 0) << rest.err;
-  EXPECT_NE(rest.err.find("2 written, 2 verified, 0 failed (and 4 done by an earlier run)"), std::string::npos)
+  EXPECT_EQ(rest.status, 2) << rest.err;
+  EXPECT_NE(rest.err.find("2 written, 2 verified, 0 failed (and 3 done by an earlier run)"), std::string::npos)
       << rest.err;
+  EXPECT_NE(rest.err.find("(line 4); to write them again: 'brimlock-card batch --verify --redo-failed " + cards + "'"),
+            std::string::npos) << rest.err;
   EXPECT_EQ(Written(Frames(24)),
             (std::vector<std::string>{"CARD 01", "CARD 02", "CARD 03", "CARD 04", "CARD 05", "CARD 06"}));
 
-  const CardResult again = RunCard(batch);
-  EXPECT_EQ(again.status, 0);
+  std::vector<std::string> settled = batch;
+  settled.insert(settled.end() - 1, {"--mark-done", "4"});
+  const CardResult again = RunCard(settled);
+  EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_NE(again.err.find("done already"), std::string::npos);
   EXPECT_EQ(enc.frames().size(), 24u);
 }
@@ -294,6 +353,194 @@ TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
                                (dir / "j").string() + "' - 2>/dev/null";
   EXPECT_EQ(std::system(pipeline.c_str()), 0);
   EXPECT_EQ(Written(Frames(4)), (std::vector<std::string>{"H0002", "贵宾卡0003"}));
+}
+
+// ---- What a batch refuses before any card: each leaves the encoder untouched ----
+
+struct RefusalCase {
+  const char* name;
+  std::string input;              // the batch's input file
+  std::string journal;            // its journal's content; "" for none, "FIFO" or "DIR" for those
+  std::vector<std::string> extra; // options
+  int status;
+  std::string errHas;
+};
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+class CardBatchRefusals : public Card, public ::testing::WithParamInterface<RefusalCase> {};
+
+const std::string kJournalHeader = "brimlock-card journal 2\n";
+
+const RefusalCase kRefusalCases[] = {
+    {"AJournalAsInput", kJournalHeader + "1\t0123456789abcdef\tbegun\n", "", {}, 4, "is a brimlock-card journal"},
+    {"AControlByteOnALine", "CARD 1\nINJ-A\x1d\x1b\\\x1btINJ-B\n", "", {}, 4, "line 2 of"},
+    {"ATabOnALine", "EF\tGH\n", "", {}, 4, "control character U+0009"},
+    {"AFifoAsJournal", "CARD 1\n", "FIFO", {}, 7, "is not a regular file"},
+    {"ADirectoryAsJournal", "CARD 1\n", "DIR", {}, 7, "is not a regular file"},
+    {"AJournalHashThatIsNotHex", "CARD 1\n", kJournalHeader + "1\tzzzzzzzzzzzzzzzz\twritten\n", {}, 4,
+     "is not a brimlock-card journal"},
+    {"MarkDoneOfACardNotNamed", "CARD 1\n", "", {"--mark-done", "1"}, 4, "names no card of line 1"},
+    {"RewriteOfACardDone", "CARD 1\n", kJournalHeader + "1\tf4b3b7f319caba34\twritten\n", {"--rewrite", "1"}, 4,
+     "names no card of line 1"},
+};
+
+TEST_P(CardBatchRefusals, WriteNoCard) {
+  const RefusalCase& c = GetParam();
+  Encoder();
+  const std::string input = File("cards.txt", c.input);
+  const std::string journal = (dir / "journal").string();
+  if (c.journal == "FIFO") {
+    ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
+  } else if (c.journal == "DIR") {
+    std::filesystem::create_directory(journal);
+  } else if (!c.journal.empty()) {
+    File("journal", c.journal);
+  }
+  std::vector<std::string> args{"batch", "--journal", journal};
+  args.insert(args.end(), c.extra.begin(), c.extra.end());
+  args.push_back(input);
+  const CardResult result = RunCard(args);
+  EXPECT_EQ(result.status, c.status) << result.err;
+  EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
+  EXPECT_TRUE(Frames(0).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, CardBatchRefusals, ::testing::ValuesIn(kRefusalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CardBatch, InputWithoutEndIsRefusedBeforeItFillsMemory) {
+  Encoder();
+  const CardResult result = RunCard({"batch", "--journal", (dir / "j").string(), "/dev/zero"});
+  EXPECT_EQ(result.status, 4);
+  EXPECT_NE(result.err.find("more than 16 MiB"), std::string::npos) << result.err;
+}
+
+// A line cut short is a step that never completed: the card it began was never sent.
+TEST_F(CardBatch, ATornJournalLineIsACardNeverSent) {
+  Encoder();
+  const std::string cards = File("cards.txt", "CARD 1\nCARD 2\nCARD 3\n");
+  const std::string hash1 = "f4b3b7f319caba34";
+  File("cards.txt.journal", kJournalHeader + "1\t" + hash1 + "\tbegun\n1\t" + hash1 + "\twritten\n2\t");
+  const CardResult rest = RunCard({"batch", cards});
+  EXPECT_EQ(rest.status, 0) << rest.err;
+  EXPECT_EQ(Written(Frames(4)), (std::vector<std::string>{"CARD 2", "CARD 3"}));
+  EXPECT_NE(ReadFile(cards + ".journal").find("\n2\t\ttorn\n"), std::string::npos);
+  EXPECT_NE(RunCard({"batch", cards}).err.find("done already"), std::string::npos);
+}
+
+TEST_F(CardBatch, ASecondRunOnAJournalInUseIsRefusedNamingTheFirst) {
+  VirtualEncoder& first = Encoder({.answerDelay = Millis(300)});
+  VirtualEncoder second;
+  setenv("BRIMLOCK_COM2", second.slavePath().c_str(), 1);
+  const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");
+  CardProgram running({"batch", "--verify", cards});
+  ASSERT_TRUE(first.waitForFrames(4, Millis(10000)));  // its first check waits for an answer
+  const CardResult refused = RunCard({"--port", "com2", "batch", "--verify", cards});
+  unsetenv("BRIMLOCK_COM2");
+  EXPECT_EQ(refused.status, 7) << refused.err;
+  EXPECT_NE(refused.err.find("in use by another batch (process " + std::to_string(running.pid()) + ")"),
+            std::string::npos) << refused.err;
+  EXPECT_EQ(running.Wait().status, 0);
+  EXPECT_TRUE(second.frames().empty());
+  EXPECT_EQ(Written(Frames(8)), (std::vector<std::string>{"CARD 1", "CARD 2"}));
+}
+
+// A run killed at each of its flushes to disk in turn, then run again: each card is on a
+// card once, or the rerun names it. SIGTERM at a flush ends the run after the card in hand.
+TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
+  if (std::system("command -v strace >/dev/null") != 0) GTEST_SKIP() << "strace is not installed";
+  VirtualEncoder& enc = Encoder();
+  const std::vector<std::string> texts{"CARD 1", "CARD 2", "CARD 3"};
+  const std::string cards = File("cards.txt", "CARD 1\nCARD 2\nCARD 3\n");
+  int named = 0;
+  // The journal's directory, its header, and two steps per card.
+  for (int flush = 1; flush <= 8; ++flush) {
+    // Leak checks cannot run under a tracer.
+    const std::string untraced = "ASAN_OPTIONS=detect_leaks=0 ";
+    const std::string journal = (dir / ("j" + std::to_string(flush))).string();
+    const std::size_t before = enc.frames().size();
+    const std::string killed = untraced + "strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=" +
+                               std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --journal " + journal + " " +
+                               cards + " 2>/dev/null";
+    ASSERT_NE(std::system(killed.c_str()), 0);
+    const CardResult rerun = RunCard({"batch", "--journal", journal, cards});
+    EXPECT_TRUE(rerun.status == 0 || rerun.status == 9) << rerun.err;
+    // A reset right after the last write ends it on the line; then every write has come.
+    EXPECT_EQ(RunCard({"reset"}).status, 0);
+    while (enc.frames().back().kind != FrameKind::Reset)
+      if (!enc.waitForFrames(enc.frames().size() + 1, Millis(3000))) break;
+    std::vector<std::string> written;
+    const auto frames = enc.frames();
+    for (std::size_t i = before; i < frames.size(); ++i)
+      if (frames[i].kind == W) written.push_back(frames[i].text);
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+      const long times = std::count(written.begin(), written.end(), texts[k]);
+      const bool isNamed = rerun.err.find("line " + std::to_string(k + 1) + ": \"" + texts[k] +
+                                          "\" may have been written") != std::string::npos;
+      named += isNamed;
+      EXPECT_TRUE(times == 1 || (isNamed && times == 0)) << "flush " << flush << ", " << texts[k] << " written " << times
+                                                       << " times\n" << rerun.err;
+    }
+  }
+  EXPECT_EQ(named, 3);  // killed at each card's first step, each in turn
+  const std::string terminated = "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=5 '" +
+                                 std::string(BRIMLOCK_CARD) + "' batch --journal " + (dir / "t").string() + " " + cards;
+  CardResult stopped;
+  {
+    FILE* run = popen((terminated + " 2>&1").c_str(), "r");
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, run)) > 0;) stopped.err.append(buffer, n);
+    stopped.status = WEXITSTATUS(pclose(run));
+  }
+  EXPECT_EQ(stopped.status, 143) << stopped.err;
+  // The fifth flush is the second card's first step: that card is finished.
+  EXPECT_NE(stopped.err.find("2 written, 0 verified, 0 failed; stopped by SIGTERM"), std::string::npos) << stopped.err;
+  EXPECT_EQ(RunCard({"batch", "--journal", (dir / "t").string(), cards}).status, 0);
+}
+
+// Standard output and error closed: the journal never takes their descriptors.
+TEST_F(CardBatch, ClosedStandardStreamsLeaveTheJournalWhole) {
+  Encoder();
+  const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");
+  EXPECT_EQ(RunCard({"batch", cards}, "", {.outErrClosed = true}).status, 0);
+  EXPECT_NE(RunCard({"batch", cards}).err.find("done already"), std::string::npos);
+  // The JSON results cannot be written: the batch stops after the card in hand.
+  const std::string more = File("more.txt", "CARD 3\nCARD 4\n");
+  EXPECT_EQ(RunCard({"--json", "batch", more}, "", {.outErrClosed = true}).status, 8);
+  const CardResult rest = RunCard({"batch", more});
+  EXPECT_EQ(rest.status, 0) << rest.err;
+  EXPECT_NE(rest.err.find("1 written, 0 verified, 0 failed (and 1 done by an earlier run)"), std::string::npos)
+      << rest.err;
+  EXPECT_EQ(Written(Frames(8)), (std::vector<std::string>{"CARD 1", "CARD 2", "CARD 3", "CARD 4"}));
+}
+
+// Hidden codes holding a line break, a tab or frame bytes never reach a card as other cards.
+TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
+  Encoder();
+  const std::string db = (dir / "hostile.db").string();
+  std::filesystem::copy_file(kSampleDb, db);
+  const std::string rows =
+      "INSERT INTO Kcard_ticket_BaseInfo VALUES ('7777', 0);"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000001', 'AB' || char(10) || 'CD');"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000002', 'EF' || char(9) || 'GH');"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000003', 'INJ-A' || char(29, 27, 92, 27, 37, 66, 27, 116) || 'INJ-B');"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000004', 'OK4');";
+  ASSERT_EQ(std::system(("sqlite3 '" + db + "' \"" + rows + "\"").c_str()), 0);
+  setenv("BRIMLOCK_CONNECTION", Sqlite(db).c_str(), 1);
+
+  const CardResult plain = RunCard({"lookup", "7777"});
+  EXPECT_EQ(plain.status, 4);
+  EXPECT_EQ(plain.out, "");
+  EXPECT_NE(plain.err.find("row 1 (card \"20000001\": its hidden code), row 2"), std::string::npos) << plain.err;
+  EXPECT_EQ(ParsedJson(RunCard({"--json", "lookup", "7777"}).out),
+            "{\"card\": \"20000001\", \"hidden\": \"AB\\nCD\"}\n{\"card\": \"20000002\", \"hidden\": \"EF\\tGH\"}\n"
+            "{\"card\": \"20000003\", \"hidden\": \"INJ-A\\u001d\\u001b\\\\\\u001b%B\\u001btINJ-B\"}\n"
+            "{\"card\": \"20000004\", \"hidden\": \"OK4\"}\n");
+
+  const std::string card = std::string("'") + BRIMLOCK_CARD + "'";
+  const std::string pipeline = card + " lookup 7777 | cut -f2 | " + card + " batch --journal '" + (dir / "j").string() +
+                               "' - 2>/dev/null";
+  EXPECT_NE(std::system(pipeline.c_str()), 0);
+  EXPECT_TRUE(Frames(0).empty());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// batch: one card per line, each journaled before its frames go out, so that a run that
-// stops goes on after the last card done and never writes one twice.
+// batch: one card per line, each step of each card journaled before the next, so that a
+// run that stops goes on after the last card done, never writes one twice, and names a
+// card it cannot know to be written.
 #include <algorithm>
-#include <csignal>
 #include <vector>
 
 #include "card_operations.h"
@@ -15,27 +15,22 @@
 namespace card {
 namespace {
 
-volatile std::sig_atomic_t g_interrupted = 0;
-
-// The first Ctrl-C lets the card in hand finish; a second one ends the program at once,
-// which the journal allows: the card in hand is already marked done.
-extern "C" void OnInterrupt(int) {
-  g_interrupted = 1;
-  std::signal(SIGINT, SIG_DFL);
-}
+// Far more than any batch of cards, and a bound on what /dev/zero given as input costs.
+constexpr std::size_t kInputLimit = std::size_t{16} << 20;
+constexpr std::string_view kJournalMark = "brimlock-card journal ";
 
 struct Card {
   long line;          // 1-based, in the input
   std::string given;  // as the input has it (UTF-8)
   std::string bytes;  // code page 936, for the card
+  std::string hash;
 };
 
 // Lines end at LF or CR LF; a byte order mark at the start is no text.
 std::vector<std::string> Lines(std::string input) {
   if (input.starts_with("\xEF\xBB\xBF")) input.erase(0, 3);
   std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < input.size()) {
+  for (std::size_t at = 0; at < input.size();) {
     std::size_t end = input.find('\n', at);
     if (end == std::string::npos) end = input.size();
     std::string line = input.substr(at, end - at);
@@ -46,167 +41,291 @@ std::vector<std::string> Lines(std::string input) {
   return lines;
 }
 
-struct Tally {
-  long written = 0, verified = 0, failed = 0, earlier = 0;
-};
-
-std::string Summary(const std::string& source, const Tally& tally) {
-  std::string text = "batch " + source + ": " + std::to_string(tally.written) + " written, " +
-                     std::to_string(tally.verified) + " verified, " + std::to_string(tally.failed) + " failed";
-  if (tally.earlier > 0) text += " (and " + std::to_string(tally.earlier) + " done by an earlier run)";
-  return text;
+// An argument as a POSIX shell reads it back.
+std::string Quoted(const std::string& argument) {
+  if (!argument.empty() && argument.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789"
+                                                      "-_./:=,+@%") == std::string::npos)
+    return argument;
+  std::string quoted = "'";
+  for (const char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
 }
 
-}  // namespace
+const char* SignalName(int status) {
+  return status == kInterrupted ? "Ctrl-C" : status == kTerminated ? "SIGTERM" : "SIGHUP";
+}
 
-int RunBatch(const Options& options) {
-  const bool fromInput = options.operand == "-";
-  const std::string source = fromInput ? "standard input" : options.operand;
-  if (fromInput && !options.journal)
-    return Fail(kBadInput, "a batch from standard input needs --journal FILE, so that a stopped run can go on "
-                           "where it stopped");
+class Batch {
+ public:
+  explicit Batch(const Options& options)
+      : options_(options),
+        source_(options.operand == "-" ? "standard input" : options.operand),
+        journalPath_(options.journal.value_or(options.operand + ".journal")) {}
 
-  std::string input;
-  if (fromInput) {
-    input = ReadAllInput();
-  } else {
-    if (!ReadWholeFile(options.operand, input))
-      return Fail(kBadInput, "cannot read " + options.operand + "; check its name");
+  int Run() {
+    if (int status = ReadCards(); status != kDone) return status;
+    if (int status = OpenJournal(); status != kDone) return status;
+    if (int status = Settle(); status != kDone) return status;
+    ReportEarlierCards();
+    if (done_ == static_cast<long>(cards_.size())) {
+      Write(Stream::Err, "brimlock-card: every card of " + source_ + " is done already, by the journal " +
+                             journalPath_ + "; nothing to write\n");
+      return kDone;
+    }
+    CatchStopSignals();
+    for (std::size_t k = 0; k < cards_.size() && stop_ == kDone; ++k) {
+      if (ToWrite(cards_[k])) WriteOne(k);
+      if (stop_ == kDone && StopRequested() != 0) stop_ = StopRequested();
+    }
+    return Finish();
   }
 
-  // Every line is checked before the first card is written: bad input loses no card.
-  const std::vector<std::string> lines = Lines(std::move(input));
-  std::vector<Card> cards;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].empty()) continue;
-    std::string problem;
-    std::optional<std::string> bytes = CardBytesOfText(lines[i], options.verify, problem);
-    if (!bytes)
-      return Fail(kBadInput, "line " + std::to_string(i + 1) + " of " + source + ": " + problem +
-                                 "; no card was written");
-    cards.push_back({static_cast<long>(i + 1), lines[i], std::move(*bytes)});
-  }
-  if (cards.empty()) return Fail(kBadInput, source + " holds no card text, so there is nothing to write");
-
-  const std::string journalPath = options.journal.value_or(options.operand + ".journal");
-  Journal journal;
-  std::string problem;
-  if (!journal.Open(journalPath, problem)) return Fail(kBadInput, problem);
-
-  Tally tally;
-  for (const auto& [line, hash] : journal.done()) {
-    // The cards are in line order; a hash cut short by a crash is not compared.
-    const auto card = std::lower_bound(cards.begin(), cards.end(), line,
-                                       [](const Card& c, long wanted) { return c.line < wanted; });
-    if (card == cards.end() || card->line != line || (hash.size() == 16 && CardHash(card->bytes) != hash))
-      return Fail(kBadInput, "line " + std::to_string(line) + " of " + source +
-                                 " is not the text the journal " + journalPath +
-                                 " has as written there: the input changed since. No card was written; "
-                                 "restore the input, or start afresh with another --journal");
-    ++tally.earlier;
-  }
-  if (tally.earlier == static_cast<long>(cards.size())) {
-    Write(Stream::Err, "brimlock-card: every card of " + source + " is done already, by the journal " +
-                           journalPath + "; nothing to write\n");
+ private:
+  // Every line is checked before the journal is touched or a card written: bad input loses
+  // no card.
+  int ReadCards() {
+    std::string input, why;
+    if (options_.operand == "-" && !options_.journal)
+      return Fail(kBadInput, "a batch from standard input needs --journal FILE, so that a stopped run can go on "
+                             "where it stopped");
+    const bool read = options_.operand == "-" ? ReadAllInput(input, kInputLimit, why)
+                                              : ReadWholeFile(options_.operand, input, kInputLimit, why);
+    if (!read) return Fail(kBadInput, "cannot read " + source_ + ": " + why);
+    if (input.starts_with(kJournalMark))
+      return Fail(kBadInput, source_ + " is a brimlock-card journal, not a list of cards; give the batch's own input");
+    const std::vector<std::string> lines = Lines(std::move(input));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].empty()) continue;
+      std::string problem;
+      std::optional<std::string> bytes = CardBytesOfText(lines[i], options_.verify, problem);
+      if (!bytes)
+        return Fail(kBadInput, "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem +
+                                   "; no card was written");
+      const std::string hash = CardHash(*bytes);
+      cards_.push_back({static_cast<long>(i + 1), lines[i], std::move(*bytes), hash});
+    }
+    if (cards_.empty()) return Fail(kBadInput, source_ + " holds no card text, so there is nothing to write");
     return kDone;
   }
 
-  const bool terminal = IsTerminal(Stream::Err);
-  int status = kDone;
-  long finished = 0;
-  bool stopped = false;
-  std::string stoppedAt;  // the card a failed port or journal stopped the batch before
-  std::signal(SIGINT, OnInterrupt);
-  for (std::size_t k = 0; k < cards.size(); ++k) {
-    const Card& card = cards[k];
-    if (journal.HashOf(card.line)) continue;
-    if (g_interrupted) {
-      stopped = true;
-      break;
+  // Holds the journal for the run, and checks that what it records is this input's.
+  int OpenJournal() {
+    std::string problem;
+    switch (journal_.Open(journalPath_, problem)) {
+      case Journal::Opened::Ok: break;
+      case Journal::Opened::NotAJournal: return Fail(kBadInput, problem);
+      default: return Fail(kJournalUnusable, problem);
     }
-    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards.size());
-    if (terminal) Write(Stream::Err, position + ": " + card.given + "\n");
-
-    const Outcome written = WriteCard(options.port, card.bytes, [&]() -> std::optional<std::string> {
-      std::string why;
-      if (journal.Begin(card.line, CardHash(card.bytes), why)) return std::nullopt;
-      return why;
-    });
-    if (!written.sent) {
-      // Nothing went out: the port or the journal failed, and every card after would too.
-      if (options.json) {
-        Write(Stream::Out, JsonLine({{"row", card.line}, {"text", card.given}, {"written", false},
-                                     {"verified", std::nullopt}, {"error", written.problem}}));
-      }
-      status = Fail(written.status, position + " (line " + std::to_string(card.line) + "): " + written.problem);
-      stoppedAt = position;
-      break;
+    for (const auto& [line, entry] : journal_.entries()) {
+      const Card* card = Find(line);
+      if (card == nullptr || card->hash != entry.hash)
+        return Fail(kBadInput, "line " + std::to_string(line) + " of " + source_ + " is not the text the journal " +
+                                   journalPath_ + " has for it: the input changed since. No card was written; "
+                                   "restore the input, or start afresh with another --journal");
+      if (StateOfStep(entry.step) == CardState::Done) ++done_;
     }
+    return kDone;
+  }
 
-    std::string result = "written";
-    std::string error;
-    std::optional<bool> verified;
-    int cardStatus = written.status;
-    if (cardStatus != kDone) {
-      result = "failed";
-      error = written.problem;
-    } else if (options.verify) {
-      if (terminal) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
-      std::string shown;
-      const Outcome read = ReadCard(options.port, shown);
-      verified = read.status == kDone && shown == card.bytes;
-      if (read.status != kDone) {
-        result = "unanswered";
-        error = "written but not checked: " + read.problem;
-        cardStatus = read.status;
-      } else if (!*verified) {
-        result = "different";
-        error = "written, but it reads back as \"" + TextOfCard(shown) + "\"";
-        cardStatus = kDifferent;
-      } else {
-        result = "verified";
+  // The operator's word on cards named by an earlier run, journaled before any card.
+  int Settle() {
+    for (const bool markDone : {true, false}) {
+      for (const long line : markDone ? options_.markDone : options_.rewrite) {
+        const Card* card = Find(line);
+        const CardState state = card != nullptr ? State(*card) : CardState::ToWrite;
+        if (state != CardState::Unsettled && state != CardState::Failed)
+          return Fail(kBadInput, (markDone ? "--mark-done " : "--rewrite ") + std::to_string(line) +
+                                     ": the journal " + journalPath_ + " names no card of line " + std::to_string(line) +
+                                     " as maybe written or failed; nothing was written");
+        std::string problem;
+        if (!journal_.Record(line, card->hash, markDone ? "marked-done" : "rewrite", problem))
+          return Fail(kJournalUnusable, problem);
+        if (markDone) ++done_;
       }
     }
-    if (written.status == kDone) ++tally.written;
-    if (verified.value_or(false)) ++tally.verified;
-    if (cardStatus != kDone) {
-      ++tally.failed;
-      if (status == kDone) status = cardStatus;
-    }
-    ++finished;
+    return kDone;
+  }
 
+  // Under --json every card an earlier run left unsettled or failed is an object too.
+  void ReportEarlierCards() {
+    for (const Card& card : cards_) {
+      const CardState state = State(card);
+      if (state == CardState::Unsettled || (state == CardState::Failed && !options_.redoFailed))
+        Emit(card, state == CardState::Unsettled ? std::nullopt : std::optional<bool>(true), std::nullopt,
+             StatusOf(card), Explained(card));
+    }
+  }
+
+  void WriteOne(std::size_t k) {
+    const Card& card = cards_[k];
+    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) +
+                                 " (line " + std::to_string(card.line) + ")";
+    if (IsTerminal(Stream::Err)) Write(Stream::Err, position + ": " + card.given + "\n");
+    const Outcome written = WriteCard(
+        options_.port, card.bytes, [&] { return Record(card, "begun"); },
+        [&] { return Record(card, options_.verify ? "sent" : "written"); });
+    if (written.status != kDone) return Stopped(card, position, written);
+    ++tally_.written;
+    // Without a check, the step journaled once the frames left is the card's last.
+    if (!options_.verify) return Finished(card, position, true, std::nullopt, kDone, "", "");
+
+    if (IsTerminal(Stream::Err)) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
+    std::string shown;
+    const Outcome read = ReadCard(options_.port, shown);
+    if (read.status == kDone && shown == card.bytes) {
+      ++tally_.verified;
+      return Finished(card, position, true, true, kDone, "", "verified");
+    }
+    ++tally_.failed;
+    if (read.status == kPortUnavailable) stop_ = kPortUnavailable;
+    if (read.status == kDone)
+      return Finished(card, position, true, false, kDifferent,
+                      "written, but it reads back as \"" + Printable(TextOfCard(shown)) + "\"", "different");
+    return Finished(card, position, true, std::nullopt, read.status, "written but not checked: " + read.problem,
+                    read.status == kUnreadable ? "unreadable" : "unanswered");
+  }
+
+  // A write that did not end: nothing went out (the card is to be written by the next run),
+  // or some may have (the card is named). The port or the journal failed; every card after
+  // would fail too.
+  void Stopped(const Card& card, const std::string& position, const Outcome& written) {
+    stop_ = written.status;
+    if (written.sent == Outcome::Sent::Nothing) {
+      std::string ignored;
+      if (journal_.entries().contains(card.line) && journal_.entries().at(card.line).step == "begun")
+        journal_.Record(card.line, card.hash, "unsent", ignored);
+      Emit(card, false, std::nullopt, written.status, written.problem);
+      Fail(written.status, position + ": " + written.problem, false);
+      return;
+    }
+    Emit(card, std::nullopt, std::nullopt, kUnsettled, written.problem + "; " + Explained(card));
+    Fail(written.status, position + ": " + written.problem, false);
+  }
+
+  // The card's outcome, and its last step journaled (none: journaled already).
+  void Finished(const Card& card, const std::string& position, bool written, std::optional<bool> verified, int status,
+                const std::string& problem, std::string_view step) {
+    if (std::optional<std::string> why = step.empty() ? std::nullopt : Record(card, step)) {
+      stop_ = kJournalUnusable;
+      Fail(kJournalUnusable, *why + "; stopped", false);
+    }
+    Emit(card, written, verified, status, problem);
+    if (!problem.empty()) {
+      Write(Stream::Err, "brimlock-card: " + position + ": " + problem + "\n");
+    } else if (IsTerminal(Stream::Err)) {
+      Write(Stream::Err, "  " + std::string(step.empty() ? "written" : step) + "; " + std::to_string(tally_.written + done_) + " of " +
+                             std::to_string(cards_.size()) + " done, " + std::to_string(tally_.failed) + " failed\n");
+    }
+  }
+
+  int Finish() {
+    std::string summary = "batch " + source_ + ": " + std::to_string(tally_.written) + " written, " +
+                          std::to_string(tally_.verified) + " verified, " + std::to_string(tally_.failed) + " failed";
+    if (done_ > 0) summary += " (and " + std::to_string(done_) + " done by an earlier run)";
+    int status = stop_;
+    if (stop_ == kInterrupted || stop_ == kTerminated || stop_ == kHungUp) {
+      summary += "; stopped by " + std::string(SignalName(stop_)) + ": run the same command again to go on";
+    } else if (stop_ != kDone) {
+      summary += "; stopped: once that is mended, run the same command again to go on";
+    }
+    std::vector<long> failed;
+    for (const Card& card : cards_) {
+      const CardState state = State(card);
+      if (state == CardState::Unsettled) summary += "\n  line " + std::to_string(card.line) + ": " + Explained(card);
+      if (state == CardState::Failed) failed.push_back(card.line);
+      if (status == kDone && (state == CardState::Unsettled || state == CardState::Failed)) status = StatusOf(card);
+    }
+    if (!failed.empty()) {
+      std::string lines;
+      for (const long line : failed) lines.append(" ").append(std::to_string(line));
+      summary.append("\n  ").append(std::to_string(failed.size())).append(" card(s) written but not verified (line");
+      summary.append(lines).append("); to write them again: ").append(Command("--redo-failed"));
+    }
+    Write(Stream::Err, "brimlock-card: " + summary + "\n");
+    return status;
+  }
+
+  // The steps' journal entries, as WriteCard's steps want them.
+  std::optional<std::string> Record(const Card& card, std::string_view step) {
+    std::string problem;
+    if (journal_.Record(card.line, card.hash, step, problem)) return std::nullopt;
+    return problem;
+  }
+
+  void Emit(const Card& card, std::optional<bool> written, std::optional<bool> verified, int status,
+            const std::string& message) {
+    if (!options_.json) return;
     std::string why;
-    const bool journaled = journal.Finish(result, why);
-    if (options.json) {
-      Write(Stream::Out, JsonLine({{"row", card.line},
-                                   {"text", card.given},
-                                   {"written", written.status == kDone},
-                                   {"verified", verified ? JsonValue(*verified) : JsonValue(std::nullopt)},
-                                   {"error", error.empty() ? JsonValue(std::nullopt) : JsonValue(error)}}));
-    }
-    if (!error.empty()) {
-      Write(Stream::Err, "brimlock-card: " + position + " (line " + std::to_string(card.line) + "): " + error + "\n");
-    } else if (terminal) {
-      Write(Stream::Err, "  " + result + "; " + std::to_string(tally.written + tally.earlier) + " of " +
-                             std::to_string(cards.size()) + " done, " + std::to_string(tally.failed) + " failed\n");
-    }
-    if (!journaled) {
-      status = Fail(kBadInput, why + "; stopped");
-      break;
+    if (!Write(Stream::Out, CardJsonLine(card.line, card.given, written, verified, status, message), &why) &&
+        stop_ == kDone) {
+      stop_ = kOutputFailed;
+      Fail(kOutputFailed, "the results could not be written to standard output (" + why + "); stopped", false);
     }
   }
-  std::signal(SIGINT, SIG_DFL);
 
-  std::string summary = Summary(source, tally);
-  if (stopped) {
-    const long left = static_cast<long>(cards.size()) - tally.earlier - finished;
-    summary += "; stopped by Ctrl-C with " + std::to_string(left) + " left: run the same command again to go on";
-    status = kInterrupted;
-  } else if (!stoppedAt.empty()) {
-    summary += "; stopped before " + stoppedAt + ": run the same command again to go on";
+  // The cards are in line order.
+  const Card* Find(long line) const {
+    const auto card = std::lower_bound(cards_.begin(), cards_.end(), line,
+                                       [](const Card& c, long wanted) { return c.line < wanted; });
+    return card != cards_.end() && card->line == line ? &*card : nullptr;
   }
-  Write(Stream::Err, "brimlock-card: " + summary + "\n");
-  return status;
-}
+
+  CardState State(const Card& card) const {
+    const auto found = journal_.entries().find(card.line);
+    return found == journal_.entries().end() ? CardState::ToWrite : StateOfStep(found->second.step);
+  }
+
+  bool ToWrite(const Card& card) const {
+    const CardState state = State(card);
+    return state == CardState::ToWrite || (state == CardState::Failed && options_.redoFailed);
+  }
+
+  int StatusOf(const Card& card) const {
+    if (State(card) == CardState::Unsettled) return kUnsettled;
+    const std::string& step = journal_.entries().at(card.line).step;
+    return step == "different" ? kDifferent : step == "unreadable" ? kUnreadable : kNoAnswer;
+  }
+
+  // What is known of a card not done, and what settles it.
+  std::string Explained(const Card& card) const {
+    const std::string line = std::to_string(card.line);
+    if (State(card) == CardState::Unsettled)
+      return "\"" + card.given + "\" may have been written: its frames may have reached the encoder when the batch "
+             "stopped. Check that card with 'brimlock-card --port " + Quoted(options_.port) +
+             " read', then run " + Command("--mark-done " + line) + " if it holds that text, or " +
+             Command("--rewrite " + line) + " to write it again";
+    const std::string& step = journal_.entries().at(card.line).step;
+    return "\"" + card.given + "\" was written but its check found it " +
+           (step == "different" ? "different" : step == "unreadable" ? "unreadable" : "unanswered") +
+           "; to write it again: " + Command("--rewrite " + line);
+  }
+
+  // This batch's command again, with `extra`.
+  std::string Command(const std::string& extra) const {
+    std::string command = "'brimlock-card";
+    if (options_.port != "com1") command += " --port " + Quoted(options_.port);
+    command += " batch";
+    if (options_.verify) command += " --verify";
+    if (options_.journal) command += " --journal " + Quoted(*options_.journal);
+    return command + " " + extra + " " + (options_.operand == "-" ? "-' (with the same input)" : Quoted(options_.operand) + "'");
+  }
+
+  struct Tally {
+    long written = 0, verified = 0, failed = 0;
+  };
+
+  const Options& options_;
+  const std::string source_;
+  const std::string journalPath_;
+  std::vector<Card> cards_;
+  Journal journal_;
+  Tally tally_;
+  long done_ = 0;     // by earlier runs, or marked done by the operator
+  int stop_ = kDone;  // why the run stopped before its end
+};
+
+}  // namespace
+
+int RunBatch(const Options& options) { return Batch(options).Run(); }
 
 }  // namespace card

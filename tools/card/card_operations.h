@@ -1,6 +1,8 @@
 #pragma once
 // Reset, Read and Write as the window makes them, each one port session from open to
-// close, on the encoder core the window's handlers use; and what each came to.
+// close, on the encoder core the window's handlers use; and what each came to. On top of
+// the window's rules: the port must be a serial port, frames count as sent once they have
+// left it, and a reply that is not whole is no card data.
 #include <functional>
 #include <optional>
 #include <string>
@@ -8,18 +10,22 @@
 namespace card {
 
 struct Outcome {
+  enum class Sent { Nothing, Part, All };
   int status = 0;       // an ExitStatus
   std::string problem;  // in plain words, when status is not 0
-  bool sent = false;    // some of the operation's frames may have reached the encoder
+  Sent sent = Sent::Nothing;  // how much of the operation's frames left the port
 };
+
+// A step of the caller's at a point of an operation: a problem it gives ends the operation.
+using Step = std::function<std::optional<std::string>()>;
 
 // open, FRAME_RESET, close.
 Outcome ResetEncoder(const std::string& port);
 // open, FRAME_LEAD_IN, FRAME_WRITE with the card's bytes, close. Nothing is read back.
-// `beforeFrames` runs once the port is open; when it gives a problem, nothing is sent and
-// the outcome carries it with kBadInput.
-Outcome WriteCard(const std::string& port, const std::string& bytes,
-                  const std::function<std::optional<std::string>()>& beforeFrames = {});
+// `beforeFrames` runs once the port is open, `afterFrames` once the frames have left it;
+// a problem from either ends the write with kJournalUnusable.
+Outcome WriteCard(const std::string& port, const std::string& bytes, const Step& beforeFrames = {},
+                  const Step& afterFrames = {});
 // open, FRAME_LEAD_IN, FRAME_READ, the five-try poll; FRAME_RESET when nothing came; close.
 // On success `shown` holds the card's data by the reply rule.
 Outcome ReadCard(const std::string& port, std::string& shown);

@@ -56,6 +56,15 @@ std::string Character(std::string_view utf8, std::size_t at) {
 }  // namespace
 
 std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, std::string& problem) {
+  // A control byte has no place on a card's text, and ESC and GS would end the write frame
+  // and begin another on the line.
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (static_cast<unsigned char>(utf8[i]) < 0x20 || utf8[i] == 0x7F) {
+      problem = "the text holds the control character " + Character(utf8, i) +
+                ", which no card text holds; remove it (--hex writes bytes that are not text)";
+      return std::nullopt;
+    }
+  }
   std::size_t bad = 0;
   std::optional<std::string> bytes = text::Utf8ToCp936Exactly(utf8, &bad);
   if (!bytes) {
@@ -68,10 +77,11 @@ std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, s
 
 std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std::string& problem) {
   std::string digits;
-  for (const char c : hex) {
+  for (std::size_t i = 0; i < hex.size(); ++i) {
+    const char c = hex[i];
     if (c == ' ' || c == ':' || c == '-' || c == '\t') continue;
     if (!std::isxdigit(static_cast<unsigned char>(c))) {
-      problem = std::string("'") + c + "' is not a hex digit; give the bytes as hex, e.g. \"1B 41 42\"";
+      problem = "the character " + Character(hex, i) + " is not a hex digit; give the bytes as hex, e.g. \"41 42 1D\"";
       return std::nullopt;
     }
     digits += c;
@@ -83,6 +93,12 @@ std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std
   std::string bytes;
   for (std::size_t i = 0; i < digits.size(); i += 2)
     bytes += static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16));
+  // ESC begins every frame and GS ESC '\' ends a write: on the line they would make frames
+  // of their own, whatever the card was meant to hold.
+  if (bytes.find('\x1B') != std::string::npos) {
+    problem = "the bytes hold 1B (ESC), which begins a frame on the line; a card cannot take it";
+    return std::nullopt;
+  }
   return Fits(std::move(bytes), verify, problem);
 }
 
@@ -96,6 +112,12 @@ std::string HexOfCard(std::string_view bytes) {
     hex += two;
   }
   return hex;
+}
+
+std::string Printable(std::string text) {
+  for (char& c : text)
+    if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
+  return text;
 }
 
 }  // namespace card

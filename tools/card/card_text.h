@@ -7,14 +7,17 @@
 namespace card {
 
 // The card's bytes for given text (UTF-8), or nothing and `problem` in plain words: a
-// character code page 936 lacks, a NUL, or more than a card operation can carry.
+// control character (C0 or DEL), a character code page 936 lacks, or more than a card
+// operation can carry.
 // `verify`: the text must also come back whole in a read's reply.
 std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, std::string& problem);
-// The same for hex digits ("1B 74 41" or "1b7441").
+// The same for hex digits ("41 1D 42" or "411d42"): any byte but 00 and ESC.
 std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std::string& problem);
 
 // For showing: the card's bytes as text (U+FFFD for bytes that are no character), as hex.
 std::string TextOfCard(std::string_view bytes);
 std::string HexOfCard(std::string_view bytes);
+// For a message: text with its control bytes as '?', so that none drives the terminal.
+std::string Printable(std::string text);
 
 }  // namespace card

@@ -1,8 +1,8 @@
 #pragma once
 // What brimlock-card needs of the system beyond the serial and data layers: its arguments,
-// the standard streams and a file kept on disk. One file per platform below it. Text
-// crosses this line as UTF-8 both ways: a terminal (the console on Windows) gets its own
-// encoding, files and pipes carry UTF-8.
+// the standard streams, the signals that stop it, its ports' names and a file kept on disk.
+// One file per platform below it. Text crosses this line as UTF-8 both ways: a terminal
+// (the console on Windows) gets its own encoding, files and pipes carry UTF-8.
 #include <cstdint>
 #include <cstddef>
 #include <string>
@@ -14,31 +14,51 @@ namespace card {
 // The command line as UTF-8, program name first.
 std::vector<std::string> Arguments(int argc, char** argv);
 
+// Run first. A standard descriptor that was closed gets the null device, so that no file the
+// program opens later (a journal, a port) takes its place; output to a closed standard
+// output counts as not written. A reader of standard output that goes away is an error of
+// the write, not a signal that ends the program.
+void PrepareStandardStreams();
+
 enum class Stream { In, Out, Err };
 bool IsTerminal(Stream stream);
 
-void Write(Stream stream, std::string_view utf8);
-// Standard input, whole, as UTF-8.
-std::string ReadAllInput();
-// A file whole (its name UTF-8), or false when it cannot be read; a missing file, when
-// `missing` is given, sets it and counts as read and empty.
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing = nullptr);
+// False, with `why` when given, when not all of it was written: a closed or full output, or
+// a pipe whose reader has gone.
+bool Write(Stream stream, std::string_view utf8, std::string* why = nullptr);
+// Standard input, whole, as UTF-8; false with `why` when it cannot be read or holds more
+// than `limit` bytes.
+bool ReadAllInput(std::string& all, std::size_t limit, std::string& why);
+// A regular file whole (its name UTF-8), as ReadAllInput.
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit, std::string& why);
 
-// Waits until the `bytes` of frames written to an open port have left it, so that the next
-// operation's purge at open cannot drop them (Windows hands a write to its driver and
-// returns; the Linux stand-in's close waits for the line by itself).
-void LetFramesLeave(void* port, std::size_t bytes);
+// The signals that ask a program to stop (Ctrl-C; SIGTERM and SIGHUP on Linux, Ctrl-Break
+// and a closed console on Windows) from now on only set StopRequested; a second one ends the
+// program at once.
+void CatchStopSignals();
+// 0, or the exit status of the first such signal since CatchStopSignals.
+int StopRequested();
 
-// A file appended to and forced to disk after every write: the batch's journal.
-class DurableFile {
+// The device a port name stands for, checked to be a serial port that is not the program's
+// own terminal; false with `why` (the device named) when it is not.
+bool CheckPort(const std::string& port, std::string& device, std::string& why);
+
+// After the port's driver says its frames have left (FlushFileBuffers), whatever more the
+// platform's drivers need before the port may be let go: `bytes` frames' worth of line time.
+void LetFramesLeave(std::size_t bytes);
+
+// The batch's journal: a regular file, read whole and then appended to, each append on the
+// disk by the time it returns, held exclusively (a lock the system drops when the process
+// ends) from Open to the object's end.
+class JournalFile {
  public:
-  DurableFile() = default;
-  ~DurableFile();
-  DurableFile(const DurableFile&) = delete;
-  DurableFile& operator=(const DurableFile&) = delete;
-  // Created when missing; `why` says what went wrong.
-  bool Open(const std::string& path, std::string& why);
-  // On the disk, not only in a cache, by the time it returns true.
+  enum class Opened { Ok, NotAFile, Held, Failed };
+  JournalFile() = default;
+  ~JournalFile();
+  JournalFile(const JournalFile&) = delete;
+  JournalFile& operator=(const JournalFile&) = delete;
+  // Created when missing. Held: `holder` is the process that holds it, 0 when unknown.
+  Opened Open(const std::string& path, std::string& content, long& holder, std::string& why);
   bool Append(std::string_view bytes, std::string& why);
 
  private:

@@ -1,90 +1,242 @@
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
 
 #include "console.h"
+#include "platform/serial/posix/portname.h"
 
 namespace card {
-
-std::vector<std::string> Arguments(int argc, char** argv) { return {argv, argv + argc}; }
-
 namespace {
+
+bool g_outClosed = false;  // standard output was closed at start: it holds the null device
+
 int Descriptor(Stream stream) {
   return stream == Stream::In ? STDIN_FILENO : stream == Stream::Out ? STDOUT_FILENO : STDERR_FILENO;
 }
+
+volatile sig_atomic_t g_stop = 0;
+
+extern "C" void OnStop(int signal) {
+  // The handler is reset as it runs (SA_RESETHAND); a second signal of another kind ends the
+  // program as the first would have.
+  if (g_stop != 0) {
+    ::signal(signal, SIG_DFL);
+    raise(signal);
+    return;
+  }
+  g_stop = 128 + signal;
+}
+
+bool ReadAll(int fd, std::string& content, std::size_t limit, std::string& why) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      why = std::strerror(errno);
+      return false;
+    }
+    if (n == 0) return true;
+    content.append(buffer, static_cast<size_t>(n));
+    if (content.size() > limit) {
+      why = "it holds more than " + std::to_string(limit >> 20) + " MiB, far more than a batch of cards";
+      return false;
+    }
+  }
+}
+
+// The process that holds a flock on the file open at `fd`, from the kernel's table of locks.
+long FlockHolder(int fd) {
+  struct stat self {};
+  if (fstat(fd, &self) != 0) return 0;
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  while (std::getline(locks, line)) {
+    std::istringstream fields(line);
+    std::string number, type, mode, access, file;
+    long pid = 0;
+    if (!(fields >> number >> type) || type == "->" || type != "FLOCK") continue;
+    if (!(fields >> mode >> access >> pid >> file)) continue;
+    unsigned int major = 0, minor = 0;
+    unsigned long inode = 0;
+    if (std::sscanf(file.c_str(), "%x:%x:%lu", &major, &minor, &inode) == 3 && major == major(self.st_dev) &&
+        minor == minor(self.st_dev) && inode == self.st_ino && pid != getpid())
+      return pid;
+  }
+  return 0;
+}
+
+// The device of the program's controlling terminal (field 7 of /proc/self/stat), if any.
+bool ControllingTerminal(dev_t& device) {
+  std::ifstream stat("/proc/self/stat");
+  std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+  const std::size_t close = all.rfind(')');
+  if (close == std::string::npos) return false;
+  std::istringstream fields(all.substr(close + 1));
+  std::string state;
+  long parent = 0, group = 0, session = 0, tty = 0;
+  if (!(fields >> state >> parent >> group >> session >> tty) || tty == 0) return false;
+  device = makedev((tty >> 8) & 0xfff, (tty & 0xff) | ((tty >> 12) & 0xfff00));
+  return true;
+}
+
 }  // namespace
+
+std::vector<std::string> Arguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+void PrepareStandardStreams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor: this one.
+    if (open("/dev/null", O_RDWR) == fd && fd == STDOUT_FILENO) g_outClosed = true;
+  }
+  signal(SIGPIPE, SIG_IGN);
+}
 
 bool IsTerminal(Stream stream) { return isatty(Descriptor(stream)) == 1; }
 
-void Write(Stream stream, std::string_view utf8) {
-  std::FILE* file = stream == Stream::Out ? stdout : stderr;
-  std::fwrite(utf8.data(), 1, utf8.size(), file);
-  std::fflush(file);
-}
-
-std::string ReadAllInput() {
-  std::string all;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n > 0) {
-      all.append(buffer, static_cast<size_t>(n));
-    } else if (n == 0 || errno != EINTR) {
-      break;
-    }
-  }
-  return all;
-}
-
-void LetFramesLeave(void* /*port*/, std::size_t /*bytes*/) {}
-
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
-  content.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (missing != nullptr && errno == ENOENT) {
-      *missing = true;
-      return true;
-    }
+bool Write(Stream stream, std::string_view utf8, std::string* why) {
+  if (stream == Stream::Out && g_outClosed) {
+    if (why != nullptr) *why = "standard output is closed";
     return false;
   }
-  char buffer[65536];
-  ssize_t n = 0;
-  while ((n = read(fd, buffer, sizeof buffer)) != 0) {
+  const int fd = Descriptor(stream);
+  while (!utf8.empty()) {
+    const ssize_t n = write(fd, utf8.data(), utf8.size());
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) break;
-    content.append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  return n == 0;
-}
-
-DurableFile::~DurableFile() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-}
-
-bool DurableFile::Open(const std::string& path, std::string& why) {
-  const int fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    why = std::strerror(errno);
-    return false;
-  }
-  handle_ = fd;
-  // A journal just made must keep its name through a crash too: its directory goes to disk.
-  const std::string::size_type slash = path.rfind('/');
-  const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  const int dir = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
+    if (n <= 0) {
+      if (why != nullptr) *why = std::strerror(errno);
+      return false;
+    }
+    utf8.remove_prefix(static_cast<size_t>(n));
   }
   return true;
 }
 
-bool DurableFile::Append(std::string_view bytes, std::string& why) {
+bool ReadAllInput(std::string& all, std::size_t limit, std::string& why) {
+  all.clear();
+  return ReadAll(STDIN_FILENO, all, limit, why);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit, std::string& why) {
+  content.clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return false;
+  }
+  const bool read = ReadAll(fd, content, limit, why);
+  close(fd);
+  return read;
+}
+
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStop;
+  action.sa_flags = SA_RESTART | SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
+int StopRequested() { return g_stop; }
+
+bool CheckPort(const std::string& port, std::string& device, std::string& why) {
+  const std::optional<std::string> path = serial::DevicePathForName(port.c_str());
+  if (!path) {
+    why = "'" + port + "' is no port name; give com1, com2 (up to com256) or a device path";
+    return false;
+  }
+  device = *path;
+  const std::string named = port == device ? port : port + " (" + device + ")";
+  if (port[0] != '/') {
+    const std::string variable = "BRIMLOCK_COM" + port.substr(3);
+    if (const char* value = std::getenv(variable.c_str()); value != nullptr && *value == '\0') {
+      why = variable + " is set but empty; set it to the encoder's device (e.g. /dev/ttyUSB0), or unset it for " +
+            device;
+      return false;
+    }
+  }
+  struct stat info {};
+  if (stat(device.c_str(), &info) != 0) {
+    why = errno == ENOENT || errno == ENOTDIR
+              ? named + " does not exist; connect the encoder, or name its port with --port (com1, com2 or a "
+                        "device path; see --help for what com1 and com2 stand for)"
+              : named + " cannot be looked at: " + std::strerror(errno);
+    return false;
+  }
+  const char* kind = S_ISDIR(info.st_mode)    ? "a directory"
+                     : S_ISREG(info.st_mode)  ? "a regular file"
+                     : S_ISFIFO(info.st_mode) ? "a pipe (FIFO)"
+                     : S_ISSOCK(info.st_mode) ? "a socket"
+                     : S_ISBLK(info.st_mode)  ? "a block device"
+                                              : nullptr;
+  if (kind != nullptr) {
+    why = named + " is " + kind + ", not a serial port; name the encoder's port with --port";
+    return false;
+  }
+  dev_t own = 0;
+  if (info.st_rdev == makedev(5, 0) || (ControllingTerminal(own) && info.st_rdev == own)) {
+    why = named + " is the terminal brimlock-card runs in, not the encoder's port; name the encoder's port "
+                  "with --port";
+    return false;
+  }
+  return true;
+}
+
+void LetFramesLeave(std::size_t /*bytes*/) {}
+
+JournalFile::~JournalFile() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));  // also drops the lock
+}
+
+JournalFile::Opened JournalFile::Open(const std::string& path, std::string& content, long& holder, std::string& why) {
+  holder = 0;
+  // O_NONBLOCK: a FIFO named as the journal must not hang the open; it is refused below.
+  int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) {
+    why = std::strerror(errno);
+    return errno == EISDIR ? Opened::NotAFile : Opened::Failed;
+  }
+  struct stat info {};
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    close(fd);
+    why = "not a regular file";
+    return Opened::NotAFile;
+  }
+  fcntl(fd, F_SETFL, O_APPEND);
+  handle_ = fd;
+  // The lock is the file's own: it ends with the process, however the process ends.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    why = std::strerror(errno);
+    if (errno != EWOULDBLOCK) return Opened::Failed;
+    holder = FlockHolder(fd);
+    return Opened::Held;
+  }
+  content.clear();
+  if (lseek(fd, 0, SEEK_SET) != 0 || !ReadAll(fd, content, std::size_t{1} << 30, why)) return Opened::Failed;
+  if (content.empty()) {
+    // A journal just made must keep its name through a crash too: its directory goes to disk.
+    const std::string::size_type slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const int dir = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+      fsync(dir);
+      close(dir);
+    }
+  }
+  return Opened::Ok;
+}
+
+bool JournalFile::Append(std::string_view bytes, std::string& why) {
   const int fd = static_cast<int>(handle_);
   while (!bytes.empty()) {
     const ssize_t n = write(fd, bytes.data(), bytes.size());

@@ -1,27 +1,23 @@
 #include <windows.h>
 
+#include <restartmanager.h>
 #include <shellapi.h>
 
 #include "console.h"
+#include "platform/text/codepage.h"
 
 namespace card {
 namespace {
 
+// wchar_t is UTF-16 here, the text layer's own units.
 std::wstring Wide(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
+  const std::u16string chars = text::Utf8ToUtf16(utf8);
+  return {chars.begin(), chars.end()};
 }
 
-std::string Utf8(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
-  return utf8;
-}
+std::string Utf8(std::wstring_view wide) { return text::Utf16ToUtf8({reinterpret_cast<const char16_t*>(wide.data()), wide.size()}); }
+
+std::string Problem() { return "Windows error " + std::to_string(GetLastError()); }
 
 HANDLE StandardHandle(Stream stream) {
   return GetStdHandle(stream == Stream::In ? STD_INPUT_HANDLE : stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
@@ -29,7 +25,62 @@ HANDLE StandardHandle(Stream stream) {
 
 bool IsConsole(HANDLE handle) {
   DWORD mode = 0;
-  return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_CHAR && GetConsoleMode(handle, &mode);
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_CHAR &&
+         GetConsoleMode(handle, &mode);
+}
+
+std::string TooMuch(std::size_t limit) {
+  return "it holds more than " + std::to_string(limit >> 20) + " MiB, far more than a batch of cards";
+}
+
+bool ReadAll(HANDLE handle, std::string& content, std::size_t limit, std::string& why) {
+  char buffer[65536];
+  DWORD n = 0;
+  for (;;) {
+    if (!ReadFile(handle, buffer, sizeof buffer, &n, nullptr)) {
+      // A pipe whose writer has closed ends this way.
+      if (GetLastError() == ERROR_BROKEN_PIPE) return true;
+      why = Problem();
+      return false;
+    }
+    if (n == 0) return true;
+    content.append(buffer, n);
+    if (content.size() > limit) {
+      why = TooMuch(limit);
+      return false;
+    }
+  }
+}
+
+volatile LONG g_stop = 0;
+
+BOOL WINAPI OnControl(DWORD event) {
+  const LONG status = event == CTRL_C_EVENT ? 130 : event == CTRL_BREAK_EVENT ? 143 : 129;
+  // A second one: the default handler ends the program at once.
+  if (InterlockedCompareExchange(&g_stop, status, 0) != 0) return FALSE;
+  // A closed console ends the program when this returns; the card in hand gets the few
+  // seconds Windows allows before that.
+  if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) Sleep(4500);
+  return TRUE;
+}
+
+// The process that has `path` open, by the Restart Manager; 0 when it cannot tell.
+long FileUser(const std::wstring& path) {
+  DWORD session = 0;
+  WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+  if (RmStartSession(&session, 0, key) != ERROR_SUCCESS) return 0;
+  long holder = 0;
+  LPCWSTR files[] = {path.c_str()};
+  RM_PROCESS_INFO users[8];
+  UINT needed = 0, count = 8;
+  DWORD reasons = 0;
+  if (RmRegisterResources(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS &&
+      RmGetList(session, &needed, &count, users, &reasons) == ERROR_SUCCESS) {
+    for (UINT i = 0; i < count && holder == 0; ++i)
+      if (users[i].Process.dwProcessId != GetCurrentProcessId()) holder = users[i].Process.dwProcessId;
+  }
+  RmEndSession(session);
+  return holder;
 }
 
 }  // namespace
@@ -45,22 +96,31 @@ std::vector<std::string> Arguments(int argc, char** argv) {
   return arguments;
 }
 
+// Handles are never reused as the standard ones: a closed stream only fails its writes.
+void PrepareStandardStreams() {}
+
 bool IsTerminal(Stream stream) { return IsConsole(StandardHandle(stream)); }
 
-void Write(Stream stream, std::string_view utf8) {
+bool Write(Stream stream, std::string_view utf8, std::string* why) {
   HANDLE handle = StandardHandle(stream);
   DWORD done = 0;
+  bool written = false;
   if (IsConsole(handle)) {
     const std::wstring wide = Wide(utf8);
-    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr);
+    written = wide.empty() || (WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr) &&
+                               done == wide.size());
   } else {
-    WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &done, nullptr);
+    written = utf8.empty() || (handle != nullptr &&
+                               WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &done, nullptr) &&
+                               done == utf8.size());
   }
+  if (!written && why != nullptr) *why = handle == nullptr ? "standard output is closed" : Problem();
+  return written;
 }
 
-std::string ReadAllInput() {
+bool ReadAllInput(std::string& all, std::size_t limit, std::string& why) {
   HANDLE handle = StandardHandle(Stream::In);
-  std::string all;
+  all.clear();
   if (IsConsole(handle)) {
     std::wstring typed;
     wchar_t buffer[4096];
@@ -73,65 +133,85 @@ std::string ReadAllInput() {
         typed.resize(end);
         break;
       }
+      if (typed.size() > limit) {
+        why = TooMuch(limit);
+        return false;
+      }
     }
-    return Utf8(typed);
+    all = Utf8(typed);
+    return true;
   }
-  char buffer[65536];
-  DWORD n = 0;
-  while (ReadFile(handle, buffer, sizeof buffer, &n, nullptr) && n > 0) all.append(buffer, n);
-  return all;
+  return ReadAll(handle, all, limit, why);
 }
 
-void LetFramesLeave(void* port, std::size_t bytes) {
-  FlushFileBuffers(static_cast<HANDLE>(port));
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit, std::string& why) {
+  content.clear();
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    why = Problem();
+    return false;
+  }
+  const bool read = ReadAll(file, content, limit, why);
+  CloseHandle(file);
+  return read;
+}
+
+void CatchStopSignals() { SetConsoleCtrlHandler(OnControl, TRUE); }
+
+int StopRequested() { return static_cast<int>(g_stop); }
+
+// The port's name is the device's own; opening it tells the rest.
+bool CheckPort(const std::string& port, std::string& device, std::string& /*why*/) {
+  device = port;
+  return true;
+}
+
+void LetFramesLeave(std::size_t bytes) {
   // The frames' own time on a 9600-baud line (a byte in 1.04 ms), and a moment more: a
   // driver's flush may return once the bytes are in its hands (a pseudo-terminal under Wine,
   // a network bridge), and the far side then needs that long to take them off the line.
   Sleep(static_cast<DWORD>(bytes * 104 / 100 + 100));
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content, bool* missing) {
-  content.clear();
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    if (missing != nullptr && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) {
-      *missing = true;
-      return true;
-    }
-    return false;
-  }
-  char buffer[65536];
-  DWORD n = 0;
-  BOOL ok = TRUE;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &n, nullptr)) && n > 0) content.append(buffer, n);
-  CloseHandle(file);
-  return ok != FALSE;
+JournalFile::~JournalFile() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));  // also drops the lock
 }
 
-DurableFile::~DurableFile() {
-  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
-}
-
-bool DurableFile::Open(const std::string& path, std::string& why) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+JournalFile::Opened JournalFile::Open(const std::string& path, std::string& content, long& holder, std::string& why) {
+  holder = 0;
+  const std::wstring name = Wide(path);
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
-    why = "Windows error " + std::to_string(GetLastError());
-    return false;
+    why = Problem();
+    return Opened::Failed;
   }
   handle_ = reinterpret_cast<std::intptr_t>(file);
-  return true;
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    why = "not a regular file";
+    return Opened::NotAFile;
+  }
+  // One byte far past any journal's end: a lock there keeps out other runs, not readers.
+  OVERLAPPED at{};
+  at.OffsetHigh = 0x7FFFFFFF;
+  if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+    why = Problem();
+    if (GetLastError() != ERROR_LOCK_VIOLATION) return Opened::Failed;
+    holder = FileUser(name);
+    return Opened::Held;
+  }
+  content.clear();
+  return ReadAll(file, content, std::size_t{1} << 30, why) ? Opened::Ok : Opened::Failed;
 }
 
-bool DurableFile::Append(std::string_view bytes, std::string& why) {
+bool JournalFile::Append(std::string_view bytes, std::string& why) {
   HANDLE file = reinterpret_cast<HANDLE>(handle_);
   DWORD done = 0;
   // FlushFileBuffers takes the data through the system's cache to the disk.
   if (!WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) || done != bytes.size() ||
       !FlushFileBuffers(file)) {
-    why = "Windows error " + std::to_string(GetLastError());
+    why = Problem();
     return false;
   }
   return true;

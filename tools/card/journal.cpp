@@ -1,17 +1,46 @@
 #include "journal.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace card {
 namespace {
 
-constexpr std::string_view kHeader = "brimlock-card journal 1";
+constexpr std::string_view kHeader = "brimlock-card journal 2\n";
+constexpr std::string_view kHeaderFormat1 = "brimlock-card journal 1\n";
 
-bool AllDigits(std::string_view s, std::size_t most) {
-  if (s.empty() || s.size() > most) return false;
+bool AllOf(std::string_view s, std::size_t size, std::string_view allowed) {
+  if (s.empty() || s.size() > size) return false;
   for (const char c : s)
-    if (c < '0' || c > '9') return false;
+    if (allowed.find(c) == std::string_view::npos) return false;
   return true;
+}
+
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  for (std::size_t at = 0;;) {
+    const std::size_t tab = line.find('\t', at);
+    fields.push_back(line.substr(at, tab == std::string_view::npos ? std::string_view::npos : tab - at));
+    if (tab == std::string_view::npos) return fields;
+    at = tab + 1;
+  }
+}
+
+struct StepState {
+  std::string_view step;
+  CardState state;
+};
+constexpr StepState kSteps[] = {
+    {"begun", CardState::Unsettled},     {"sent", CardState::Failed},         {"unsent", CardState::ToWrite},
+    {"written", CardState::Done},        {"verified", CardState::Done},       {"different", CardState::Failed},
+    {"unanswered", CardState::Failed},   {"unreadable", CardState::Failed},   {"failed", CardState::Failed},
+    {"marked-done", CardState::Done},    {"rewrite", CardState::ToWrite},
+};
+
+bool KnownStep(std::string_view step) {
+  for (const StepState& s : kSteps)
+    if (s.step == step) return true;
+  return false;
 }
 
 }  // namespace
@@ -27,68 +56,85 @@ std::string CardHash(std::string_view bytes) {
   return hex;
 }
 
-bool Journal::Open(const std::string& path, std::string& problem) {
-  std::string content;
-  bool missing = false;
-  if (!ReadWholeFile(path, content, &missing)) {
-    problem = "cannot read the journal " + path + "; check its name and permissions";
-    return false;
+CardState StateOfStep(std::string_view step) {
+  for (const StepState& s : kSteps)
+    if (s.step == step) return s.state;
+  return CardState::Failed;
+}
+
+Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
+  std::string content, why;
+  long holder = 0;
+  switch (file_.Open(path, content, holder, why)) {
+    case JournalFile::Opened::Ok: break;
+    case JournalFile::Opened::NotAFile:
+      problem = "the journal " + path + " is not a regular file (" + why + "); name a file with --journal";
+      return Opened::NotAFile;
+    case JournalFile::Opened::Held:
+      problem = "the journal " + path + " is in use by another batch" +
+                (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string()) +
+                "; wait until it ends, or stop it, and run this again";
+      return Opened::Held;
+    case JournalFile::Opened::Failed:
+      problem = "cannot keep the journal " + path + ": " + why;
+      return Opened::Failed;
   }
-  const std::string notJournal = path + " is not a brimlock-card journal, and is left as it is; name another with --journal";
+  const std::string notJournal =
+      path + " is not a brimlock-card journal, and is left as it is; name another with --journal";
   std::string toAdd;
   if (content.empty()) {
-    toAdd = std::string(kHeader) + "\n";
+    toAdd = kHeader;
   } else {
-    if (content.compare(0, kHeader.size() + 1, std::string(kHeader) + "\n") != 0) {
+    const bool format1 = content.starts_with(kHeaderFormat1);
+    if (!format1 && !content.starts_with(kHeader)) {
       problem = notJournal;
-      return false;
+      return Opened::NotAJournal;
     }
-    std::size_t at = kHeader.size() + 1;
-    while (at < content.size()) {
+    for (std::size_t at = kHeader.size(); at < content.size();) {
       std::size_t end = content.find('\n', at);
-      const bool cut = end == std::string::npos;  // the last line, cut short by a crash
-      if (cut) end = content.size();
-      const std::string_view line(content.data() + at, end - at);
-      const std::size_t tab = line.find('\t');
-      const std::string_view number = line.substr(0, tab);
-      const std::string_view hash = tab == std::string_view::npos ? std::string_view() : line.substr(tab + 1, 16);
-      if (!AllDigits(number, 9) || (!cut && hash.size() != 16)) {
-        problem = notJournal;
-        return false;
-      }
-      done_[std::stol(std::string(number))] = std::string(hash);
+      const bool torn = end == std::string::npos;
+      if (torn) end = content.size();
+      const std::vector<std::string_view> fields = Fields(std::string_view(content).substr(at, end - at));
       at = end + 1;
+      const bool wellFormed = AllOf(fields[0], 9, "0123456789") && fields.size() >= 2 &&
+                              fields[1].size() == 16 && AllOf(fields[1], 16, "0123456789abcdef");
+      if (torn) {
+        toAdd = "\ttorn\n";
+        // Format 1 put a card's line on the disk before its frames and added the result
+        // later on the same line: that much is a card begun.
+        if (format1 && wellFormed) {
+          const std::string begun = std::string(fields[0]) + "\t" + std::string(fields[1]) + "\tbegun";
+          toAdd += begun + "\n";
+          entries_[std::stol(std::string(fields[0]))] = {std::string(fields[1]), "begun"};
+        }
+        break;
+      }
+      if (fields.back() == "torn") continue;
+      const bool format1Begun = format1 && fields.size() == 2;
+      if (!wellFormed || (!format1Begun && (fields.size() != 3 || !KnownStep(fields[2])))) {
+        problem = notJournal;
+        return Opened::NotAJournal;
+      }
+      entries_[std::stol(std::string(fields[0]))] = {std::string(fields[1]),
+                                                     format1Begun ? "begun" : std::string(fields[2])};
     }
-    if (content.back() != '\n') toAdd.assign(1, '\n');  // the next card's line starts on its own
   }
-  if (!file_.Open(path, problem) || (!toAdd.empty() && !file_.Append(toAdd, problem))) {
-    problem = "cannot keep the journal " + path + ": " + problem;
-    return false;
+  if (!toAdd.empty() && !file_.Append(toAdd, why)) {
+    problem = "cannot keep the journal " + path + ": " + why;
+    return Opened::Failed;
   }
-  return true;
+  return Opened::Ok;
 }
 
-std::optional<std::string> Journal::HashOf(long line) const {
-  const auto found = done_.find(line);
-  if (found == done_.end()) return std::nullopt;
-  return found->second;
-}
-
-bool Journal::Begin(long line, const std::string& hash, std::string& problem) {
-  if (!file_.Append(std::to_string(line) + "\t" + hash, problem)) {
+bool Journal::Record(long line, const std::string& hash, std::string_view step, std::string& problem) {
+  std::string record = std::to_string(line) + "\t" + hash + "\t";
+  record.append(step).push_back('\n');
+  if (!file_.Append(record, problem)) {
     problem = "cannot add to the journal: " + problem;
     return false;
   }
-  done_[line] = hash;
+  entries_[line] = {hash, std::string(step)};
   return true;
-}
-
-bool Journal::Finish(std::string_view result, std::string& problem) {
-  std::string tail(1, '\t');
-  tail.append(result).push_back('\n');
-  if (file_.Append(tail, problem)) return true;
-  problem = "cannot add to the journal: " + problem;
-  return false;
 }
 
 }  // namespace card

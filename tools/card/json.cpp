@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "exit_status.h"
+
 namespace card {
 namespace {
 
@@ -43,6 +45,17 @@ std::string JsonLine(std::initializer_list<std::pair<const char*, JsonValue>> fi
     }
   }
   return out + "}\n";
+}
+
+std::string CardJsonLine(long row, const std::string& text, std::optional<bool> written, std::optional<bool> verified,
+                         int status, const std::string& message) {
+  auto maybe = [](std::optional<bool> b) { return b ? JsonValue(*b) : JsonValue(std::nullopt); };
+  return JsonLine({{"row", row},
+                   {"text", text},
+                   {"written", maybe(written)},
+                   {"verified", maybe(verified)},
+                   {"error", status == 0 ? JsonValue(std::nullopt) : JsonValue(StatusWord(status))},
+                   {"message", message.empty() ? JsonValue(std::nullopt) : JsonValue(message)}});
 }
 
 }  // namespace card

@@ -25,4 +25,10 @@ struct JsonValue {
 // {"name":value,...} and a line end.
 std::string JsonLine(std::initializer_list<std::pair<const char*, JsonValue>> fields);
 
+// One card's outcome, as write and batch give it: {row, text, written, verified, error,
+// message}. `written` and `verified` are null when not known (not checked); `error` is the
+// word of `status` and, like `message`, null when the card is done.
+std::string CardJsonLine(long row, const std::string& text, std::optional<bool> written, std::optional<bool> verified,
+                         int status, const std::string& message);
+
 }  // namespace card

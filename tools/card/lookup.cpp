@@ -1,7 +1,9 @@
 // lookup: the window's ticket query, its rows printed in the order the window steps
 // through them.
 #include <exception>
+#include <vector>
 
+#include "card_text.h"
 #include "commands.h"
 #include "console.h"
 #include "exit_status.h"
@@ -22,7 +24,44 @@ struct Apartment {
 
 std::string Message(const _com_error& e) { return text::Cp936ToUtf8(e.ErrorMessage()); }
 
+struct Row {
+  std::string card, hidden;
+};
+
+bool HasControl(const std::string& field) {
+  for (const char c : field)
+    if ((c >= 0 && c < 0x20) || c == 0x7F) return true;
+  return false;
+}
+
+// As plain text a tab, a line break or another control byte in a field would make other
+// fields or other lines of it (and frames of a batch it is piped into): such a ticket is
+// printed whole or not at all. JSON carries every value exactly.
+int Print(const Options& options, const std::vector<Row>& rows) {
+  std::string out;
+  std::string refused;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const Row& row = rows[i];
+    if (options.json) {
+      out += JsonLine({{"card", row.card}, {"hidden", row.hidden}});
+    } else if (HasControl(row.card) || HasControl(row.hidden)) {
+      refused += (refused.empty() ? "" : ", ") + std::string("row ") + std::to_string(i + 1) + " (card \"" +
+                 Printable(row.card) + "\": its " + (HasControl(row.card) ? "card number" : "hidden code") + ")";
+    } else {
+      out += row.card + "\t" + row.hidden + "\n";
+    }
+  }
+  if (!refused.empty())
+    return Fail(kBadInput, "the ticket '" + Printable(options.operand) + "' has a field holding a tab, a line break "
+                           "or another control character, which plain text cannot carry: " + refused +
+                           ". Nothing was printed; --json gives every value exactly");
+  std::string why;
+  if (!Write(Stream::Out, out, &why)) return Fail(kOutputFailed, "the cards could not be written to standard output: " + why);
+  return kDone;
+}
+
 int Lookup(const Options& options, const CString& strTicket) {
+  std::vector<Row> rows;
   _ConnectionPtr connection;
   _RecordsetPtr recordset;
   connection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
@@ -43,20 +82,19 @@ int Lookup(const Options& options, const CString& strTicket) {
     if (recordset->GetadoEOF()) {
       recordset->Close();
       connection->Close();
-      return Fail(kNoAnswer, "no record found for the ticket '" + options.operand +
+      return Fail(kNoAnswer, "no record found for the ticket '" + Printable(options.operand) +
                                  "' (tickets in service whose number ends with it)");
     }
     for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
-      const std::string card = text::Cp936ToUtf8(ColumnText(recordset, "dcard").bytes());
-      const std::string hidden = text::Cp936ToUtf8(ColumnText(recordset, "dcard_sbh").bytes());
-      Write(Stream::Out, options.json ? JsonLine({{"card", card}, {"hidden", hidden}}) : card + "\t" + hidden + "\n");
+      rows.push_back({text::Cp936ToUtf8(ColumnText(recordset, "dcard").bytes()),
+                      text::Cp936ToUtf8(ColumnText(recordset, "dcard_sbh").bytes())});
     }
     recordset->Close();
     connection->Close();
   } catch (const _com_error& e) {
     return Fail(kDatabaseError, "the ticket query failed: " + Message(e));
   }
-  return kDone;
+  return Print(options, rows);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 // brimlock-card: the encoder and the ticket lookup of the Brimlock window, from a shell.
+#include <algorithm>
 #include <exception>
 
 #include "commands.h"
@@ -7,26 +8,22 @@
 #include "options.h"
 #include "resources/version.h"
 
-namespace card {
-
-int Fail(int status, const std::string& message) {
-  Write(Stream::Err, "brimlock-card: " + message + "\n");
-  return status;
-}
-
-}  // namespace card
-
 int main(int argc, char** argv) {
   using namespace card;
+  PrepareStandardStreams();
   std::string problem;
-  const std::optional<Options> options = ParseOptions(Arguments(argc, argv), problem);
-  if (!options) return Fail(kBadInput, problem + "; see 'brimlock-card --help'");
-  if (options->help) {
-    Write(Stream::Out, kUsage);
-    return kDone;
+  const std::vector<std::string> arguments = Arguments(argc, argv);
+  const std::optional<Options> options = ParseOptions(arguments, problem);
+  if (!options) {
+    // A script that asked for JSON gets its object for a command line it got wrong too.
+    ReportFailuresAsJson(std::find(arguments.begin(), arguments.end(), "--json") != arguments.end());
+    return Fail(kBadInput, problem + "; see 'brimlock-card --help'");
   }
-  if (options->version) {
-    Write(Stream::Out, std::string("brimlock-card ") + BRIMLOCK_VERSION_TEXT + "\n");
+  ReportFailuresAsJson(options->json);
+  if (options->help || options->version) {
+    const std::string text = options->help ? Usage() : std::string("brimlock-card ") + BRIMLOCK_VERSION_TEXT + "\n";
+    std::string why;
+    if (!Write(Stream::Out, text, &why)) return Fail(kOutputFailed, "the text could not be written: " + why);
     return kDone;
   }
   try {

@@ -13,6 +13,9 @@ struct Options {
   bool verify = false;
   bool hex = false;
   std::optional<std::string> journal;
+  bool redoFailed = false;       // batch: write again the cards whose check failed
+  std::vector<long> markDone;    // batch: lines the operator found written
+  std::vector<long> rewrite;     // batch: lines the operator wants written again
   std::string operand;  // TEXT, FILE or TICKET
   bool help = false;
   bool version = false;
@@ -21,6 +24,7 @@ struct Options {
 // The options, or nothing with the problem in plain words.
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& problem);
 
-extern const char kUsage[];
+// What --help prints, the exit statuses' table included.
+std::string Usage();
 
 }  // namespace card

@@ -11,15 +11,17 @@ namespace {
 
 // Card data is not trusted to be text: on a terminal its control bytes (an escape that
 // would drive the terminal) show as '?'. Pipes and files get it as it is.
-std::string ForTerminal(std::string text) {
-  if (IsTerminal(Stream::Out))
-    for (char& c : text)
-      if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
-  return text;
-}
+std::string ForTerminal(std::string text) { return IsTerminal(Stream::Out) ? Printable(std::move(text)) : text; }
 
 void Prompt(const std::string& what) {
   if (IsTerminal(Stream::Err)) Write(Stream::Err, what + " (brimlock-card waits up to 8 seconds)\n");
+}
+
+// The command's result on standard output; a result that cannot be written is a failure.
+int Print(const std::string& text, int status = kDone) {
+  std::string why;
+  if (!Write(Stream::Out, text, &why)) return Fail(kOutputFailed, "the result could not be written to standard output: " + why);
+  return status;
 }
 
 }  // namespace
@@ -29,12 +31,8 @@ int RunRead(const Options& options) {
   std::string shown;
   const Outcome outcome = ReadCard(options.port, shown);
   if (outcome.status != kDone) return Fail(outcome.status, outcome.problem);
-  if (options.json) {
-    Write(Stream::Out, JsonLine({{"text", TextOfCard(shown)}, {"hex", HexOfCard(shown)}}));
-  } else {
-    Write(Stream::Out, (options.hex ? HexOfCard(shown) : ForTerminal(TextOfCard(shown))) + "\n");
-  }
-  return kDone;
+  if (options.json) return Print(JsonLine({{"text", TextOfCard(shown)}, {"hex", HexOfCard(shown)}}));
+  return Print((options.hex ? HexOfCard(shown) : ForTerminal(TextOfCard(shown))) + "\n");
 }
 
 int RunWrite(const Options& options) {
@@ -44,50 +42,42 @@ int RunWrite(const Options& options) {
   if (!bytes) return Fail(kBadInput, problem + "; nothing was written");
   const std::string text = options.hex ? HexOfCard(*bytes) : options.operand;
 
-  auto report = [&](bool written, std::optional<bool> verified, const std::string& error) {
-    if (!options.json) return;
-    Write(Stream::Out, JsonLine({{"row", 1L},
-                                 {"text", text},
-                                 {"written", written},
-                                 {"verified", verified ? JsonValue(*verified) : JsonValue(std::nullopt)},
-                                 {"error", error.empty() ? JsonValue(std::nullopt) : JsonValue(error)}}));
+  // Under --json the card's object is the one object; the message goes to standard error too.
+  auto end = [&](std::optional<bool> written, std::optional<bool> verified, int status, const std::string& message) {
+    if (status != kDone) Fail(status, message, false);
+    if (!options.json) return status;
+    return Print(CardJsonLine(1, text, written, verified, status, message), status);
   };
 
   const Outcome written = WriteCard(options.port, *bytes);
   if (written.status != kDone) {
-    report(false, std::nullopt, written.problem);
-    return Fail(written.status, written.problem);
+    const std::optional<bool> reached = written.sent == Outcome::Sent::Nothing ? std::optional<bool>(false) : std::nullopt;
+    const std::string maybe = reached ? "" : "; part of the frames left the port, so check the card with 'brimlock-card read'";
+    return end(reached, std::nullopt, written.status, written.problem + maybe);
   }
   if (!options.verify) {
-    report(true, std::nullopt, "");
     if (!options.json && IsTerminal(Stream::Err)) Write(Stream::Err, "Written (not checked: --verify reads it back).\n");
-    return kDone;
+    return end(true, std::nullopt, kDone, "");
   }
 
   Prompt("Written. Swipe the card again to check it.");
   std::string shown;
   const Outcome read = ReadCard(options.port, shown);
-  if (read.status != kDone) {
-    const std::string problem = "the card was written but not checked: " + read.problem;
-    report(true, false, problem);
-    return Fail(read.status, problem);
-  }
+  if (read.status != kDone) return end(true, std::nullopt, read.status, "the card was written but not checked: " + read.problem);
   if (shown != *bytes) {
-    const std::string problem = "the card holds other data than was written: it reads back as \"" +
-                                (options.hex ? HexOfCard(shown) : TextOfCard(shown)) + "\"; write it again";
-    report(true, false, problem);
-    return Fail(kDifferent, problem);
+    return end(true, false, kDifferent,
+               "the card holds other data than was written: it reads back as \"" +
+                   (options.hex ? HexOfCard(shown) : Printable(TextOfCard(shown))) + "\"; write it again");
   }
-  report(true, true, "");
   if (!options.json && IsTerminal(Stream::Err)) Write(Stream::Err, "Written and verified.\n");
-  return kDone;
+  return end(true, true, kDone, "");
 }
 
 int RunReset(const Options& options) {
   const Outcome outcome = ResetEncoder(options.port);
   if (outcome.status != kDone) return Fail(outcome.status, outcome.problem);
   if (IsTerminal(Stream::Err)) Write(Stream::Err, "The encoder on " + options.port + " is reset.\n");
-  return kDone;
+  return options.json ? Print(JsonLine({{"reset", true}})) : kDone;
 }
 
 }  // namespace card

@@ -162,6 +162,10 @@ void VirtualEncoder::accept(FrameKind kind, std::string bytes, std::string text)
     frames_.push_back({kind, std::move(bytes), std::move(text)});
   }
   changed_.notify_all();
+  if (kind == FrameKind::LeadIn && options_.lateAnswer && !std::exchange(lateAnswerSent_, true)) {
+    addLog(DescribeBytes("late", *options_.lateAnswer, *options_.lateAnswer, true));
+    peer_.sendAfter(Millis(0), *options_.lateAnswer);
+  }
   if (kind != FrameKind::Read) return;  // reset, lead-in and write are never answered
 
   if (options_.noAnswer) {

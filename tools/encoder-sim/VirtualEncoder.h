@@ -37,6 +37,9 @@ struct EncoderOptions {
   Millis splitGap{60};
   std::optional<std::string> rawAnswer{};// sent as it is in place of the framed answer
   std::size_t padTo = 0;                 // data padded with kAnswerPadding to this many bytes
+  // Sent once, as soon as the first lead-in has come: an earlier operation's answer still
+  // on its way when the next operation begins.
+  std::optional<std::string> lateAnswer{};
   bool logToStdout = false;              // print each log line as well, for the operator
   // As a device on a real port answers: a character time per byte at the port's baud,
   // handed over byte by byte unless a batch or a latency timer is asked for.
@@ -76,6 +79,7 @@ class VirtualEncoder {
   std::vector<ReceivedFrame> frames_;
   std::vector<std::string> log_;
   std::string pending_;  // bytes not yet known to form a frame; peer thread only
+  bool lateAnswerSent_ = false;  // peer thread only
   PtyPeer peer_;         // last: its thread stops before the state above goes
 };
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <getopt.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,8 @@ Options:
   --split N       send the answer's first N bytes, then a gap, then the rest
   --gap MS        the gap for --split (default 60)
   --raw HEX       answer with these bytes instead (e.g. "1B 73 41 42 3F 1C")
+  --late HEX      send these bytes once, as soon as the first lead-in has come: an
+                  earlier operation's answer still on its way
   --pad-to N      pad the data in the answer with '_' to N bytes (e.g. 120, to send an
                   answer longer than the 100 bytes the program reads)
   --batch N       hand the answer to the port N bytes at a time, as a UART's receive
@@ -49,6 +52,7 @@ Options:
                   latency timer does (16 by default on common adapters); default none
   --link PATH     make PATH a symbolic link to the device while running
   --help          show this text
+Options take their value as the next argument or after '=' (--delay=250).
 )";
 
 [[noreturn]] void Usage(const std::string& problem) {
@@ -79,6 +83,18 @@ std::string HexBytes(const char* value) {
   return bytes;
 }
 
+enum Option { kData = 1, kDelay, kNoAnswer, kSplit, kGap, kRaw, kLate, kPadTo, kBatch, kLatency, kLink, kShowHelp };
+
+const option kLongOptions[] = {
+    {"data", required_argument, nullptr, kData},       {"delay", required_argument, nullptr, kDelay},
+    {"no-answer", no_argument, nullptr, kNoAnswer},    {"split", required_argument, nullptr, kSplit},
+    {"gap", required_argument, nullptr, kGap},         {"raw", required_argument, nullptr, kRaw},
+    {"late", required_argument, nullptr, kLate},       {"pad-to", required_argument, nullptr, kPadTo},
+    {"batch", required_argument, nullptr, kBatch},     {"latency", required_argument, nullptr, kLatency},
+    {"link", required_argument, nullptr, kLink},       {"help", no_argument, nullptr, kShowHelp},
+    {nullptr, 0, nullptr, 0},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,40 +102,30 @@ int main(int argc, char** argv) {
   options.logToStdout = true;
   std::string link;
   bool batchGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string option = argv[i];
-    auto value = [&]() -> const char* {
-      if (i + 1 >= argc) Usage(option + " wants a value");
-      return argv[++i];
-    };
-    if (option == "--help" || option == "-h") {
-      std::fputs(kHelp, stdout);
-      return 0;
-    } else if (option == "--data") {
-      options.cardData = text::Utf8ToCp936(value());
-    } else if (option == "--delay") {
-      options.answerDelay = encoder_sim::Millis(Number("--delay", value(), 600000));
-    } else if (option == "--no-answer") {
-      options.noAnswer = true;
-    } else if (option == "--split") {
-      options.splitAfter = Number("--split", value(), 100000);
-    } else if (option == "--gap") {
-      options.splitGap = encoder_sim::Millis(Number("--gap", value(), 600000));
-    } else if (option == "--raw") {
-      options.rawAnswer = HexBytes(value());
-    } else if (option == "--pad-to") {
-      options.padTo = Number("--pad-to", value(), 4000);
-    } else if (option == "--batch") {
-      options.delivery.batch = Number("--batch", value(), 4096);
-      batchGiven = true;
-    } else if (option == "--latency") {
-      options.delivery.latency = encoder_sim::Millis(Number("--latency", value(), 10000));
-    } else if (option == "--link") {
-      link = value();
-    } else {
-      Usage("unknown option '" + option + "'");
+  opterr = 0;  // the problems are told by Usage, in the program's words
+  for (int value; (value = getopt_long(argc, argv, ":h", kLongOptions, nullptr)) != -1;) {
+    const std::string option = argv[optind - 1];
+    switch (value) {
+      case kShowHelp: case 'h': std::fputs(kHelp, stdout); return 0;
+      case kData: options.cardData = text::Utf8ToCp936(optarg); break;
+      case kDelay: options.answerDelay = encoder_sim::Millis(Number("--delay", optarg, 600000)); break;
+      case kNoAnswer: options.noAnswer = true; break;
+      case kSplit: options.splitAfter = Number("--split", optarg, 100000); break;
+      case kGap: options.splitGap = encoder_sim::Millis(Number("--gap", optarg, 600000)); break;
+      case kRaw: options.rawAnswer = HexBytes(optarg); break;
+      case kLate: options.lateAnswer = HexBytes(optarg); break;
+      case kPadTo: options.padTo = Number("--pad-to", optarg, 4000); break;
+      case kBatch:
+        options.delivery.batch = Number("--batch", optarg, 4096);
+        batchGiven = true;
+        break;
+      case kLatency: options.delivery.latency = encoder_sim::Millis(Number("--latency", optarg, 10000)); break;
+      case kLink: link = optarg; break;
+      case ':': Usage(option + " wants a value");
+      default: Usage("unknown option '" + option + "'");
     }
   }
+  if (optind < argc) Usage(std::string("no operand is taken, but was given '") + argv[optind] + "'");
 
   if (!batchGiven && options.delivery.latency > encoder_sim::Millis(0)) options.delivery.batch = 0;
   if (batchGiven && options.delivery.batch == 0 && options.delivery.latency == encoder_sim::Millis(0))

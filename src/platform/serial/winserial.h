@@ -141,6 +141,10 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
 // FALSE when the write timeout passes (ERROR_COUNTER_TIMEOUT) or the device fails.
 BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
                LPOVERLAPPED overlapped);
+// Waits until every byte written has left the port (twice the line time of what is queued,
+// at most 2 s): FALSE when the device fails or vanishes, or the bytes do not leave in time
+// (ERROR_COUNTER_TIMEOUT).
+BOOL FlushFileBuffers(HANDLE file);
 BOOL CloseHandle(HANDLE object);
 void Sleep(DWORD milliseconds);
 DWORD GetLastError();

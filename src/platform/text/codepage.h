@@ -18,6 +18,8 @@ std::u16string Cp936ToUtf16(std::string_view bytes);
 std::string Utf16ToCp936(std::u16string_view chars);
 
 std::string Cp936ToUtf8(std::string_view bytes);
+// Malformed UTF-8 becomes U+FFFD, one per maximal subpart.
+std::u16string Utf8ToUtf16(std::string_view utf8);
 // Lone surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view chars);
 // Malformed UTF-8 becomes '?', as a character the code page lacks.

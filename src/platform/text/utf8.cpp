@@ -55,6 +55,8 @@ void Append(std::u16string& out, char32_t code) {
   }
 }
 
+}  // namespace
+
 // Malformed sequences become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view utf8) {
   std::u16string out;
@@ -66,8 +68,6 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   }
   return out;
 }
-
-}  // namespace
 
 std::string Utf16ToUtf8(std::u16string_view chars) {
   std::string out;

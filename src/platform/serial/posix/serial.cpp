@@ -93,26 +93,33 @@ void GiveBackLowLatency(int fd) {
   ioctl(fd, TIOCSSERIAL, &info);
 }
 
-// Output still queued at close gets the time it needs on the line (twice over, at most
-// 2 s), so the frame an operation sends just before closing is not cut off. Returns
-// whether some is still queued (or the count is unknown): that much is to be flushed, so
-// the close never waits on a stalled line. Nothing queued is not flushed, because a
-// flush on a pty also drops what the far side has not read yet.
-bool OutputStillQueued(int fd) {
+// Output still queued gets the time it needs on the line (twice over, at most 2 s). Gives
+// the count still queued then, or nothing when the driver cannot tell (the device failed
+// or went away).
+std::optional<int> WaitForOutputToLeave(int fd) {
   termios settings{};
   const double msPerByte = tcgetattr(fd, &settings) == 0
                                ? std::chrono::duration<double, std::milli>(serial::CharacterTime(settings)).count()
                                : 1.0;
   int queued = 0;
-  if (ioctl(fd, TIOCOUTQ, &queued) != 0) return true;
+  if (ioctl(fd, TIOCOUTQ, &queued) != 0) return std::nullopt;
   const auto giveUp = Clock::now() + std::chrono::milliseconds(
       std::min(2000, static_cast<int>(2 * queued * msPerByte) + 20));
   while (queued > 0 && Clock::now() < giveUp) {
     const auto need = std::chrono::milliseconds(static_cast<int>(queued * msPerByte) + 1);
     std::this_thread::sleep_for(std::min<Clock::duration>(need, giveUp - Clock::now()));
-    if (ioctl(fd, TIOCOUTQ, &queued) != 0) return true;
+    if (ioctl(fd, TIOCOUTQ, &queued) != 0) return std::nullopt;
   }
-  return queued > 0;
+  return queued;
+}
+
+// At close, so the frame an operation sends just before closing is not cut off. True when
+// some is still queued (or the count is unknown): that much is to be flushed, so the close
+// never waits on a stalled line. Nothing queued is not flushed, because a flush on a pty
+// also drops what the far side has not read yet.
+bool OutputStillQueued(int fd) {
+  const std::optional<int> queued = WaitForOutputToLeave(fd);
+  return !queued || *queued > 0;
 }
 
 // The far ends of /dev/ptmx (136 to 143) and the old BSD pairs (3).
@@ -403,6 +410,19 @@ BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
   }
   if (written != nullptr) *written = sent;
   return result;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+  SerialPort* port = PortOf(file);
+  if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
+  const std::optional<int> queued = WaitForOutputToLeave(port->fd);
+  if (!queued) return Fail(ERROR_GEN_FAILURE);
+  if (*queued > 0) return Fail(ERROR_COUNTER_TIMEOUT);
+  // A hung-up line (a pulled adapter, a far side gone) reports an empty queue: its bytes
+  // were dropped, not sent.
+  pollfd waiter{port->fd, POLLOUT, 0};
+  if (poll(&waiter, 1, 0) > 0 && (waiter.revents & (POLLHUP | POLLERR | POLLNVAL))) return Fail(ERROR_GEN_FAILURE);
+  return TRUE;
 }
 
 BOOL CloseHandle(HANDLE object) {
