@@ -11,9 +11,10 @@
 namespace card {
 namespace {
 
-// How long the line must stay quiet for it to count as quiet: longer than any gap inside a
-// burst, short beside an operator's swipe.
-constexpr DWORD kQuietMs = 100;
+// How long the line must stay quiet for it to count as quiet: longer than a port holds bytes
+// back (a USB adapter's 16 ms timer, 3 ms more for a late wake-up) beyond the read's 8 ms gap
+// rule. Paid twice by every read, so kept short.
+constexpr DWORD kQuietMs = 30;
 
 // One operation's port: the name given, the device it stands for, the open handle.
 class Session {
