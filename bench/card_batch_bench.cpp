@@ -29,9 +29,9 @@ std::string CardText(int i) {
   return text;
 }
 
-// Reads until the line has been quiet for 30 ms, as the program's reply checks do.
-void Quiet(HANDLE h) {
-  COMMTIMEOUTS reply{}, quiet{MAXDWORD, MAXDWORD, 30, 0, 0};
+// Reads until the line has been quiet for `ms`, as the program's reply checks do.
+void Quiet(HANDLE h, DWORD ms) {
+  COMMTIMEOUTS reply{}, quiet{MAXDWORD, MAXDWORD, ms, 0, 0};
   GetCommTimeouts(h, &reply);
   SetCommTimeouts(h, &quiet);
   char buffer[REPLY_BUFFER_SIZE];
@@ -52,10 +52,10 @@ void CoreCard(const std::string& text) {
   h = OpenEncoderPort("com1");
   ConfigureEncoderPort(h);
   SendEncoderFrame(h, FRAME_LEAD_IN);
-  Quiet(h);
+  Quiet(h, 30);
   SendEncoderFrame(h, FRAME_READ);
   PollEncoderReply(h);
-  Quiet(h);
+  Quiet(h, 50);
   CloseHandle(h);
 }
 
@@ -76,13 +76,13 @@ int main(int argc, char** argv) {
   // On a real port: lead-in and write frame; with a check, lead-in, read and the answer
   // (2 + data + 2). A pty takes the program's frames at once and only the virtual encoder
   // paces its answer, which the read then ends 8 ms after (the interval timeout); and the
-  // check waits for 30 ms of quiet before the read frame and after the answer (an earlier
-  // operation's late answer, a reply cut by a gap): that is the floor here.
+  // check waits for 30 ms of quiet before the read frame (an earlier operation's late answer)
+  // and watches 50 ms after the answer (a reply cut by a gap): that is the floor here.
   double lineMs = 0, ptyMs = 0;
   for (int i = 1; i <= kCards; ++i) {
     const double n = static_cast<double>(CardText(i).size());
     lineMs += (3 + n + 5 + (verify ? 3 + 2 + n + 4 : 0)) * kMsPerByte;
-    ptyMs += verify ? (n + 4) * kMsPerByte + 8 + 2 * 30 : 0;
+    ptyMs += verify ? (n + 4) * kMsPerByte + 8 + 30 + 50 : 0;
   }
 
   const std::string command = std::string("'") + BRIMLOCK_CARD + "' batch " + (verify ? "--verify " : "") + "'" +

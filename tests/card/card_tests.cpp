@@ -160,7 +160,7 @@ const CommandCase kCommandCases[] = {
     {"TheProgramsOwnTerminalIsNoPort", {"--port", "/dev/tty", "read"}, {}, 3, "", "the terminal brimlock-card runs in", {}},
     {"AnEmptyComVariableIs3", {"--port=com2", "read"}, {}, 3, "", "BRIMLOCK_COM2 is set but empty", {}, {}, false,
      nullptr, "BRIMLOCK_COM2"},
-    {"AReplyCutByAGapIsUnreadable", {"read"}, {.cardData = "CARD 0001", .splitAfter = 6}, 6, "", "cut", {L, R}},
+    {"AReplyCutByAGapIsUnreadable", {"read"}, {.cardData = "CARD 0001", .splitAfter = 6, .splitGap = encoder_sim::Millis(45)}, 6, "", "cut", {L, R}},
     {"AReplyFillingTheReadIsUnreadable", {"read"}, {.cardData = "X", .padTo = 120}, 6, "", "whole 100-byte read", {L, R}},
     {"AReplyWithoutDataIsUnreadable", {"read"}, {.rawAnswer = "\x1bs?\x1c"}, 6, "", "holds no data", {L, R}},
     {"ALateReplyIsNotTheCards", {"read"}, {.cardData = "NEW", .lateAnswer = "\x1bsOLD?\x1c"}, 0, "NEW\n", "", {L, R}},

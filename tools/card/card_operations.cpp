@@ -11,10 +11,12 @@
 namespace card {
 namespace {
 
-// How long the line must stay quiet for it to count as quiet: longer than a port holds bytes
-// back (a USB adapter's 16 ms timer, 3 ms more for a late wake-up) beyond the read's 8 ms gap
-// rule. Paid twice by every read, so kept short.
+// How long the line must stay quiet before the read frame for it to count as quiet: longer
+// than a port holds bytes back (a USB adapter's 16 ms timer, 3 ms more for a late wake-up).
 constexpr DWORD kQuietMs = 30;
+// How long a reply is watched for more after its read ended: the read itself ends up to 28 ms
+// after a batch of bytes, so a gap is seen when it lasts longer than that and at most this.
+constexpr DWORD kWatchMs = 50;
 
 // One operation's port: the name given, the device it stands for, the open handle.
 class Session {
@@ -70,12 +72,12 @@ class Session {
     return true;
   }
 
-  // Reads until the line has been quiet for kQuietMs: what came (at most `most` bytes; more
+  // Reads until the line has been quiet for `ms`: what came (at most `most` bytes; more
   // than that counts as a line that never goes quiet).
-  std::string Quiet(std::size_t most) {
+  std::string Quiet(std::size_t most, DWORD ms) {
     COMMTIMEOUTS reply{};
     GetCommTimeouts(hComm_, &reply);
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, kQuietMs, reply.WriteTotalTimeoutMultiplier,
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier,
                            reply.WriteTotalTimeoutConstant};
     SetCommTimeouts(hComm_, &firstByte);
     std::string came;
@@ -142,7 +144,7 @@ Outcome ReadCard(const std::string& port, std::string& shown) {
   Session session(port);
   if (!session.Open(outcome) || !session.Send({FRAME_LEAD_IN}, outcome)) return outcome;
   // An answer to an earlier operation still on its way is not this card's.
-  session.Quiet(4096);
+  session.Quiet(4096, kQuietMs);
   if (!session.Send({FRAME_READ}, outcome)) return outcome;
   const std::optional<std::string> reply = PollEncoderReplyBytes(session.handle());
   if (!reply) {
@@ -154,7 +156,7 @@ Outcome ReadCard(const std::string& port, std::string& shown) {
                       "cable and power";
     return outcome;
   }
-  const bool moreCame = reply->size() < static_cast<std::size_t>(REPLY_BUFFER_SIZE) && !session.Quiet(0).empty();
+  const bool moreCame = reply->size() < static_cast<std::size_t>(REPLY_BUFFER_SIZE) && !session.Quiet(0, kWatchMs).empty();
   if (const std::optional<std::string> why = NotWhole(*reply, moreCame)) {
     outcome.status = kUnreadable;
     outcome.problem = "the card on " + session.Named() + " could not be read whole: " + *why +
