@@ -1,10 +1,11 @@
-#include "platform/gdi/gdiobjects.h"
+#include "platform/gdi/gdi_backend.h"
 
 #include <utility>
 
-#include "platform/gdi/object_registry.h"
-
 namespace {
+
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &gdi::seam::kSupplied;
 
 // An object that already holds a handle keeps it, and the new one is freed at once.
 BOOL Take(CGdiObject& object, HGDIOBJ handle) {

@@ -13,6 +13,9 @@
 #include "platform/ui/window_backend.h"
 
 namespace {
+
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &ui::seam::kSupplied;
 // Every window's attached object, member or temporary.
 std::unordered_map<HWND, CWnd*>& Attachments() {
   static std::unordered_map<HWND, CWnd*> map;
