@@ -87,12 +87,6 @@ int CWnd::GetWindowText(LPSTR buffer, int maxCount) const {
   return n;
 }
 
-int CWnd::GetWindowTextLength() const {
-  CString text;
-  GetWindowText(text);
-  return text.GetLength();
-}
-
 int CWnd::GetDlgCtrlID() const { return static_cast<int>(m_id); }
 
 BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent) {

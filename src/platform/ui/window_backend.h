@@ -50,13 +50,12 @@ inline const auto kSupplied = std::make_tuple(
     &CWnd::SetWindowText, static_cast<void (CWnd::*)(CString&) const>(&CWnd::GetWindowText),
     static_cast<int (CWnd::*)(LPSTR, int) const>(&CWnd::GetWindowText), &CWnd::EnableWindow,
     &CWnd::IsWindowEnabled, &CWnd::ShowWindow, &CWnd::IsWindowVisible, &CWnd::SetFocus, &CWnd::GetFocus,
-    &CWnd::GetDlgItem, &CWnd::GetParent, &CWnd::IsIconic, &CWnd::GetClientRect, &CWnd::GetFont,
+    &CWnd::GetDlgItem, &CWnd::IsIconic, &CWnd::GetClientRect, &CWnd::GetFont,
     &CWnd::ModifyStyle, &CWnd::SetWindowRgn, &CWnd::InvalidateRect, &CWnd::UpdateWindow, &CWnd::SetIcon,
     &CWnd::GetSystemMenu, &CWnd::MessageBox, &CWnd::SendMessage,
     // controls.cpp
     &CButton::GetCheck, &CButton::SetCheck, &CComboBox::GetCount, &CComboBox::GetCurSel,
     &CComboBox::GetLBText, &CComboBox::InsertString, &CComboBox::SetCurSel, &CEdit::GetLimitText,
-    &CEdit::SetReadOnly,
     // menu.cpp
     &CMenu::AppendMenu, &CMenu::GetMenuItemCount, &CMenu::GetMenuItemID, &CMenu::GetMenuState,
     &CMenu::GetMenuString, &CMenu::Track,

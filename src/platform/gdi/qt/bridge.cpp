@@ -27,11 +27,6 @@ HFONT FontHandleOf(const QFont& qfont) {
   return font;
 }
 
-QFont ToQFont(const CFont& font) {
-  const HFONT held = font;
-  return held ? held->data->font : QFont();
-}
-
 QRegion ToQRegion(HRGN region) {
   QRegion out;
   if (!region) return out;

@@ -52,8 +52,6 @@ void SetQFont(CFont& font, const QFont& qfont);
 // A window's font as the platform hands it out (WM_GETFONT): one handle per distinct font,
 // owned here and alive for the whole run, never deleted by those who wrap it.
 HFONT FontHandleOf(const QFont& qfont);
-// The font a CFont holds, or the application's default font (QFont()) when it is empty.
-QFont ToQFont(const CFont& font);
 
 // The region's pixels, for QWidget::setMask. An empty or null region gives an empty QRegion.
 QRegion ToQRegion(HRGN region);
