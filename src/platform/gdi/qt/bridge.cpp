@@ -16,7 +16,7 @@ void SetQFont(CFont& font, const QFont& qfont) {
   QFont drawing = qfont;
   drawing.setStyleStrategy(QFont::StyleStrategy(drawing.styleStrategy() | QFont::NoAntialias));
   font.DeleteObject();
-  font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}})));
+  font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}, {}})));
 }
 
 HFONT FontHandleOf(const QFont& qfont) {
