@@ -1,7 +1,10 @@
 // Where fills, lines, rounded rectangles and focus rectangles put their pixels.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "canvas.h"
+#include "platform/gdi/object_registry.h"
 
 namespace {
 
@@ -186,6 +189,26 @@ TEST(SelectObject, AnEmptyOrDeletedObjectIsRefusedAndADeletedSelectionStillDraws
     dc.LineTo(4, 1);
   });
   EXPECT_EQ(canvas.Row(1, 0, 5, kRed), ".###.");
+}
+
+TEST(DeleteObject, FreesEachLiveHandleOnceAndOwnersStayFoundAmongMany) {
+  // More objects than the first slab and the first table of owners hold.
+  std::vector<CBrush> brushes(600);
+  for (CBrush& brush : brushes) ASSERT_TRUE(brush.CreateSolidBrush(kRed));
+  const HGDIOBJ first = brushes[0].Detach();
+  EXPECT_TRUE(::DeleteObject(first));
+  EXPECT_FALSE(::DeleteObject(first));
+  int notAHandle = 0;
+  EXPECT_FALSE(::DeleteObject(&notAHandle));
+  EXPECT_FALSE(::DeleteObject(static_cast<char*>(brushes[1].GetSafeHandle()) + 1));
+
+  // Forgetting every other owner moves the rest within the table; each is still found.
+  const HGDIOBJ gone = brushes[1].GetSafeHandle();
+  for (size_t k = 1; k < brushes.size(); k += 2) brushes[k].DeleteObject();
+  for (size_t k = 2; k < brushes.size(); k += 2) {
+    ASSERT_EQ(gdi::Registered(brushes[k].GetSafeHandle()), &brushes[k]) << k;
+  }
+  EXPECT_EQ(gdi::Registered(gone), nullptr);
 }
 
 }  // namespace

@@ -126,20 +126,10 @@ TEST(CodePage, ExactConversionRefusesWhatTheLossyOneReplacesAndSaysWhere) {
   EXPECT_EQ(bad, 1u);
 }
 
-TEST(CString, MidClampsLikeTheFramework) {
-  CString s("0123456789");
-  EXPECT_EQ(s.Mid(2, s.GetLength() - 4), "234567");
-  EXPECT_EQ(s.Mid(2, -2), "");
-  EXPECT_EQ(s.Mid(20, 3), "");
-  EXPECT_EQ(s.Left(3), "012");
+TEST(CString, EmbeddedNulsAndTheStringTable) {
   CString embedded("a\0b", 3);
   EXPECT_EQ(embedded.GetLength(), 3);
-}
-
-TEST(CString, FormatAndStringTable) {
   CString s;
-  s.Format("Enter no more than %d characters.", 80);
-  EXPECT_EQ(s, "Enter no more than 80 characters.");
   static const StringResource table[] = {{101, "关于 Brimlock(&A)..."}};
   AfxSetStringTable(table, 1);
   EXPECT_TRUE(s.LoadString(101));

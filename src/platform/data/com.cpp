@@ -1,8 +1,14 @@
 #include "platform/data/com.h"
 
 #include "platform/data/connection.h"
+#include "platform/data/data_backend.h"
 #include "platform/data/odbc.h"
 #include "platform/data/recordset.h"
+
+namespace {
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &odbc::seam::kSupplied;
+}  // namespace
 
 ULONG ComObject::Release() {
   ULONG left = --m_references;

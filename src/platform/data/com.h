@@ -23,7 +23,6 @@ constexpr HRESULT REGDB_E_CLASSNOTREG = MakeHresult(0x80040154);
 constexpr HRESULT CO_E_NOTINITIALIZED = MakeHresult(0x800401F0);
 
 constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
-constexpr bool FAILED(HRESULT hr) { return hr < 0; }
 
 struct GUID {
   std::uint32_t Data1;

@@ -24,10 +24,20 @@ size_t LikeMarkerAt(std::u16string_view s, size_t i) {
   return (j < s.size() && s[j] == u'?') ? j + 1 - i : 0;
 }
 
+// The name without the blanks that pad it, as the trigram index on PostgreSQL is built.
+std::u16string Trimmed(const std::u16string& name) { return u"rtrim(" + name + u")"; }
+
+// The same on SQLite, where a trim costs every row a copy of its text: only a value that
+// ends in a blank is trimmed, and the test for the blank is a plain match.
+std::u16string TrimmedWhereBlank(const std::u16string& name) {
+  return u"(case when " + name + u" like '% ' then rtrim(" + name + u") else " + name + u" end)";
+}
+
 // `x like ?` in the engine's words for SQL Server's plain-text LIKE: the operand, where it
-// is a name, loses the blanks that pad it, and `like ?` becomes `like`; an expression keeps
-// its form. "%" and "_" keep their meaning.
-std::u16string RewriteLike(std::u16string_view s, std::u16string_view like) {
+// is a name, loses the blanks that pad it (`trim`), and `like ?` becomes `like`; an
+// expression keeps its form. "%" and "_" keep their meaning.
+std::u16string RewriteLike(std::u16string_view s, std::u16string (*trim)(const std::u16string&),
+                           std::u16string_view like) {
   std::u16string out;
   out.reserve(s.size() + 32);
   char16_t quote = 0;  // inside a 'literal' or "name"
@@ -45,7 +55,7 @@ std::u16string RewriteLike(std::u16string_view s, std::u16string_view like) {
       if (start < end) {
         std::u16string name = out.substr(start, end - start), blanks = out.substr(end);
         out.resize(start);
-        out += u"rtrim(" + name + u")" + blanks;
+        out += trim(name) + blanks;
       }
       out += like;
       i += n;
@@ -69,9 +79,10 @@ std::u16string StatementFor(Dbms dbms, std::u16string_view statement) {
   switch (dbms) {
     // PostgreSQL's LIKE takes a backslash for its escape and counts case, where SQL
     // Server's usual collations do not.
-    case Dbms::PostgreSql: return RewriteLike(statement, u"ilike ? escape ''");
+    // The trigram index serves `rtrim(x) ilike ?` only as written.
+    case Dbms::PostgreSql: return RewriteLike(statement, Trimmed, u"ilike ? escape ''");
     // SQLite's LIKE has no escape and ignores the case of ASCII letters already.
-    case Dbms::Sqlite: return RewriteLike(statement, u"like ?");
+    case Dbms::Sqlite: return RewriteLike(statement, TrimmedWhereBlank, u"like ?");
     case Dbms::Other: break;
   }
   return std::u16string(statement);

@@ -9,7 +9,8 @@
 namespace gdi {
 
 // Every CGdiObject holding a handle is listed under it, so that SelectObject and
-// CFont::FromHandle hand back the program's own object for its own handle.
+// CFont::FromHandle hand back the program's own object for its own handle. Each platform
+// keeps the list: the toolkit's backend in the handle's own slot, Windows' in a table.
 void Register(HGDIOBJ handle, CGdiObject* object);
 void Unregister(HGDIOBJ handle, CGdiObject* object);
 CGdiObject* Registered(HGDIOBJ handle);

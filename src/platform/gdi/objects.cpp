@@ -1,17 +1,11 @@
-#include "platform/gdi/gdiobjects.h"
+#include "platform/gdi/gdi_backend.h"
 
-#include <mutex>
 #include <utility>
-
-#include "platform/gdi/object_registry.h"
 
 namespace {
 
-std::mutex registryLock;
-std::map<HGDIOBJ, CGdiObject*>& Registry() {
-  static auto* objects = new std::map<HGDIOBJ, CGdiObject*>;
-  return *objects;
-}
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &gdi::seam::kSupplied;
 
 // An object that already holds a handle keeps it, and the new one is freed at once.
 BOOL Take(CGdiObject& object, HGDIOBJ handle) {
@@ -21,24 +15,6 @@ BOOL Take(CGdiObject& object, HGDIOBJ handle) {
 }
 
 }  // namespace
-
-void gdi::Register(HGDIOBJ handle, CGdiObject* object) {
-  const std::lock_guard lock(registryLock);
-  Registry()[handle] = object;
-}
-
-void gdi::Unregister(HGDIOBJ handle, CGdiObject* object) {
-  const std::lock_guard lock(registryLock);
-  if (auto it = Registry().find(handle); it != Registry().end() && it->second == object) {
-    Registry().erase(it);
-  }
-}
-
-CGdiObject* gdi::Registered(HGDIOBJ handle) {
-  const std::lock_guard lock(registryLock);
-  auto it = Registry().find(handle);
-  return it == Registry().end() ? nullptr : it->second;
-}
 
 BOOL CGdiObject::Attach(HGDIOBJ hObject) {
   if (!hObject || m_hObject) return FALSE;

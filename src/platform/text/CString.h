@@ -19,11 +19,6 @@ class CString {
   operator LPCSTR() const { return m_bytes.c_str(); }  // NOLINT: implicit, as the framework's
   const std::string& bytes() const { return m_bytes; }
 
-  // Out-of-range arguments are clamped, as the framework does.
-  CString Mid(int first, int count) const;
-  CString Mid(int first) const { return Mid(first, GetLength()); }
-  CString Left(int count) const { return Mid(0, count); }
-
   CString& operator+=(const CString& s) { m_bytes += s.m_bytes; return *this; }
   CString& operator+=(const char* s) { m_bytes += s ? s : ""; return *this; }
   friend CString operator+(CString a, const CString& b) { a += b; return a; }
@@ -31,9 +26,6 @@ class CString {
   friend CString operator+(const char* a, const CString& b) { return CString(a) + b; }
   friend bool operator==(const CString& a, const CString& b) { return a.m_bytes == b.m_bytes; }
   friend bool operator==(const CString& a, const char* b) { return a.m_bytes == (b ? b : ""); }
-
-  // printf-style, as the framework's Format.
-  void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
   // Loads a string of the program's string table; the text is emptied when the id is unknown.
   BOOL LoadString(UINT id);

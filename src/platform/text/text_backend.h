@@ -11,6 +11,8 @@
 //   environment.cpp  EnvironmentSetting and OwnersFileFirstLine (environment.h): the
 //                    UTF-8 environment and open(2) with fstat on Linux, the wide
 //                    environment and CreateFileW on Windows, the same file rules on both
+#include <tuple>
+
 #include "platform/text/codepage.h"
 #include "platform/text/environment.h"
 
@@ -20,3 +22,10 @@ namespace text::backend {
 // (utf8.cpp) builds on it, and asks again one character at a time to say where.
 std::optional<std::string> Cp936OfWholeText(std::u16string_view chars);
 }  // namespace text::backend
+
+namespace text::seam {
+// Everything a platform supplies, by address. utf8.cpp keeps this table, so a backend that
+// lacks one fails to link on its own platform.
+inline const auto kSupplied = std::make_tuple(&Cp936ToUtf16, &Utf16ToCp936, &backend::Cp936OfWholeText,
+                                              &EnvironmentSetting, &OwnersFileFirstLine);
+}  // namespace text::seam

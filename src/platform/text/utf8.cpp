@@ -9,6 +9,9 @@
 namespace text {
 namespace {
 
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &seam::kSupplied;
+
 struct Decoded {
   char32_t code;
   std::size_t length;  // for a malformed sequence, the bytes one U+FFFD stands for

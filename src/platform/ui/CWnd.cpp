@@ -13,6 +13,9 @@
 #include "platform/ui/window_backend.h"
 
 namespace {
+
+// Kept whole: every platform call the layer relies on must be there when it links.
+[[gnu::used]] const auto* const kSeam = &ui::seam::kSupplied;
 // Every window's attached object, member or temporary.
 std::unordered_map<HWND, CWnd*>& Attachments() {
   static std::unordered_map<HWND, CWnd*> map;
@@ -82,12 +85,6 @@ int CWnd::GetWindowText(LPSTR buffer, int maxCount) const {
   std::copy_n(text.bytes().data(), n, buffer);
   buffer[n] = '\0';
   return n;
-}
-
-int CWnd::GetWindowTextLength() const {
-  CString text;
-  GetWindowText(text);
-  return text.GetLength();
 }
 
 int CWnd::GetDlgCtrlID() const { return static_cast<int>(m_id); }

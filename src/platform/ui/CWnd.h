@@ -21,7 +21,6 @@ class CWnd : public CCmdTarget {
   CWnd& operator=(const CWnd&) = delete;
 
   HWND m_hWnd = nullptr;
-  HWND GetSafeHwnd() const { return m_hWnd; }
   // The object attached to a widget; a temporary one is made for a widget nobody attached.
   static CWnd* FromHandle(HWND hWnd);
 
@@ -29,7 +28,6 @@ class CWnd : public CCmdTarget {
   void SetWindowText(LPCSTR text);
   void GetWindowText(CString& text) const;
   int GetWindowText(LPSTR buffer, int maxCount) const;
-  int GetWindowTextLength() const;
 
   BOOL EnableWindow(BOOL enable = TRUE);
   BOOL IsWindowEnabled() const;
@@ -39,7 +37,6 @@ class CWnd : public CCmdTarget {
   static CWnd* GetFocus();
   CWnd* GetDlgItem(int id) const;
   int GetDlgCtrlID() const;
-  CWnd* GetParent() const;
   BOOL IsIconic() const;
   void GetClientRect(LPRECT rect) const;
   CFont* GetFont() const;
@@ -48,7 +45,6 @@ class CWnd : public CCmdTarget {
   BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);
   int SetWindowRgn(CRgn* region, BOOL redraw);
   void InvalidateRect(LPCRECT rect, BOOL erase = TRUE);
-  void Invalidate(BOOL erase = TRUE) { InvalidateRect(nullptr, erase); }
   void UpdateWindow();
 
   HICON SetIcon(HICON icon, BOOL bigIcon);

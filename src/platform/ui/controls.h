@@ -7,10 +7,8 @@ class CEdit : public CWnd {
   // The limit counts bytes of the text and holds for what the user types or pastes; text
   // the program sets is taken whole.
   void SetLimitText(UINT maxBytes) { SendMessage(EM_LIMITTEXT, maxBytes, 0); }
-  void LimitText(int maxBytes = 0) { SendMessage(EM_LIMITTEXT, static_cast<WPARAM>(maxBytes), 0); }
   UINT GetLimitText() const;
   void SetSel(int start, int end) { SendMessage(EM_SETSEL, static_cast<WPARAM>(start), end); }
-  BOOL SetReadOnly(BOOL readOnly = TRUE);
 };
 
 #if !defined(_WIN32)  // the platform's own on Windows

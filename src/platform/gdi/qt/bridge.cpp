@@ -16,7 +16,7 @@ void SetQFont(CFont& font, const QFont& qfont) {
   QFont drawing = qfont;
   drawing.setStyleStrategy(QFont::StyleStrategy(drawing.styleStrategy() | QFont::NoAntialias));
   font.DeleteObject();
-  font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}})));
+  font.Attach(CreateFontHandle(std::make_shared<const FontData>(FontData{qfont, drawing, {}, {}})));
 }
 
 HFONT FontHandleOf(const QFont& qfont) {
@@ -25,11 +25,6 @@ HFONT FontHandleOf(const QFont& qfont) {
   CFont& font = fonts[qfont];
   if (!font.GetSafeHandle()) SetQFont(font, qfont);
   return font;
-}
-
-QFont ToQFont(const CFont& font) {
-  const HFONT held = font;
-  return held ? held->data->font : QFont();
 }
 
 QRegion ToQRegion(HRGN region) {

@@ -2,7 +2,9 @@
 // The drawing layer's meeting point with the toolkit, for the window layer only: the
 // program itself never includes this header.
 #include <QFont>
+#include <QGlyphRun>
 #include <QIcon>
+#include <QList>
 #include <QRegion>
 #include <QString>
 
@@ -26,6 +28,12 @@ struct FontData {
   // Widths of texts measured with it, by device resolution: a window measures its caption
   // at every paint, and the toolkit would lay the text out anew each time.
   mutable std::map<std::pair<int, QString>, int> advances;
+  // Texts laid out into glyphs, likewise: drawing a caption again costs no shaping.
+  struct Glyphs {
+    QList<QGlyphRun> runs;
+    qreal ascent = 0;  // of the laid-out line, which the runs' positions start from
+  };
+  mutable std::map<std::pair<int, QString>, Glyphs> glyphs;
 };
 
 // One paint's device context over a painter that is already drawing (on a widget, an
@@ -52,8 +60,6 @@ void SetQFont(CFont& font, const QFont& qfont);
 // A window's font as the platform hands it out (WM_GETFONT): one handle per distinct font,
 // owned here and alive for the whole run, never deleted by those who wrap it.
 HFONT FontHandleOf(const QFont& qfont);
-// The font a CFont holds, or the application's default font (QFont()) when it is empty.
-QFont ToQFont(const CFont& font);
 
 // The region's pixels, for QWidget::setMask. An empty or null region gives an empty QRegion.
 QRegion ToQRegion(HRGN region);

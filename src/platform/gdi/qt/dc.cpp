@@ -26,10 +26,11 @@ HDC__::HDC__(QPainter& p) : painter(p) {
   painter.setOpacity(1.0);
 
   stockPen.CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-  gdi::SetQFont(stockFont, painter.font());
+  // The painter's font as the system's font for its widget: made once and kept.
+  const HFONT stockFont = gdi::FontHandleOf(painter.font());
   state.pen = &stockPen;
-  state.font = &stockFont;
-  state.fontData = static_cast<HFONT>(stockFont)->data;
+  state.font = CFont::FromHandle(stockFont);
+  state.fontData = stockFont->data;
   wrapper.m_hDC = this;
 }
 

@@ -42,7 +42,6 @@ struct HDC__ {
   gdi::DcState state;
   std::vector<gdi::DcState> saved;
   CPen stockPen;
-  CFont stockFont;
   // The metrics of the selected font on this painter's device (see text.cpp).
   std::shared_ptr<const gdi::FontData> metricsFont;
   std::optional<QFontMetrics> metrics;

@@ -11,34 +11,25 @@ namespace gdi {
 
 struct FontData;
 
-// Every record, so that DeleteObject can free any kind through its handle.
-struct Record {
-  virtual ~Record() = default;
-};
-
 // A font handle over the toolkit's font, for the window layer (gdi::SetQFont).
 HFONT CreateFontHandle(std::shared_ptr<const FontData> data);
 
 }  // namespace gdi
 
-struct HPEN__ : gdi::Record {
-  HPEN__(int s, int w, COLORREF c) : style(s), width(w), color(c) {}
+struct HPEN__ {
   int style;
   int width;
   COLORREF color;
 };
 
-struct HBRUSH__ : gdi::Record {
-  explicit HBRUSH__(COLORREF c) : color(c) {}
+struct HBRUSH__ {
   COLORREF color;
 };
 
-struct HFONT__ : gdi::Record {
-  explicit HFONT__(std::shared_ptr<const gdi::FontData> d) : data(std::move(d)) {}
+struct HFONT__ {
   std::shared_ptr<const gdi::FontData> data;
 };
 
-struct HRGN__ : gdi::Record {
-  explicit HRGN__(gdi::Shape s) : shape(std::move(s)) {}
+struct HRGN__ {
   gdi::Shape shape;
 };

@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextLayout>
 #include <algorithm>
 #include <cstring>
 
@@ -31,6 +32,19 @@ int Advance(HDC__& dc, const QString& text) {
   if (auto it = advances.find(key); it != advances.end()) return it->second;
   if (advances.size() >= 64) advances.clear();  // captions are few; anything else passes
   return advances[key] = DrawingMetrics(dc).horizontalAdvance(text);
+}
+
+// The glyphs of a text in the selected font, laid out once per font, resolution and text.
+const gdi::FontData::Glyphs& GlyphsOf(HDC__& dc, const QString& text) {
+  auto& cache = dc.state.fontData->glyphs;
+  std::pair<int, QString> key(dc.painter.device()->logicalDpiX(), text);
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
+  if (cache.size() >= 64) cache.clear();  // as the advances
+  QTextLayout layout(text, DrawingFont(dc), dc.painter.device());
+  layout.beginLayout();
+  const QTextLine line = layout.createLine();
+  layout.endLayout();
+  return cache[std::move(key)] = {layout.glyphRuns(), line.ascent()};
 }
 
 QString FromCp936(LPCSTR bytes, size_t count) {
@@ -68,7 +82,10 @@ void PaintText(HDC__& dc, const PrefixText& text, int x, int y, COLORREF color) 
   const QFontMetrics& fm = DrawingMetrics(dc);
   p.setFont(DrawingFont(dc));
   p.setPen(QColor(GetRValue(color), GetGValue(color), GetBValue(color)));
-  p.drawText(QPoint(x, y + fm.ascent()), text.shown);
+  const gdi::FontData::Glyphs& glyphs = GlyphsOf(dc, text.shown);
+  // The baseline where QPainter::drawText would put it, on a whole row.
+  const QPointF origin(x, y + fm.ascent() - glyphs.ascent);
+  for (const QGlyphRun& run : glyphs.runs) p.drawGlyphRun(origin, run);
   if (text.underlined >= 0) {
     // One pixel below the baseline, kept inside the text's height.
     const int ux = x + fm.horizontalAdvance(text.shown.left(text.underlined));

@@ -163,6 +163,4 @@ void InstallBridge(QWidget* w) {
   QObject::connect(w, &QObject::destroyed, [w] { WindowGone(Handle(w)); });
 }
 
-CWnd* DialogOf(QWidget* w) { return w ? Attached(w->window()) : nullptr; }
-
 }  // namespace ui

@@ -30,7 +30,4 @@ void LeaveToToolkit(HWND h, UINT message);
 // Turns the widget's events into the messages of the window attached to it.
 void InstallBridge(QWidget* w);
 
-// The top-level dialog a widget belongs to, as its attached object.
-CWnd* DialogOf(QWidget* w);
-
 }  // namespace ui

@@ -12,13 +12,6 @@ UINT CEdit::GetLimitText() const {
   return edit ? static_cast<UINT>(ui::ByteLimit(edit)) : 0;
 }
 
-BOOL CEdit::SetReadOnly(BOOL readOnly) {
-  auto* edit = qobject_cast<QLineEdit*>(ui::Widget(m_hWnd));
-  if (edit == nullptr) return FALSE;
-  edit->setReadOnly(readOnly);
-  return TRUE;
-}
-
 int CButton::GetCheck() const {
   auto* button = qobject_cast<QAbstractButton*>(ui::Widget(m_hWnd));
   return button != nullptr && button->isCheckable() && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;

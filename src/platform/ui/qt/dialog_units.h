@@ -10,8 +10,6 @@ class DialogUnits {
  public:
   DialogUnits(const QString& family, int pointSize, int weight);
   const QFont& font() const { return m_font; }
-  int baseX() const { return m_baseX; }
-  int baseY() const { return m_baseY; }
   QRect ToPixels(int x, int y, int cx, int cy) const;
 
  private:

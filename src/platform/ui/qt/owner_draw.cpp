@@ -10,9 +10,10 @@
 namespace ui {
 namespace {
 
-// Set once a widget has had its first paint, which always erases.
-constexpr char kPainted[] = "brimlock.painted";
-constexpr char kEraseAsked[] = "brimlock.erase";
+// Set by a paint that erased; a widget without it (before its first paint, or once an
+// erase is asked for) erases at its next paint. One property: reading one costs a search of
+// the class's names.
+constexpr char kErased[] = "brimlock.erased";
 
 // The button's state as the platform reports it to the drawing code.
 UINT ItemState(const QAbstractButton& button) {
@@ -39,11 +40,10 @@ void PaintOwnerDrawn(QWidget* w, CWnd* window) {
   QPainter painter(w);
   gdi::PaintContext context(painter);
 
-  const bool firstPaint = !w->property(kPainted).toBool();
-  if (firstPaint) w->setProperty(kPainted, true);
-  const bool eraseAsked = w->property(kEraseAsked).toBool();
-  if (eraseAsked) w->setProperty(kEraseAsked, QVariant());
-  if (firstPaint || eraseAsked) window->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(context.hdc()), 0);
+  if (!w->property(kErased).toBool()) {
+    w->setProperty(kErased, true);
+    window->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(context.hdc()), 0);
+  }
 
   DRAWITEMSTRUCT dis{};
   dis.CtlType = ODT_BUTTON;
@@ -56,6 +56,6 @@ void PaintOwnerDrawn(QWidget* w, CWnd* window) {
   button->DrawItem(&dis);
 }
 
-void RequestErase(QWidget* w) { w->setProperty(kEraseAsked, true); }
+void RequestErase(QWidget* w) { w->setProperty(kErased, QVariant()); }
 
 }  // namespace ui

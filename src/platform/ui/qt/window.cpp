@@ -113,11 +113,6 @@ CWnd* CWnd::GetDlgItem(int id) const {
   return nullptr;
 }
 
-CWnd* CWnd::GetParent() const {
-  QWidget* w = ui::Widget(m_hWnd);
-  return w == nullptr ? nullptr : FromHandle(ui::Handle(w->parentWidget()));
-}
-
 BOOL CWnd::IsIconic() const {
   QWidget* w = ui::Widget(m_hWnd);
   return w != nullptr && w->isMinimized();

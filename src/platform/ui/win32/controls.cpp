@@ -9,10 +9,6 @@ UINT CEdit::GetLimitText() const {
   return m_hWnd ? static_cast<UINT>(::SendMessageW(m_hWnd, EM_GETLIMITTEXT, 0, 0)) : 0;
 }
 
-BOOL CEdit::SetReadOnly(BOOL readOnly) {
-  return m_hWnd ? static_cast<BOOL>(::SendMessageW(m_hWnd, EM_SETREADONLY, readOnly, 0)) : FALSE;
-}
-
 int CButton::GetCheck() const {
   return m_hWnd ? static_cast<int>(::SendMessageW(m_hWnd, BM_GETCHECK, 0, 0)) : BST_UNCHECKED;
 }

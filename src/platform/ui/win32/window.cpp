@@ -96,7 +96,6 @@ CWnd* CWnd::SetFocus() {
 }
 CWnd* CWnd::GetFocus() { return FromHandle(::GetFocus()); }
 CWnd* CWnd::GetDlgItem(int id) const { return m_hWnd ? FromHandle(::GetDlgItem(m_hWnd, id)) : nullptr; }
-CWnd* CWnd::GetParent() const { return m_hWnd ? FromHandle(::GetParent(m_hWnd)) : nullptr; }
 BOOL CWnd::IsIconic() const { return m_hWnd && ::IsIconic(m_hWnd); }
 
 void CWnd::GetClientRect(LPRECT rect) const {
