@@ -59,7 +59,7 @@ std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, s
   // A control byte has no place on a card's text, and ESC and GS would end the write frame
   // and begin another on the line.
   for (std::size_t i = 0; i < utf8.size(); ++i) {
-    if (static_cast<unsigned char>(utf8[i]) < 0x20 || utf8[i] == 0x7F) {
+    if (IsControl(utf8[i])) {
       problem = "the text holds the control character " + Character(utf8, i) +
                 ", which no card text holds; remove it (--hex writes bytes that are not text)";
       return std::nullopt;
@@ -116,7 +116,7 @@ std::string HexOfCard(std::string_view bytes) {
 
 std::string Printable(std::string text) {
   for (char& c : text)
-    if ((c >= 0 && c < 0x20) || c == 0x7F) c = '?';
+    if (IsControl(c)) c = '?';
   return text;
 }
 

@@ -17,6 +17,8 @@ std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std
 // For showing: the card's bytes as text (U+FFFD for bytes that are no character), as hex.
 std::string TextOfCard(std::string_view bytes);
 std::string HexOfCard(std::string_view bytes);
+// A C0 control byte or DEL: no card text holds one, and plain output cannot carry one.
+inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 // For a message: text with its control bytes as '?', so that none drives the terminal.
 std::string Printable(std::string text);
 

@@ -37,10 +37,10 @@ constexpr StepState kSteps[] = {
     {"marked-done", CardState::Done},    {"rewrite", CardState::ToWrite},
 };
 
-bool KnownStep(std::string_view step) {
+const StepState* FindStep(std::string_view step) {
   for (const StepState& s : kSteps)
-    if (s.step == step) return true;
-  return false;
+    if (s.step == step) return &s;
+  return nullptr;
 }
 
 }  // namespace
@@ -57,9 +57,8 @@ std::string CardHash(std::string_view bytes) {
 }
 
 CardState StateOfStep(std::string_view step) {
-  for (const StepState& s : kSteps)
-    if (s.step == step) return s.state;
-  return CardState::Failed;
+  const StepState* found = FindStep(step);
+  return found != nullptr ? found->state : CardState::Failed;
 }
 
 Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
@@ -111,7 +110,7 @@ Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
       }
       if (fields.back() == "torn") continue;
       const bool format1Begun = format1 && fields.size() == 2;
-      if (!wellFormed || (!format1Begun && (fields.size() != 3 || !KnownStep(fields[2])))) {
+      if (!wellFormed || (!format1Begun && (fields.size() != 3 || FindStep(fields[2]) == nullptr))) {
         problem = notJournal;
         return Opened::NotAJournal;
       }

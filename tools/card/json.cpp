@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "card_text.h"
 #include "exit_status.h"
 
 namespace card {
@@ -17,7 +18,7 @@ void Quoted(std::string& out, std::string_view utf8) {
       case '\r': out += "\\r"; break;
       case '\t': out += "\\t"; break;
       default:
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+        if (IsControl(c)) {
           char escaped[8];
           std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned char>(c));
           out += escaped;

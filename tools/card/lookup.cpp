@@ -1,5 +1,6 @@
 // lookup: the window's ticket query, its rows printed in the order the window steps
 // through them.
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -28,11 +29,7 @@ struct Row {
   std::string card, hidden;
 };
 
-bool HasControl(const std::string& field) {
-  for (const char c : field)
-    if ((c >= 0 && c < 0x20) || c == 0x7F) return true;
-  return false;
-}
+bool HasControl(const std::string& field) { return std::any_of(field.begin(), field.end(), IsControl); }
 
 // As plain text a tab, a line break or another control byte in a field would make other
 // fields or other lines of it (and frames of a batch it is piped into): such a ticket is
