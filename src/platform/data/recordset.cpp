@@ -9,10 +9,12 @@
 
 namespace {
 
-bool SameName(const std::u16string& a, const std::u16string& b) {
+// Names match whatever the case of their ASCII letters; `b` is wide, or ASCII bytes.
+template <class Char>
+bool SameName(std::u16string_view a, std::basic_string_view<Char> b) {
   auto lower = [](char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
-           return lower(x) == lower(y);
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, Char y) {
+           return lower(x) == lower(static_cast<char16_t>(y));
          });
 }
 
@@ -86,14 +88,28 @@ HRESULT Recordset::MovePrevious() {
 _variant_t Recordset::GetCollect(const _variant_t& index) {
   RequireOpen();
   if (index.vt != VT_BSTR) throw _com_error(adErrItemNotFound);
-  const _bstr_t name = index;
+  return ValueOf(std::u16string_view(static_cast<_bstr_t>(index).wide()));
+}
+
+_variant_t Recordset::GetCollect(const char* name) {
+  RequireOpen();
+  const std::string_view bytes = name != nullptr ? name : "";
+  // Only ASCII is the same byte for byte in the code page and in a wide name.
+  if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
+    return GetCollect(_variant_t(name));
+  }
+  return ValueOf(bytes);
+}
+
+template <class Char>
+_variant_t Recordset::ValueOf(std::basic_string_view<Char> name) {
   const std::vector<std::u16string>& columns = m_table.columns;
   auto column = std::find_if(columns.begin(), columns.end(),
-                             [&](const std::u16string& c) { return SameName(c, name.wide()); });
+                             [&](const std::u16string& c) { return SameName(c, name); });
   if (column == columns.end()) throw _com_error(adErrItemNotFound);
   if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
   auto value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(column - columns.begin()));
-  if (value) return _variant_t(_bstr_t(std::u16string(*value)));
+  if (value) return _variant_t(_bstr_t(*value));
   _variant_t null;
   null.vt = VT_NULL;
   return null;

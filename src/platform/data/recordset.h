@@ -5,6 +5,8 @@
 // Position, as on the platform: after Open the first row (for no rows both BOF and EOF
 // are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
 // BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
+#include <string_view>
+
 #include "platform/data/ado_types.h"
 #include "platform/data/com.h"
 #include "platform/data/table.h"
@@ -30,6 +32,9 @@ class Recordset : public ComObject {
   // The current row's value of the column named `index` (any case): VT_NULL for a
   // database NULL, else VT_BSTR with the driver's text form of the value.
   _variant_t GetCollect(const _variant_t& index);
+  // The same for a name in code page 936, found without a variant made of it first: a
+  // lookup reads every value of every row this way.
+  _variant_t GetCollect(const char* name);
 
  private:
   friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);
@@ -37,6 +42,8 @@ class Recordset : public ComObject {
   ~Recordset() override = default;
 
   void RequireOpen() const;
+  template <class Char>
+  _variant_t ValueOf(std::basic_string_view<Char> name);
 
   bool m_open = false;
   odbc::Table m_table;

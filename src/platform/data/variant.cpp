@@ -1,41 +1,49 @@
 #include "platform/data/variant.h"
 
-#include <algorithm>
 #include <string_view>
 #include <utility>
 
 #include "platform/data/com_error.h"
+#include "platform/text/characters.h"
 #include "platform/text/codepage.h"
 
 namespace {
 
-// ASCII is the same in code page 936, and the short text passed here (column names, card
-// numbers) is mostly ASCII: copied, it skips a converter call that costs far more.
-template <class Char>
-bool Ascii(std::basic_string_view<Char> text) {
-  return std::all_of(text.begin(), text.end(), [](Char c) { return static_cast<unsigned>(c) < 0x80; });
-}
-
+// The short text passed here (column names, card numbers) is mostly ASCII, which skips
+// the converter.
 std::u16string Widen(std::string_view cp936) {
-  if (Ascii(cp936)) return std::u16string(cp936.begin(), cp936.end());
+  if (text::IsAscii(cp936)) return std::u16string(cp936.begin(), cp936.end());
   return text::Cp936ToUtf16(cp936);
 }
 
 }  // namespace
 
-_bstr_t::_bstr_t(const char* cp936) : m_wide(Widen(cp936 ? cp936 : "")) {}
+_bstr_t::_bstr_t(const char* cp936) : _bstr_t(Widen(cp936 ? cp936 : "")) {}
 
-_bstr_t::_bstr_t(const CString& cp936) : m_wide(Widen(cp936.bytes())) {}
+_bstr_t::_bstr_t(const CString& cp936) : _bstr_t(Widen(cp936.bytes())) {}
+
+_bstr_t::_bstr_t(std::u16string_view wide) : _bstr_t(std::u16string(wide)) {}
+
+_bstr_t::_bstr_t(std::u16string&& wide) {
+  if (!wide.empty()) m_text = std::make_shared<Text>(Text{std::move(wide), {}, false});
+}
 
 _bstr_t::operator const char*() const { return narrow().c_str(); }
 
+const std::u16string& _bstr_t::wide() const {
+  static const std::u16string empty;
+  return m_text ? m_text->wide : empty;
+}
+
 const std::string& _bstr_t::narrow() const {
-  if (!m_narrowMade) {
-    const std::u16string_view wide = m_wide;
-    m_narrow = Ascii(wide) ? std::string(wide.begin(), wide.end()) : text::Utf16ToCp936(wide);
-    m_narrowMade = true;
+  static const std::string empty;
+  if (!m_text) return empty;
+  if (!m_text->narrowMade) {
+    const std::u16string_view wide = m_text->wide;
+    m_text->narrow = text::IsAscii(wide) ? std::string(wide.begin(), wide.end()) : text::Utf16ToCp936(wide);
+    m_text->narrowMade = true;
   }
-  return m_narrow;
+  return m_text->narrow;
 }
 
 _variant_t::_variant_t(ComObject* object, bool addRef) : vt(VT_DISPATCH), m_object(object) {
@@ -47,11 +55,20 @@ _variant_t::_variant_t(const _variant_t& other)
   if (m_object != nullptr) m_object->AddRef();
 }
 
+_variant_t::_variant_t(_variant_t&& other) noexcept
+    : vt(other.vt), m_text(std::move(other.m_text)), m_object(std::exchange(other.m_object, nullptr)) {
+  other.vt = VT_EMPTY;
+}
+
 _variant_t& _variant_t::operator=(const _variant_t& other) {
   _variant_t copy(other);
-  std::swap(vt, copy.vt);
-  std::swap(m_text, copy.m_text);
-  std::swap(m_object, copy.m_object);
+  return *this = std::move(copy);
+}
+
+_variant_t& _variant_t::operator=(_variant_t&& other) noexcept {
+  std::swap(vt, other.vt);
+  std::swap(m_text, other.m_text);
+  std::swap(m_object, other.m_object);
   return *this;
 }
 

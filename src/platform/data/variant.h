@@ -1,6 +1,8 @@
 #pragma once
 // The tagged value the data-access objects pass around: nothing, a database NULL, text, or
 // a counted reference to an object (how a connection is handed to a result set).
+#include <utility>
+
 #include "platform/data/bstr.h"
 #include "platform/data/com.h"
 
@@ -25,7 +27,7 @@ class _variant_t {
   _variant_t() = default;
   _variant_t(const char* cp936) : vt(VT_BSTR), m_text(cp936) {}  // NOLINT: implicit
   _variant_t(const CString& cp936) : vt(VT_BSTR), m_text(cp936) {}  // NOLINT: implicit
-  _variant_t(const _bstr_t& text) : vt(VT_BSTR), m_text(text) {}  // NOLINT: implicit
+  _variant_t(_bstr_t text) : vt(VT_BSTR), m_text(std::move(text)) {}  // NOLINT: implicit
   // Holds its own reference to the object, which may be null.
   _variant_t(ComObject* object, bool addRef = true);  // NOLINT: implicit
   template <class T>
@@ -33,7 +35,9 @@ class _variant_t {
       : _variant_t(static_cast<ComObject*>(holder.GetInterfacePtr())) {}
 
   _variant_t(const _variant_t& other);
+  _variant_t(_variant_t&& other) noexcept;
   _variant_t& operator=(const _variant_t& other);
+  _variant_t& operator=(_variant_t&& other) noexcept;
   ~_variant_t();
 
   // Text as text and nothing as the empty text; a NULL or an object raises

@@ -100,10 +100,14 @@ std::string Utf16ToUtf8(std::u16string_view chars) {
   return out;
 }
 
-std::string Cp936ToUtf8(std::string_view bytes) { return Utf16ToUtf8(Cp936ToUtf16(bytes)); }
+std::string Cp936ToUtf8(std::string_view bytes) {
+  return IsAscii(bytes) ? std::string(bytes) : Utf16ToUtf8(Cp936ToUtf16(bytes));
+}
 
 // U+FFFD has no place in the code page, so malformed UTF-8 comes out as '?'.
-std::string Utf8ToCp936(std::string_view utf8) { return Utf16ToCp936(Utf8ToUtf16(utf8)); }
+std::string Utf8ToCp936(std::string_view utf8) {
+  return IsAscii(utf8) ? std::string(utf8) : Utf16ToCp936(Utf8ToUtf16(utf8));
+}
 
 std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::size_t* firstBad) {
   if (auto whole = backend::Cp936OfWholeText(chars)) return whole;

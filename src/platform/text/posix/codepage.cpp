@@ -5,8 +5,8 @@
 
 #include <optional>
 #include <stdexcept>
-#include <type_traits>
 
+#include "platform/text/characters.h"
 #include "platform/text/known_texts.h"
 
 namespace text {
@@ -77,17 +77,6 @@ Out Run(size_t guess, Call call) {
   return out;
 }
 
-// ASCII is the same in the code page and in Unicode, and the resources' own texts are known
-// in both forms, so neither needs the converter: ICU's tables stay unread while the window
-// starts and paints, until a card, a lookup or a message brings other text.
-template <typename Out, typename In>
-std::optional<Out> AsciiCopy(In in) {
-  for (auto c : in) {
-    if (static_cast<std::make_unsigned_t<decltype(c)>>(c) >= 0x80) return std::nullopt;
-  }
-  return Out(in.begin(), in.end());
-}
-
 int32_t Length(size_t size) {
   if (size > INT32_MAX / 4) throw std::length_error("text too long to convert");
   return static_cast<int32_t>(size);
@@ -95,8 +84,11 @@ int32_t Length(size_t size) {
 
 }  // namespace
 
+// ASCII and the resources' own texts, known in both forms, need no converter: ICU's tables
+// stay unread while the window starts and paints, until a card, a lookup or a message
+// brings other text.
 std::u16string Cp936ToUtf16(std::string_view bytes) {
-  if (auto ascii = AsciiCopy<std::u16string>(bytes)) return *ascii;
+  if (IsAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
   if (const std::u16string* known = KnownUtf16(bytes)) return *known;
   // ICU's default callback replaces an undecodable sequence with U+FFFD and goes on; a
   // byte that cannot trail a lead is read again on its own.
@@ -106,7 +98,7 @@ std::u16string Cp936ToUtf16(std::string_view bytes) {
 }
 
 std::string Utf16ToCp936(std::u16string_view chars) {
-  if (auto ascii = AsciiCopy<std::string>(chars)) return *ascii;
+  if (IsAscii(chars)) return std::string(chars.begin(), chars.end());
   if (const std::string* known = KnownCp936(chars)) return *known;
   return Run<std::string>(2 * chars.size(), [&](char* out, int32_t capacity, UErrorCode* error) {
     return ucnv_fromUChars(Converter(), out, capacity, chars.data(), Length(chars.size()), error);
