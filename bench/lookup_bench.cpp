@@ -3,8 +3,9 @@
 // every value of every match read as the panel shows it. Beside it, in the same run, the
 // same statement as the program sends it there (the text as a literal) in the sqlite3 shell
 // and in psql, each connecting, running it and printing every row to /dev/null, and in the
-// sqlite3 shell the plain `like` the program's statement is written with. They take turns
-// trial by trial.
+// sqlite3 shell the plain `like` the program's statement is written with, and unixODBC's
+// isql running the statement through the same driver: what the driver alone costs. They
+// take turns trial by trial.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -97,17 +98,25 @@ int main(int argc, char** argv) {
              "COMMIT;\nSQL\n} | sqlite3 -bail " + db)) {
     return 1;
   }
-  const std::string sqlite = "Provider=MSDASQL;DRIVER=SQLite3;Database=" + db + ";NoCreat=1;";
+  const std::string odbcDriver = "DRIVER=SQLite3;Database=" + db + ";NoCreat=1;";
+  const std::string sqlite = "Provider=MSDASQL;" + odbcDriver;
+  const std::string statementFile = std::string(dir) + "/statement.sql";
+  if (!Shell("printf '%s\\n' \"" + sqliteStatement + "\" >" + statementFile)) return 1;
   size_t rows = Lookup(sqlite);
   const std::vector<Figures> sqliteFigures = Compare(
       trials, {[&] { Lookup(sqlite); },
                [&] { Shell("sqlite3 " + db + " \"" + sqliteStatement + "\" >/dev/null"); },
-               [&] { Shell("sqlite3 " + db + " \"" + plainStatement + "\" >/dev/null"); }});
+               [&] { Shell("sqlite3 " + db + " \"" + plainStatement + "\" >/dev/null"); },
+               [&] { Shell("isql -b -d, -k '" + odbcDriver + "' <" + statementFile + " >/dev/null"); }});
   Report("SQLite", rows, sqliteFigures[0], sqliteFigures[1], "sqlite3");
   std::printf("%-10s %6s           statement %6.1f ms   like    %7.1f ms   ratio %.2f"
               "   (the shell's plain like; brimlock to it %.2f)\n",
               "", "", sqliteFigures[1].wall, sqliteFigures[2].wall,
               sqliteFigures[1].wall / sqliteFigures[2].wall, sqliteFigures[0].wall / sqliteFigures[2].wall);
+  std::printf("%-10s %6s           brimlock  %6.1f ms   isql    %7.1f ms   ratio %.2f"
+              "   (the driver alone: isql to sqlite3 %.2f)\n",
+              "", "", sqliteFigures[0].wall, sqliteFigures[3].wall,
+              sqliteFigures[0].wall / sqliteFigures[3].wall, sqliteFigures[3].wall / sqliteFigures[1].wall);
 
   PostgresServer& server = PostgresServer::Shared();
   if (!server.failure().empty()) {
