@@ -6,6 +6,7 @@
 #include "platform/data/connection.h"
 #include "platform/data/odbc.h"
 #include "platform/data/odbc_error.h"
+#include "platform/text/characters.h"
 
 namespace {
 
@@ -95,9 +96,7 @@ _variant_t Recordset::GetCollect(const char* name) {
   RequireOpen();
   const std::string_view bytes = name != nullptr ? name : "";
   // Only ASCII is the same byte for byte in the code page and in a wide name.
-  if (std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-    return GetCollect(_variant_t(name));
-  }
+  if (!text::IsAscii(bytes)) return GetCollect(_variant_t(name));
   return ValueOf(bytes);
 }
 
