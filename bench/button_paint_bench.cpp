@@ -31,9 +31,11 @@ constexpr int IDC_BENCH_BUTTON = 2100;
 const DLGITEMTEMPLATE kItems[] = {
     {IDC_BENCH_BUTTON, DlgItemKind::Button, "读卡", 4, 4, 36, 14, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON},
 };
+// clang-format off
 const DLGTEMPLATE kDialog = {"bench", 90, 40, "宋体", 11, 400, 134,
                              WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
                              kItems, std::size(kItems)};
+// clang-format on
 const DialogResource kDialogs[] = {{IDD_BENCH, &kDialog}};
 
 class BenchDlg : public CDialog {
@@ -121,6 +123,7 @@ int main(int argc, char** argv) {
       const char* name;
       std::function<void(QWidget*)> prepare;
     };
+    // clang-format off
     const Look looks[] = {
         {"at rest", [](QWidget* w) { w->clearFocus(); }},
         {"keyboard focus", [](QWidget* w) { w->setFocus(Qt::TabFocusReason); }},
@@ -130,6 +133,7 @@ int main(int argc, char** argv) {
            else w->setAttribute(Qt::WA_UnderMouse, true);
          }},
     };
+    // clang-format on
     for (const Look& look : looks) {
       look.prepare(ours);
       Save(saveDir, QString("brimlock %1").arg(look.name), ours, image);

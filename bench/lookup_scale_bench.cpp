@@ -190,9 +190,11 @@ class Scale {
   // The program's tables, unlogged (a throwaway cluster); their card index is made again
   // after each load, which is quicker than keeping it up to date.
   bool Create() {
+    // clang-format off
     return m_server.Run(std::string("create database ") + kDatabase, "postgres") &&
            Shell(m_server.Psql(kDatabase) + " -f " + BENCH_SQL_DIR "/schema.sql -c '"
                  "alter table Kcard_ticket_BaseInfo set unlogged; alter table Kcard_BaseInfo set unlogged'");
+    // clang-format on
   }
 
   // Tickets up to `tickets`: 12-digit numbers in no order (a permutation of the counter), a
@@ -217,6 +219,7 @@ class Scale {
   }
 
   // As a database's owner would: the project's own script.
+  // clang-format off
   bool AddIndex() {
     return Shell(m_server.Psql(kDatabase) + " -c 'set client_min_messages = warning' -c \"set "
                  "maintenance_work_mem = '1GB'\" -f " BENCH_SQL_DIR
@@ -238,6 +241,7 @@ class Scale {
     }
     return size;
   }
+  // clang-format on
   bool DropIndex() { return m_server.Run("drop index kcard_ticket_baseinfo_no_trgm", kDatabase); }
 
  private:

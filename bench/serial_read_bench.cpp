@@ -28,7 +28,7 @@ using serial_test::PortDelivery;
 
 namespace {
 
-const std::string kReply = "\x1b\x73" "%B6212345678901234^BRIMLOCK/TEST^2712" "?\x1c";  // 43 bytes
+const std::string kReply = "\x1b\x73%B6212345678901234^BRIMLOCK/TEST^2712?\x1c";  // 43 bytes
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 

@@ -13,6 +13,7 @@ constexpr DWORD kHidden = WS_CHILD;
 constexpr DWORD kEdit = WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL;
 constexpr int kNoId = -1;
 
+// clang-format off
 const DLGITEMTEMPLATE kMainItems[] = {
     {IDC_TRACK1_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 16, 142, 14, kChild | kEdit},
     {IDC_TRACK2_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 36, 142, 14, kChild | WS_DISABLED | kEdit},
@@ -57,6 +58,7 @@ const DLGTEMPLATE kAboutBox = {
     RC_TEXT("关于 磁卡读写器"), 236, 110, RC_TEXT("宋体"), 9, 400, 134,
     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
     kAboutItems, std::size(kAboutItems)};
+// clang-format on
 
 const DialogResource kDialogs[] = {
     {IDD_ABOUTBOX, &kAboutBox},

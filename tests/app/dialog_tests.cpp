@@ -131,6 +131,7 @@ TEST_F(MainDialog, TypingAndPastingStopAtEightyBytes) {
     QString input;
     std::string expected;
   } cases[] = {
+      // clang-format off
       {"typing 90", "", -1, 0, Type, QString(90, u'a'), a80},
       {"typing 45 Chinese", "", -1, 0, Type, ka.repeated(45), ka40},
       {"typing into a full text", a80, -1, 0, Type, QStringLiteral("x"), a80},
@@ -140,6 +141,7 @@ TEST_F(MainDialog, TypingAndPastingStopAtEightyBytes) {
       {"typing into a longer text the program set", r90, -1, 0, Type, QStringLiteral("x"), r90},
       {"pasting into a longer text the program set", r90, 5, 0, Paste, QStringLiteral("xyz"), r90},
       {"deleting from a longer text the program set", r90, -1, 0, Backspace, {}, std::string(89, 'R')},
+      // clang-format on
   };
   RunModal(dlg, [&] {
     auto* edit = static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1));

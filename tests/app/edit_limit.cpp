@@ -98,7 +98,9 @@ TEST(EditLimit, LoneSurrogatesAreWholeCharactersOfOneByte) {
   EXPECT_EQ(ui::Cp936Bytes(pairAfterLone), 4);
   EXPECT_EQ(ui::LeadingUnitsWithin(pairAfterLone, 2), 3u);
   EXPECT_EQ(ui::LeadingUnitsWithin(pairAfterLone, 3), 4u);
+  // clang-format off
   EXPECT_EQ(ui::LeadingUnitsWithin(u"\xDE00\xD83D" "A", 2), 2u);
+  // clang-format on
 }
 
 TEST(EditLimit, CountsCodePage936Bytes) {

@@ -18,10 +18,10 @@ using encoder_sim::EncoderOptions;
 using encoder_sim::FrameKind;
 using encoder_sim::VirtualEncoder;
 
-constexpr char kLeadIn[] = "\x1b" "%B";
-constexpr char kRead[] = "\x1b" "]";
+constexpr char kLeadIn[] = "\x1b%B";
+constexpr char kRead[] = "\x1b]";
 
-std::string WriteFrame(const std::string& text) { return "\x1b" "t" + text + "\x1d\x1b\\"; }
+std::string WriteFrame(const std::string& text) { return "\x1bt" + text + "\x1d\x1b\\"; }
 
 // The apartment start-up enters (so the dialog's recordset object exists, closed), message
 // boxes recorded, and com1 at a virtual encoder that each test sets up as it needs.
@@ -131,7 +131,7 @@ TEST_F(CardRead, CardDataReadAndWrittenBackIsByteExact) {
 TEST_F(CardRead, AFullReplyOfAHundredBytesShowsItsNinetySixMiddleBytes) {
   std::string data;
   for (int i = 0; i < 96; ++i) data += static_cast<char>('!' + i % 90);
-  Encoder({.rawAnswer = "\x1b" "s" + data + "?\x1c"});
+  Encoder({.rawAnswer = "\x1bs" + data + "?\x1c"});
   RunModal(dlg, [&] {
     dlg.OnBnClickedReadButton();
     EXPECT_EQ(Track1(), data);
@@ -170,11 +170,11 @@ TEST_F(CardRead, AGapInsideTheReplyEndsItAndItsLastTwoBytesAreDropped) {
 // these still counts as a read: no reset, the flag set.
 TEST_F(CardRead, ShortRepliesAndRepliesCutByANulCountAsReads) {
   const std::pair<std::string, std::string> cases[] = {
-      {std::string("\0" "\x1b" "sABCDEF?\x1c", 11), ""},
-      {std::string("\x1b" "sABCDEF" "\0" "GH?\x1c", 13), "ABCD"},
-      {"\x1b" "s?\x1c", ""},
+      {std::string("\0\x1bsABCDEF?\x1c", 11), ""},
+      {std::string("\x1bsABCDEF\0GH?\x1c", 13), "ABCD"},
+      {"\x1bs?\x1c", ""},
       {"\x1b", ""},
-      {"\x1b" "sX?\x1c", "X"},
+      {"\x1bsX?\x1c", "X"},
   };
   for (const auto& [answer, shown] : cases) {
     SCOPED_TRACE(::testing::PrintToString(answer));
@@ -211,7 +211,9 @@ TEST_F(CardWrite, SendsLeadInThenTheFramedTextAndKeepsItShown) {
 // Spaces, the frame's own control bytes and Chinese text are carried as the edit holds them.
 TEST_F(CardWrite, TheTextTravelsByteForByte) {
   VirtualEncoder& enc = Encoder();
+  // clang-format off
   const std::string texts[] = {"   ", "A\x1b" "B\x1d" "C\x1d\x1b" "D", "卡号：一二三"};
+  // clang-format on
   RunModal(dlg, [&] {
     size_t frames = 0;
     for (const std::string& text : texts) {

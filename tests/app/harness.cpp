@@ -69,7 +69,7 @@ MessageBoxes::~MessageBoxes() {
 }
 
 std::string SentBeforeRelease(encoder_sim::PtyPeer& peer, const char* port) {
-  static constexpr char kMarker[] = "\x1b" "~end of test~";
+  static constexpr char kMarker[] = "\x1b~end of test~";
   HANDLE hPort = CreateFileA(port, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(hPort, INVALID_HANDLE_VALUE) << port << " is still held";
   if (hPort == INVALID_HANDLE_VALUE) return peer.received();

@@ -79,7 +79,7 @@ class MessageBoxes {
   QObject* m_filter;
 };
 
-inline constexpr char kResetFrame[] = "\x1b" "0";
+inline constexpr char kResetFrame[] = "\x1b\x30";
 inline constexpr char kMissingPort[] = "/nonexistent/brimlock-no-such-port";
 
 // Everything the program has sent on the port, once it has let go of it: the test takes

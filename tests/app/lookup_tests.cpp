@@ -511,7 +511,9 @@ TEST_F(Lookup, WriteWithTheBoxSetWritesTheHiddenCodeOnShow) {
       written[shown.first] = frames[1].text;
     }
     // The Chinese code goes out as its code page 936 bytes.
+    // clang-format off
     EXPECT_EQ(written["10000003"], "\xB9\xF3\xB1\xF6\xBF\xA8" "0003");
+    // clang-format on
     EXPECT_EQ(written["10000002"], "H0002");
 
     // The panel and its result set stay as they were.

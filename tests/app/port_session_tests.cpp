@@ -156,10 +156,10 @@ TEST_F(PortSession, OpenSetsTheLineAndAFrameEndsAtItsFirstNul) {
   RunModal(dlg, [&] {
     ASSERT_TRUE(dlg.OpenPort("COM1"));
     EXPECT_EQ(dlg.m_strPortName.bytes(), "com1");
-    static const char frame[] = "\x1b" "A" "\0" "\x1b" "B";
+    static const char frame[] = "\x1b\x41\0\x1b\x42";
     EXPECT_TRUE(dlg.SendFrame(frame));
     CloseHandle(dlg.m_hComm);
-    EXPECT_EQ(SentBeforeRelease(line), "\x1b" "A");
+    EXPECT_EQ(SentBeforeRelease(line), "\x1b\x41");
 
     // The settings outlive the session on the line: 9600 baud, 8 data bits, no parity, 1 stop bit.
     HANDLE hPort = CreateFileA("com1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -143,6 +143,7 @@ constexpr auto L = FrameKind::LeadIn;
 constexpr auto R = FrameKind::Read;
 constexpr auto W = FrameKind::Write;
 
+// clang-format off
 const CommandCase kCommandCases[] = {
     {"ReadPrintsTheTrack1Text", {"read"}, {.cardData = "0123 张三"}, 0, U8(u8"0123 张三\n"), "", {L, R}},
     {"ReadHexGivesTheCardsBytes", {"read", "--hex"}, {.cardData = "A张"}, 0, "41 D5 C5\n", "", {L, R}},
@@ -181,6 +182,7 @@ const CommandCase kCommandCases[] = {
     {"LookupPrintsCardTabHiddenCode", {"lookup", "0123"}, {}, 0, U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n"), "", {}},
     {"LookupWithNoRecordIs2", {"lookup", "0000"}, {}, 2, "", "no record found", {}},
 };
+// clang-format on
 
 TEST_P(CardCommands, ExitWithTheirStatus) {
   const CommandCase& c = GetParam();
@@ -387,6 +389,7 @@ class CardBatchRefusals : public Card, public ::testing::WithParamInterface<Refu
 
 const std::string kJournalHeader = "brimlock-card journal 2\n";
 
+// clang-format off
 const RefusalCase kRefusalCases[] = {
     {"AJournalAsInput", kJournalHeader + "1\t0123456789abcdef\tbegun\n", "", {}, 4, "is a brimlock-card journal"},
     {"AControlByteOnALine", "CARD 1\nINJ-A\x1d\x1b\\\x1btINJ-B\n", "", {}, 4, "line 2 of"},
@@ -399,6 +402,7 @@ const RefusalCase kRefusalCases[] = {
     {"RewriteOfACardDone", "CARD 1\n", kJournalHeader + "1\tf4b3b7f319caba34\twritten\n", {"--rewrite", "1"}, 4,
      "names no card of line 1"},
 };
+// clang-format on
 
 TEST_P(CardBatchRefusals, WriteNoCard) {
   const RefusalCase& c = GetParam();

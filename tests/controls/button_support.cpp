@@ -46,10 +46,12 @@ const DLGITEMTEMPLATE kItems[] = {
     {IDC_OTHER_BUTTON, DlgItemKind::Button, "其他", 70, 10, 50, 14, kButton},
 };
 
+// clang-format off
 const DLGTEMPLATE kTestDialog = {
     "按钮", 140, 56, "宋体", 11, 400, 134,
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
     kItems, std::size(kItems)};
+// clang-format on
 
 DialogResource g_dialogs[3];
 

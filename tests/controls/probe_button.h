@@ -60,6 +60,7 @@ constexpr COLORREF Inverted(COLORREF c) { return c ^ 0x00FFFFFF; }
 // The face rows of a button 21 pixels high (a face 17 rows high from y = 2), y = 2 to 19,
 // in each tint, worked out by hand from the look table: row y takes brush y * 63 / 17
 // (7, 11, 14 ... 59, 63), and the two rows below the face keep brush 63.
+// clang-format off
 inline constexpr COLORREF kPlainRows[18] = {
     RGB(253, 253, 254), RGB(252, 252, 253), RGB(251, 251, 253), RGB(249, 249, 252), RGB(248, 248, 251), RGB(247, 247, 250),
     RGB(246, 246, 250), RGB(244, 244, 249), RGB(243, 243, 248), RGB(242, 242, 247), RGB(241, 241, 247), RGB(239, 239, 246),
@@ -80,6 +81,7 @@ inline constexpr COLORREF kOverEngagedRows[18] = {
     RGB(248, 248, 246), RGB(247, 247, 244), RGB(246, 246, 243), RGB(245, 245, 242), RGB(244, 244, 241), RGB(243, 243, 239),
     RGB(243, 243, 238), RGB(242, 242, 237), RGB(241, 241, 236), RGB(240, 240, 234), RGB(240, 240, 234), RGB(240, 240, 234),
 };
+// clang-format on
 // Row y (2 to 19) of such a button's face in the tint of the pointer and engaged flags.
 constexpr COLORREF FaceRow(bool mouseOver, bool engaged, int y) {
   const COLORREF* rows = mouseOver ? (engaged ? kOverEngagedRows : kOverRows) : (engaged ? kEngagedRows : kPlainRows);

@@ -225,7 +225,7 @@ TEST(MainWindow, CommandButtonsAreOwnerDrawnAndResetStillResets) {
       EXPECT_FALSE(WidgetOf(*button)->mask().isEmpty());
     }
     QTest::mouseClick(WidgetOf(dlg.m_btnReset), Qt::LeftButton, {}, QPoint(10, 8));
-    EXPECT_TRUE(line.waitFor("\x1b" "0", 2000ms));
+    EXPECT_TRUE(line.waitFor("\x1b\x30", 2000ms));
   });
   unsetenv("BRIMLOCK_COM1");
 }

@@ -145,9 +145,11 @@ class LoginRecorder {
     std::optional<Login> login;
     if (ReadPacket(fd)) {
       // The greeting's answer: a version, and no encryption offered.
+      // clang-format off
       const unsigned char reply[] = {0x04, 0x01, 0x00, 26, 0, 0, 1, 0,  // a reply of 26 bytes
                                      0x00, 0, 11, 0, 6, 0x01, 0, 17, 0, 1, 0xFF,
                                      15, 0, 0x07, 0xD0, 0, 0, 0x02};
+      // clang-format on
       if (send(fd, reply, sizeof reply, MSG_NOSIGNAL) == sizeof reply) {
         if (auto body = ReadPacket(fd); body && body->size() > 72) {
           login = Login{Field(*body, 40), Field(*body, 44, true), Field(*body, 68)};

@@ -41,7 +41,7 @@ class Encoder : public ::testing::Test {
 
 TEST_F(Encoder, ReadIsAnsweredWithDataBetweenLeadAndTrail) {
   Start({.cardData = "0123456789"});
-  EXPECT_EQ(ReadCard(), "\x1b\x73" "0123456789" "\x3f\x1c");
+  EXPECT_EQ(ReadCard(), "\x1bs0123456789?\x1c");
   ASSERT_TRUE(encoder->waitForFrames(2, Millis(2000)));
   const auto log = encoder->log();
   ASSERT_GE(log.size(), 3u);
@@ -52,7 +52,9 @@ TEST_F(Encoder, ReadIsAnsweredWithDataBetweenLeadAndTrail) {
 
 TEST_F(Encoder, WriteTextMayHoldEscGsAndEvenTheEndMark) {
   Start();
+  // clang-format off
   const std::string text = "A\x1b" "B\x1d" "C\x1d\x1b\x5c" "D";
+  // clang-format on
   WriteBytes(port, kLeadIn);
   WriteBytes(port, WriteFrame(text));
   ASSERT_TRUE(encoder->waitForFrames(2, Millis(2000)));
@@ -68,7 +70,7 @@ TEST_F(Encoder, FramesArrivingTogetherAreSplitAndNoiseIsSetApart) {
   Start();
   // A write, then the next operation's frames before the line goes quiet, in one go.
   WriteBytes(port, WriteFrame("card 7") + kReset + kLeadIn + kRead);
-  EXPECT_EQ(ReadBytes(port), "\x1b\x73" "card 7" "\x3f\x1c");
+  EXPECT_EQ(ReadBytes(port), "\x1bscard 7?\x1c");
   WriteBytes(port, "xyz" + kReset + "\x1b");
   ASSERT_TRUE(encoder->waitForFrames(7, Millis(2000)));
   const auto frames = encoder->frames();
@@ -80,7 +82,7 @@ TEST_F(Encoder, FramesArrivingTogetherAreSplitAndNoiseIsSetApart) {
 
   // Two writes back to back, as a batch sends them: two cards, the second one kept.
   WriteBytes(port, kLeadIn + WriteFrame("card 8") + kLeadIn + WriteFrame("card 9") + kLeadIn + kRead);
-  EXPECT_EQ(ReadBytes(port), "\x1b\x73" "card 9" "\x3f\x1c");
+  EXPECT_EQ(ReadBytes(port), "\x1bscard 9?\x1c");
   ASSERT_TRUE(encoder->waitForFrames(13, Millis(2000)));
   EXPECT_EQ(encoder->frames()[8].text, "card 8");
   EXPECT_EQ(encoder->frames()[10].text, "card 9");
@@ -88,7 +90,7 @@ TEST_F(Encoder, FramesArrivingTogetherAreSplitAndNoiseIsSetApart) {
 
 TEST_F(Encoder, SplitAnswerIsReadInTwoParts) {
   Start({.cardData = "0123456789", .splitAfter = 6, .splitGap = Millis(40)});
-  EXPECT_EQ(ReadCard(), "\x1b\x73" "0123");
+  EXPECT_EQ(ReadCard(), "\x1bs0123");
   EXPECT_EQ(ReadBytes(port), "456789\x3f\x1c");
 }
 
@@ -101,13 +103,13 @@ TEST_F(Encoder, PaddedAnswerIsLongerThanOneRead) {
   Start({.cardData = "42", .padTo = 120});
   EXPECT_EQ(encoder->answer().size(), 124u);
   const std::string first = ReadCard();
-  EXPECT_EQ(first, "\x1b\x73" "42" + std::string(96, '_'));
+  EXPECT_EQ(first, "\x1bs42" + std::string(96, '_'));
 }
 
 TEST_F(Encoder, DelayedAnswerStillFallsInsideOneRead) {
   Start({.cardData = "late", .answerDelay = Millis(300)});
   Stopwatch watch;
-  EXPECT_EQ(ReadCard(), "\x1b\x73" "late" "\x3f\x1c");
+  EXPECT_EQ(ReadCard(), "\x1bslate?\x1c");
   EXPECT_GE(watch.ms(), 250);
 }
 
@@ -119,7 +121,7 @@ TEST_F(Encoder, NoAnswerLeavesTheReadEmpty) {
 
 TEST_F(Encoder, LogShowsChineseTextReadably) {
   Start();
-  WriteBytes(port, WriteFrame("卡号\x1b" "1"));  // a code page 936 literal
+  WriteBytes(port, WriteFrame("卡号\x1b\x31"));  // a code page 936 literal
   ASSERT_TRUE(encoder->waitForFrames(1, Millis(2000)));
   const std::string utf8 = reinterpret_cast<const char*>(u8"text: 卡号.1");
   EXPECT_NE(encoder->log()[0].find(utf8), std::string::npos) << encoder->log()[0];

@@ -46,12 +46,14 @@ TEST(CodePage, PlatformTableWhereOtherTablesDiffer) {
     const char* bytes;
     char16_t ch;
   } const cases[] = {
+      // clang-format off
       {"\x80", u'\u20AC'},      // the euro sign as one byte
       {"\xFF", u'\uF8F5'},
       {"\xAA\xA1", u'\uE000'},  // the user-defined areas open the private-use range
       {"\xA1\x40", u'\uE4C6'},
       {"\xA6\xD9", u'\uE78D'},  // later additions the platform keeps in private use
       {"\xFE\x50", u'\uE815'},
+      // clang-format on
   };
   for (const Case& c : cases) {
     EXPECT_EQ(text::Cp936ToUtf16(c.bytes), std::u16string(1, c.ch)) << testing::PrintToString(c.bytes);
@@ -68,7 +70,7 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
     std::string written;
   } const cases[] = {
       {std::string("A\x81", 2), u"A\uFFFD", "A?"},  // lead byte cut off at the end
-      {"\x81\x30" "B", u"\uFFFD0B", "?0B"},
+      {"\x81\x30\x42", u"\uFFFD0B", "?0B"},
       {std::string("\x81\0", 2), std::u16string(u"\uFFFD\0", 2), std::string("?\0", 2)},
       {"\xA1\x7F", u"\uFFFD\x7F", "?\x7F"},
   };
@@ -82,7 +84,9 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
   EXPECT_EQ(text::Utf16ToCp936(u"a\u0E01b\U0001F600\u30FB"), std::string("a?b??"));
   // Default-ignorable characters too: each is one '?', none vanishes.
   EXPECT_EQ(text::Utf16ToCp936(u"1\u200B2\u00AD3\u202E4\uFEFF5\U000E0041"), std::string("1?2?3?4?5?"));
+  // clang-format off
   EXPECT_EQ(text::Utf16ToCp936(std::u16string(u"a\xD800" "b\xDC00", 4)), std::string("a?b?"));
+  // clang-format on
   EXPECT_EQ(text::Utf16ToUtf8(std::u16string(u"a\xD800", 2)), "a\xEF\xBF\xBD");
   // Malformed UTF-8: one '?' for each maximal subpart, the bytes that could still have
   // begun a sequence; overlong forms, encoded surrogates and code points past U+10FFFF are

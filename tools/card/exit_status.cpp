@@ -5,6 +5,7 @@
 
 namespace card {
 
+// clang-format off
 const StatusRow kStatusRows[] = {
     {kDone, "done", "done"},
     {kDifferent, "different", "a verification read back other data than was written"},
@@ -20,6 +21,7 @@ const StatusRow kStatusRows[] = {
     {kInterrupted, "interrupted", "a batch stopped by Ctrl-C, after the card in hand"},
     {kTerminated, "terminated", "a batch stopped by SIGTERM, after the card in hand"},
 };
+// clang-format on
 const int kStatusRowCount = sizeof kStatusRows / sizeof kStatusRows[0];
 
 namespace {

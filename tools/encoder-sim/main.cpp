@@ -85,6 +85,7 @@ std::string HexBytes(const char* value) {
 
 enum Option { kData = 1, kDelay, kNoAnswer, kSplit, kGap, kRaw, kLate, kPadTo, kBatch, kLatency, kLink, kShowHelp };
 
+// clang-format off
 const option kLongOptions[] = {
     {"data", required_argument, nullptr, kData},       {"delay", required_argument, nullptr, kDelay},
     {"no-answer", no_argument, nullptr, kNoAnswer},    {"split", required_argument, nullptr, kSplit},
@@ -94,6 +95,7 @@ const option kLongOptions[] = {
     {"link", required_argument, nullptr, kLink},       {"help", no_argument, nullptr, kShowHelp},
     {nullptr, 0, nullptr, 0},
 };
+// clang-format on
 
 }  // namespace
 

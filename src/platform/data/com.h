@@ -42,10 +42,12 @@ HRESULT CoInitialize(void* reserved);
 void CoUninitialize();
 #endif
 
+// clang-format off
 inline constexpr CLSID CLSID_Connection = {
     0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 inline constexpr CLSID CLSID_Recordset = {
     0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+// clang-format on
 
 // Whether the calling program is inside the apartment (for checks of start-up order).
 bool CoIsInitialized();

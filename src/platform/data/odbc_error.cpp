@@ -10,6 +10,7 @@ struct StateCode {
   std::string_view prefix;  // a whole SQLSTATE or its class
   HRESULT code;
 };
+// clang-format off
 constexpr StateCode kStateCodes[] = {
     {"42", DB_E_ERRORSINCOMMAND},  // syntax error or access rule violation
     {"28000", DB_SEC_E_AUTH_FAILED},
@@ -18,6 +19,7 @@ constexpr StateCode kStateCodes[] = {
     {"HYT01", DB_E_ABORTLIMITREACHED},
     {"57014", DB_E_ABORTLIMITREACHED},  // PostgreSQL cancelled it at the statement timeout
 };
+// clang-format on
 
 // The SQLite driver classes every failure of the engine as HY000 with the engine's own
 // code: SQLITE_ERROR for a statement it rejects (no such table or column, a syntax error),

@@ -19,10 +19,12 @@ class CString {
   operator LPCSTR() const { return m_bytes.c_str(); }  // NOLINT: implicit, as the framework's
   const std::string& bytes() const { return m_bytes; }
 
+  // clang-format off
   CString& operator+=(const CString& s) { m_bytes += s.m_bytes; return *this; }
   CString& operator+=(const char* s) { m_bytes += s ? s : ""; return *this; }
   friend CString operator+(CString a, const CString& b) { a += b; return a; }
   friend CString operator+(CString a, const char* b) { a += b; return a; }
+  // clang-format on
   friend CString operator+(const char* a, const CString& b) { return CString(a) + b; }
   friend bool operator==(const CString& a, const CString& b) { return a.m_bytes == b.m_bytes; }
   friend bool operator==(const CString& a, const char* b) { return a.m_bytes == (b ? b : ""); }

@@ -36,6 +36,7 @@ struct AFX_MSGMAP {
 // Finds the entry for a message (or, for WM_COMMAND, a notification code and control id).
 const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message, UINT code, UINT id);
 
+// clang-format off
 #define DECLARE_MESSAGE_MAP()                      \
  public:                                          \
   static const AFX_MSGMAP* GetThisMessageMap();   \
@@ -69,6 +70,7 @@ const AFX_MSGMAP_ENTRY* AfxFindMessageEntry(const AFX_MSGMAP* map, UINT message,
   {WM_ERASEBKGND, 0, 0, 0, AfxSig_bD, AFX_HANDLER(BOOL (CCmdTarget::*)(CDC*), OnEraseBkgnd)},
 #define ON_MESSAGE(message, fn) \
   {(message), 0, 0, 0, AfxSig_lwl, AFX_HANDLER(LRESULT (CCmdTarget::*)(WPARAM, LPARAM), fn)},
+// clang-format on
 
 class CCmdTarget {
  public:

@@ -55,6 +55,7 @@ SerialPort* PortOf(HANDLE handle) {
 }
 
 DWORD ErrorFromErrno(int error) {
+  // clang-format off
   switch (error) {
     case ENOENT: case ENOTDIR: case ENXIO: case ENODEV: case EIO:
       return ERROR_FILE_NOT_FOUND;  // no such port, or a port without hardware behind it
@@ -65,6 +66,7 @@ DWORD ErrorFromErrno(int error) {
     default:
       return ERROR_GEN_FAILURE;
   }
+  // clang-format on
 }
 
 // Milliseconds for poll(2) until a point in time, rounded up so a wait never ends early.
@@ -225,6 +227,7 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
     case CS7: dcb->ByteSize = 7; break;
     default: dcb->ByteSize = 8; break;
   }
+  // clang-format off
   if (!(settings.c_cflag & PARENB))
     dcb->Parity = NOPARITY;
   else if (settings.c_cflag & CMSPAR)
@@ -234,6 +237,7 @@ BOOL GetCommState(HANDLE file, LPDCB dcb) {
   dcb->StopBits = !(settings.c_cflag & CSTOPB) ? ONESTOPBIT
                   : dcb->ByteSize == 5        ? ONE5STOPBITS
                                               : TWOSTOPBITS;
+  // clang-format on
   dcb->XonChar = static_cast<char>(settings.c_cc[VSTART]);
   dcb->XoffChar = static_cast<char>(settings.c_cc[VSTOP]);
   return TRUE;
