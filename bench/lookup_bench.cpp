@@ -68,12 +68,10 @@ bool Shell(const std::string& command) { return std::system(command.c_str()) == 
 // The program's path; gives the number of matches.
 size_t Lookup(const std::string& connectionString) { return ProgramLookup(connectionString, kPattern); }
 
-void Report(const char* backend, size_t rows, const Figures& ours, const Figures& theirs,
-            const char* anchor) {
+void Report(const char* backend, size_t rows, const Figures& ours, const Figures& theirs, const char* anchor) {
   std::printf("%-10s %6zu matches   brimlock %7.1f ms   %-7s %7.1f ms   ratio %.2f"
               "   (CPU %.1f / %.1f ms)\n",
-              backend, rows, ours.wall, anchor, theirs.wall, ours.wall / theirs.wall, ours.cpu,
-              theirs.cpu);
+              backend, rows, ours.wall, anchor, theirs.wall, ours.wall / theirs.wall, ours.cpu, theirs.cpu);
 }
 
 }  // namespace
@@ -90,12 +88,14 @@ int main(int argc, char** argv) {
   if (mkdtemp(dir) == nullptr) return 1;
   const std::string db = std::string(dir) + "/tickets.db";
   const std::string schema = std::string(BENCH_SQL_DIR) + "/schema.sql";
-  if (!Shell("{ echo 'BEGIN;'; cat " + schema + "; cat <<'SQL'\n"
+  if (!Shell("{ echo 'BEGIN;'; cat " + schema +
+             "; cat <<'SQL'\n"
              "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 199999)\n"
              "INSERT INTO Kcard_ticket_BaseInfo SELECT printf('T%06d', i), i % 10 = 9 FROM n;\n"
              "INSERT INTO Kcard_BaseInfo SELECT dticket_no, dticket_no || k, 'H' || k FROM "
              "Kcard_ticket_BaseInfo, (SELECT '-A' AS k UNION ALL SELECT '-B');\n"
-             "COMMIT;\nSQL\n} | sqlite3 -bail " + db)) {
+             "COMMIT;\nSQL\n} | sqlite3 -bail " +
+             db)) {
     return 1;
   }
   const std::string odbcDriver = "DRIVER=SQLite3;Database=" + db + ";NoCreat=1;";
@@ -104,25 +104,25 @@ int main(int argc, char** argv) {
   if (!Shell("printf '%s\\n' \"" + sqliteStatement + "\" >" + statementFile)) return 1;
   size_t rows = Lookup(sqlite);
   const std::vector<Figures> sqliteFigures = Compare(
-      trials, {[&] { Lookup(sqlite); },
-               [&] { Shell("sqlite3 " + db + " \"" + sqliteStatement + "\" >/dev/null"); },
+      trials, {[&] { Lookup(sqlite); }, [&] { Shell("sqlite3 " + db + " \"" + sqliteStatement + "\" >/dev/null"); },
                [&] { Shell("sqlite3 " + db + " \"" + plainStatement + "\" >/dev/null"); },
                [&] { Shell("isql -b -d, -k '" + odbcDriver + "' <" + statementFile + " >/dev/null"); }});
   Report("SQLite", rows, sqliteFigures[0], sqliteFigures[1], "sqlite3");
   std::printf("%-10s %6s           statement %6.1f ms   like    %7.1f ms   ratio %.2f"
               "   (the shell's plain like; brimlock to it %.2f)\n",
-              "", "", sqliteFigures[1].wall, sqliteFigures[2].wall,
-              sqliteFigures[1].wall / sqliteFigures[2].wall, sqliteFigures[0].wall / sqliteFigures[2].wall);
+              "", "", sqliteFigures[1].wall, sqliteFigures[2].wall, sqliteFigures[1].wall / sqliteFigures[2].wall,
+              sqliteFigures[0].wall / sqliteFigures[2].wall);
   std::printf("%-10s %6s           brimlock  %6.1f ms   isql    %7.1f ms   ratio %.2f"
               "   (the driver alone: isql to sqlite3 %.2f)\n",
-              "", "", sqliteFigures[0].wall, sqliteFigures[3].wall,
-              sqliteFigures[0].wall / sqliteFigures[3].wall, sqliteFigures[3].wall / sqliteFigures[1].wall);
+              "", "", sqliteFigures[0].wall, sqliteFigures[3].wall, sqliteFigures[0].wall / sqliteFigures[3].wall,
+              sqliteFigures[3].wall / sqliteFigures[1].wall);
 
   PostgresServer& server = PostgresServer::Shared();
   if (!server.failure().empty()) {
     std::printf("PostgreSQL: no server: %s\n", server.failure().c_str());
   } else if (!server.Run("create database bench", "postgres") ||
-             !Shell(server.Psql("bench") + " -f " + schema + " -c \""
+             !Shell(server.Psql("bench") + " -f " + schema +
+                    " -c \""
                     "INSERT INTO Kcard_ticket_BaseInfo SELECT 'T' || lpad(i::text, 6, '0'), "
                     "(i % 10 = 9)::int FROM generate_series(0, 199999) i; "
                     "INSERT INTO Kcard_BaseInfo SELECT dticket_no, dticket_no || k, 'H' || k FROM "

@@ -37,9 +37,7 @@ constexpr char kDatabase[] = "scale";
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 // What a desk types: the last 4 digits of some ticket, the same for ours and for psql.
 std::string Pattern(int desk, int round) {
@@ -205,7 +203,7 @@ class Scale {
     const std::string number = "lpad(((i * 982451653) % 1000000000000)::text, 12, '0')";
     const std::string psql = m_server.Psql(kDatabase);
     const std::string ticketRows = "insert into Kcard_ticket_BaseInfo select " + number +
-                                     ", (abs(hashint8(i)) % 10 = 0)::int from " + range;
+                                   ", (abs(hashint8(i)) % 10 = 0)::int from " + range;
     const std::string cards = "insert into Kcard_BaseInfo select " + number +
                               ", k || lpad(i::text, 9, '0'), 'H' || k || lpad(i::text, 8, '0') from " + range +
                               ", (values ('1'), ('2')) v(k)";
@@ -213,7 +211,7 @@ class Scale {
               Shell(psql + " -c \"" + ticketRows + "\" & t=$!; " + psql + " -c \"" + cards +
                     "\"; c=$?; wait $t && [ $c = 0 ]") &&
               Shell(psql + " -c \"set maintenance_work_mem = '1GB'\" -c 'create index Kcard_BaseInfo_ticket "
-                    "on Kcard_BaseInfo (dticket_no)' -c analyze");
+                           "on Kcard_BaseInfo (dticket_no)' -c analyze");
     m_tickets = tickets;
     return ok;
   }
@@ -250,9 +248,9 @@ class Scale {
 };
 
 void Row(long tickets, bool indexed, int desks, size_t lookups, const Figures& ours, const Figures& theirs) {
-  std::printf("%9ld  %-5s %5d %7zu   %8.1f %8.1f   %8.1f %8.1f   %5.2f %5.2f", tickets,
-              indexed ? "trgm" : "none", desks, lookups, ours.median, ours.p95, theirs.median, theirs.p95,
-              ours.median / theirs.median, ours.p95 / theirs.p95);
+  std::printf("%9ld  %-5s %5d %7zu   %8.1f %8.1f   %8.1f %8.1f   %5.2f %5.2f", tickets, indexed ? "trgm" : "none",
+              desks, lookups, ours.median, ours.p95, theirs.median, theirs.p95, ours.median / theirs.median,
+              ours.p95 / theirs.p95);
   if (ours.failed > 0) std::printf("   %d failed (the 30 s timeout)", ours.failed);
   if (theirs.failed > 0) std::printf("   psql: %d failed", theirs.failed);
   std::printf("\n");
@@ -286,8 +284,8 @@ int main(int argc, char** argv) {
   const std::string connection = server.ConnectionString(kDatabase), psql = server.Psql(kDatabase);
 
   std::printf("Per lookup, ms; ratio = brimlock / psql.\n");
-  std::printf("%9s  %-5s %5s %7s   %8s %8s   %8s %8s   %5s %5s\n", "tickets", "index", "desks", "lookups",
-              "ours med", "p95", "psql med", "p95", "med", "p95");
+  std::printf("%9s  %-5s %5s %7s   %8s %8s   %8s %8s   %5s %5s\n", "tickets", "index", "desks", "lookups", "ours med",
+              "p95", "psql med", "p95", "med", "p95");
   for (long tickets : sizes) {
     Clock::time_point start = Clock::now();
     if (!scale.GrowTo(tickets)) {

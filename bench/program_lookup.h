@@ -9,10 +9,8 @@
 #include "platform/data/ado.h"
 #include "platform/data/dialect.h"
 
-inline size_t ProgramLookup(_ConnectionPtr& connection, const std::string& connectionString,
-                            const char* pattern) {
-  if (connection->GetState() == adStateClosed)
-    connection->Open(connectionString.c_str(), "", "", adConnectUnspecified);
+inline size_t ProgramLookup(_ConnectionPtr& connection, const std::string& connectionString, const char* pattern) {
+  if (connection->GetState() == adStateClosed) connection->Open(connectionString.c_str(), "", "", adConnectUnspecified);
   _RecordsetPtr recordset;
   recordset.CreateInstance(CLSID_Recordset);
   recordset->Open(TICKET_QUERY_SQL, connection, adOpenStatic, adLockOptimistic, adCmdText, pattern);

@@ -35,7 +35,8 @@ double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(
 double ThreadCpuMs() {
   rusage usage{};
   getrusage(RUSAGE_THREAD, &usage);
-  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+  return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
+         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 // A peer that answers every 'R' with the reply, 5 ms later, as the given port delivers it.
@@ -184,8 +185,7 @@ int main(int argc, char** argv) {
     int count = 0;
     if (py.available() && std::sscanf(py.ask("silent").c_str(), "%d %lf %lf", &count, &wall, &cpu) == 3)
       std::printf("%-32s %.1f / %.2f\n", "pyserial read(100)", wall, cpu);
-    else
-      std::printf("%-32s not installed (apt-get install python3-serial)\n", "pyserial read(100)");
+    else std::printf("%-32s not installed (apt-get install python3-serial)\n", "pyserial read(100)");
   }
   return 0;
 }

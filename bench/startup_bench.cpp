@@ -93,10 +93,10 @@ Run Start(const Side& side, const char* smaps) {
   for (long long ns = 0; in >> what >> ns;) notes[what] = ns;
   if (!ended || !notes.count("paint") || !notes.count("frame") || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "%s: %s\n", side.name,
-                 !notes.count("paint")   ? "never painted its window"
-                 : !ended                ? "did not end within 10 s of its window's close"
-                 : !WIFEXITED(status)    ? "ended by a signal"
-                                         : "ended with a non-zero status");
+                 !notes.count("paint") ? "never painted its window"
+                 : !ended              ? "did not end within 10 s of its window's close"
+                 : !WIFEXITED(status)  ? "ended by a signal"
+                                       : "ended with a non-zero status");
     std::remove(g_notes.c_str());
     std::exit(1);
   }

@@ -2,8 +2,7 @@
 
 #include <algorithm>
 
-CXPButton::CXPButton()
-    : m_bMouseOver(FALSE), m_bTrackingMouse(FALSE), m_bHasFocus(FALSE), m_bEngaged(FALSE) {
+CXPButton::CXPButton() : m_bMouseOver(FALSE), m_bTrackingMouse(FALSE), m_bHasFocus(FALSE), m_bEngaged(FALSE) {
   m_penOutline.CreatePen(PS_INSIDEFRAME, 1, RGB(0, 0, 0));
   m_penHotLeft.CreatePen(PS_INSIDEFRAME, 3, RGB(250, 196, 88));
   m_penHotRight.CreatePen(PS_INSIDEFRAME, 3, RGB(251, 202, 106));
@@ -113,8 +112,8 @@ void CXPButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) {
     ptOrigin.y += 1;
   }
   const int nOldBkMode = pDC->SetBkMode(TRANSPARENT);
-  DrawStateA(pDC->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(szText), 0, ptOrigin.x,
-             ptOrigin.y, size.cx, size.cy, DST_PREFIXTEXT | ((state & ODS_DISABLED) ? DSS_DISABLED : DSS_NORMAL));
+  DrawStateA(pDC->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(szText), 0, ptOrigin.x, ptOrigin.y, size.cx,
+             size.cy, DST_PREFIXTEXT | ((state & ODS_DISABLED) ? DSS_DISABLED : DSS_NORMAL));
   pDC->SelectObject(pOldFont);
   pDC->SetBkMode(nOldBkMode);
 

@@ -4,9 +4,9 @@
 
 #include "platform/text/CString.h"
 
-inline constexpr char FRAME_RESET[] = "\x1B\x30";      // ESC '0'
-inline constexpr char FRAME_LEAD_IN[] = "\x1B%B";   // ESC '%' 'B'
-inline constexpr char FRAME_READ[] = "\x1B]";       // ESC ']'
+inline constexpr char FRAME_RESET[] = "\x1B\x30";  // ESC '0'
+inline constexpr char FRAME_LEAD_IN[] = "\x1B%B";  // ESC '%' 'B'
+inline constexpr char FRAME_READ[] = "\x1B]";      // ESC ']'
 // ESC 't', the text, GS, ESC '\'. The text travels byte for byte, 0x1B and 0x1D included.
 inline constexpr char FRAME_WRITE_HEAD[] = "\x1Bt";
 inline constexpr char FRAME_WRITE_TAIL[] = "\x1D\x1B\\";

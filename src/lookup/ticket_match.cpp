@@ -19,8 +19,7 @@ CString DatabaseConnectionString() {
 void OpenTicketRecordset(_RecordsetPtr& recordset, _ConnectionPtr& connection, const CString& strSql,
                          const CString& strPattern) {
   _variant_t source(strSql);
-  recordset->Open(source, _variant_t(connection), adOpenStatic, adLockOptimistic, adCmdText,
-                  _variant_t(strPattern));
+  recordset->Open(source, _variant_t(connection), adOpenStatic, adLockOptimistic, adCmdText, _variant_t(strPattern));
 }
 
 CString ColumnText(_RecordsetPtr& recordset, const char* column) {

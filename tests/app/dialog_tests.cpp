@@ -312,7 +312,8 @@ TEST(Templates, GiveEachTextInTwoFormsThatTheCodePageMakesOne) {
     for (std::size_t i = 0; i < t->itemCount; ++i) texts.push_back(t->items[i].text);
     for (const ResourceText& text : texts) {
       ASSERT_NE(text.utf16, nullptr) << text.cp936;
-      EXPECT_EQ(text::Cp936ToUtf16(std::string(text.cp936) + "\x01"), std::u16string(text.utf16) + u"\x01") << text.cp936;
+      EXPECT_EQ(text::Cp936ToUtf16(std::string(text.cp936) + "\x01"), std::u16string(text.utf16) + u"\x01")
+          << text.cp936;
     }
   }
 }

@@ -19,18 +19,18 @@ constexpr int kLimit = 6;  // bytes: six ASCII characters, three Chinese ones
 const DLGITEMTEMPLATE kItems[] = {
     {kEditId, DlgItemKind::Edit, "", 4, 4, 100, 14, WS_CHILD | WS_VISIBLE | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL},
 };
-const DLGTEMPLATE kTemplate = {"", 120, 30, "宋体", 9, 400, 134, WS_POPUP | WS_CAPTION | DS_SETFONT, 0,
-                               kItems, std::size(kItems)};
+const DLGTEMPLATE kTemplate = {
+    "", 120, 30, "宋体", 9, 400, 134, WS_POPUP | WS_CAPTION | DS_SETFONT, 0, kItems, std::size(kItems)};
 const DialogResource kDialogs[] = {{kTemplateId, &kTemplate}};
 
 struct Case {
   const char* name;
-  const char* before;  // code page 936, set as the program sets text: whole, past the limit too
+  const char* before;            // code page 936, set as the program sets text: whole, past the limit too
   const char16_t* pastedBefore;  // or what the operator pasted into the empty edit first
-  int selStart, selEnd;  // UTF-16 positions; the cursor where they are equal
-  const char16_t* typed;  // typed one character at a time, or
-  const char16_t* pasted;  // put on the clipboard and pasted
-  const char16_t* after;  // the edit's own characters
+  int selStart, selEnd;          // UTF-16 positions; the cursor where they are equal
+  const char16_t* typed;         // typed one character at a time, or
+  const char16_t* pasted;        // put on the clipboard and pasted
+  const char16_t* after;         // the edit's own characters
 };
 
 const std::u16string kSmile = u"\U0001F600", kGrin = u"\U0001F603";
@@ -61,8 +61,8 @@ const Case kCases[] = {
     {"zero-width spaces count a byte each", "", nullptr, 0, 0, nullptr, kTenSpaces.c_str(), kSixSpaces.c_str()},
     {"pairs pasted over a selected pair", nullptr, kSmile.c_str(), 0, 2, nullptr, kSevenGrins.c_str(),
      kSixGrins.c_str()},
-    {"a pair pasted over the last one's place", nullptr, kFiveAndSmile.c_str(), 5, 7, nullptr,
-     kTwoGrins.c_str(), kFiveAndGrin.c_str()},
+    {"a pair pasted over the last one's place", nullptr, kFiveAndSmile.c_str(), 5, 7, nullptr, kTwoGrins.c_str(),
+     kFiveAndGrin.c_str()},
 };
 
 // Runs every case on its edit while the dialog initialises, then ends before it shows.

@@ -47,13 +47,11 @@ class CardOperation : public ::testing::Test {
   }
   bool LookupPanelFilled() const {
     return TextOf(dlg.m_editTicket) == "T-1001" && TextOf(dlg.m_editCardNo) == "000123" &&
-           TextOf(dlg.m_editHiddenCode) == "H-77" && dlg.m_btnPrev.IsWindowEnabled() &&
-           dlg.m_btnNext.IsWindowEnabled();
+           TextOf(dlg.m_editHiddenCode) == "H-77" && dlg.m_btnPrev.IsWindowEnabled() && dlg.m_btnNext.IsWindowEnabled();
   }
   bool LookupPanelReset() const {
     return TextOf(dlg.m_editTicket).empty() && TextOf(dlg.m_editCardNo).empty() &&
-           TextOf(dlg.m_editHiddenCode).empty() && !dlg.m_btnPrev.IsWindowEnabled() &&
-           !dlg.m_btnNext.IsWindowEnabled();
+           TextOf(dlg.m_editHiddenCode).empty() && !dlg.m_btnPrev.IsWindowEnabled() && !dlg.m_btnNext.IsWindowEnabled();
   }
 
   Apartment apartment;
@@ -112,7 +110,9 @@ TEST_F(CardRead, CardDataReadAndWrittenBackIsByteExact) {
   RunModal(dlg, [&] {
     dlg.OnBnClickedReadButton();
     EXPECT_EQ(Track1(), card);
-    EXPECT_TRUE(static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1))->text().startsWith(QString::fromUtf16(u"票号：一二三ABC\uE000")));
+    EXPECT_TRUE(static_cast<QLineEdit*>(WidgetOf(dlg.m_editTrack1))
+                    ->text()
+                    .startsWith(QString::fromUtf16(u"票号：一二三ABC\uE000")));
     dlg.OnBnClickedWriteButton();
     ASSERT_TRUE(enc.waitForFrames(4, 2s));
     EXPECT_EQ(enc.cardData(), card);

@@ -20,8 +20,8 @@ INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script) {
 QWidget* WidgetOf(const CWnd& window) { return reinterpret_cast<QWidget*>(window.m_hWnd); }
 
 std::string Cp936(const QString& text) {
-  return text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                static_cast<size_t>(text.size())));
+  return text::Utf16ToCp936(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())));
 }
 
 std::string TextOf(const CWnd& window) {
@@ -48,8 +48,8 @@ class BoxFilter : public QObject {
       if (auto* box = qobject_cast<QMessageBox*>(watched)) {
         std::vector<std::string> buttons;
         for (QAbstractButton* button : box->buttons()) buttons.push_back(Cp936(button->text()));
-        m_shown->push_back({Cp936(box->windowTitle()), Cp936(box->text()), box->icon(),
-                            box->parentWidget(), std::move(buttons)});
+        m_shown->push_back(
+            {Cp936(box->windowTitle()), Cp936(box->text()), box->icon(), box->parentWidget(), std::move(buttons)});
         QTimer::singleShot(0, box, [box] { box->accept(); });
       }
     }

@@ -29,8 +29,7 @@ namespace {
 using encoder_sim::FrameKind;
 using encoder_sim::Millis;
 
-const std::filesystem::path kSqlDir =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
+const std::filesystem::path kSqlDir = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
 
 // Runs a shell command and gives what it printed; the tests' own view of a database,
 // taken outside the program's data layer.
@@ -94,9 +93,7 @@ class Lookup : public ::testing::Test {
     if (!dir.empty()) std::filesystem::remove_all(dir);
   }
 
-  static void UseDatabase(const std::string& connection) {
-    setenv("BRIMLOCK_CONNECTION", connection.c_str(), 1);
-  }
+  static void UseDatabase(const std::string& connection) { setenv("BRIMLOCK_CONNECTION", connection.c_str(), 1); }
 
   void Query(const char* ticket) {
     dlg.m_checkUseLookup.SetCheck(BST_CHECKED);
@@ -147,10 +144,9 @@ TEST_F(Lookup, TextMatchesTheEndOfTicketNumbersInService) {
 
 TEST_F(Lookup, UnderscoreAndPercentKeepTheirPatternMeaning) {
   std::string db = dir + "/patterns.db";
-  MakeDatabase(db,
-               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('13',0),('1x3',0),('1xy3',0),('2x3',0);"
-               "INSERT INTO Kcard_BaseInfo VALUES ('13','C13','h'),('1x3','C1x3','h'),"
-               "('1xy3','C1xy3','h'),('2x3','C2x3','h');");
+  MakeDatabase(db, "INSERT INTO Kcard_ticket_BaseInfo VALUES ('13',0),('1x3',0),('1xy3',0),('2x3',0);"
+                   "INSERT INTO Kcard_BaseInfo VALUES ('13','C13','h'),('1x3','C1x3','h'),"
+                   "('1xy3','C1xy3','h'),('2x3','C2x3','h');");
   UseDatabase(SqliteConnection(db));
   RunModal(dlg, [&] {
     Query("1_3");
@@ -163,9 +159,8 @@ TEST_F(Lookup, UnderscoreAndPercentKeepTheirPatternMeaning) {
 
 TEST_F(Lookup, QuotesAndStatementFragmentsAreLiteralText) {
   std::string db = dir + "/quotes.db";
-  MakeDatabase(db,
-               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('O''Brien',0),('123',0);"
-               "INSERT INTO Kcard_BaseInfo VALUES ('O''Brien','Q1','QH'),('123','C1','H1');");
+  MakeDatabase(db, "INSERT INTO Kcard_ticket_BaseInfo VALUES ('O''Brien',0),('123',0);"
+                   "INSERT INTO Kcard_BaseInfo VALUES ('O''Brien','Q1','QH'),('123','C1','H1');");
   UseDatabase(SqliteConnection(db));
   std::string before = Output("sqlite3 " + db + " .dump");
   const char* const hostile[] = {
@@ -191,10 +186,9 @@ TEST_F(Lookup, QuotesAndStatementFragmentsAreLiteralText) {
 
 TEST_F(Lookup, TicketsOutOfServiceNeverMatchAndNoMatchIsToldPlainly) {
   std::string db = dir + "/states.db";
-  MakeDatabase(db,
-               "INSERT INTO Kcard_ticket_BaseInfo VALUES ('S0',0),('S1',1),('S2',2),('SM',-1);"
-               "INSERT INTO Kcard_BaseInfo VALUES ('S0','C0','h'),('S1','C1','h'),('S2','C2','h'),"
-               "('SM','CM','h');");
+  MakeDatabase(db, "INSERT INTO Kcard_ticket_BaseInfo VALUES ('S0',0),('S1',1),('S2',2),('SM',-1);"
+                   "INSERT INTO Kcard_BaseInfo VALUES ('S0','C0','h'),('S1','C1','h'),('S2','C2','h'),"
+                   "('SM','CM','h');");
   UseDatabase(SqliteConnection(db));
   RunModal(dlg, [&] {
     Query("S%");

@@ -18,7 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 using encoder_sim::PtyPeer;
 
-
 class PortSession : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -18,9 +18,7 @@ namespace {
 
 using encoder_sim::Millis;
 
-const std::filesystem::path kSqlDir =
-    std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
-
+const std::filesystem::path kSqlDir = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "sql";
 
 class Shutdown : public ::testing::Test {
  protected:

@@ -23,9 +23,9 @@ inline std::string U8(const char8_t* text) { return reinterpret_cast<const char*
 
 // Where the program's standard output and error go, besides pipes read by the test.
 struct CardStreams {
-  bool errOnTerminal = false;   // standard error is a terminal (a pseudo-terminal), as in a shell
+  bool errOnTerminal = false;     // standard error is a terminal (a pseudo-terminal), as in a shell
   const char* outFile = nullptr;  // standard output is this file (/dev/full), not read back
-  bool outErrClosed = false;    // both closed, as some service managers start programs
+  bool outErrClosed = false;      // both closed, as some service managers start programs
 };
 
 class CardProgram {
@@ -61,7 +61,8 @@ class CardProgram {
     close(out[1]);
     close(err[1]);
     // The input is small; the program reads all of it before it starts.
-    if (!input.empty() && write(in[1], input.data(), input.size()) < 0) {}
+    if (!input.empty() && write(in[1], input.data(), input.size()) < 0) {
+    }
     close(in[1]);
     out_ = out[0];
     err_ = err[0];

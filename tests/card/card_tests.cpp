@@ -24,9 +24,12 @@ using encoder_sim::Millis;
 using encoder_sim::VirtualEncoder;
 using Kinds = std::vector<FrameKind>;
 
-const std::string kSampleDb = std::filesystem::temp_directory_path() / ("brimlock-card-" + std::to_string(getpid()) + ".db");
+const std::string kSampleDb = std::filesystem::temp_directory_path() /
+                              ("brimlock-card-" + std::to_string(getpid()) + ".db");
 
-std::string Sqlite(const std::string& path) { return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;"; }
+std::string Sqlite(const std::string& path) {
+  return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";NoCreat=1;";
+}
 
 std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -55,7 +58,8 @@ std::string ParsedJson(const std::string& lines) {
   const std::string file = kSampleDb + ".json";
   std::ofstream(file, std::ios::binary) << lines;
   const std::string command = "python3 -c 'import json,sys\nfor l in open(sys.argv[1], encoding=\"utf-8\"): "
-                              "print(json.dumps(json.loads(l), ensure_ascii=False, sort_keys=True))' " + file;
+                              "print(json.dumps(json.loads(l), ensure_ascii=False, sort_keys=True))' " +
+                              file;
   std::string out;
   if (FILE* pipe = popen(command.c_str(), "r")) {
     char buffer[4096];
@@ -124,12 +128,12 @@ struct CommandCase {
   std::vector<std::string> args;
   EncoderOptions encoder;
   int status;
-  std::string out;     // all of standard output
-  std::string errHas;  // a piece of the message on standard error
-  Kinds frames;        // what reached the encoder
-  std::string cardAfter{};  // code page 936 bytes, when the card is to change
-  bool portHeld = false;    // the window holds the port meanwhile
-  const char* outFile = nullptr;     // standard output goes there (and `out` is not read)
+  std::string out;                      // all of standard output
+  std::string errHas;                   // a piece of the message on standard error
+  Kinds frames;                         // what reached the encoder
+  std::string cardAfter{};              // code page 936 bytes, when the card is to change
+  bool portHeld = false;                // the window holds the port meanwhile
+  const char* outFile = nullptr;        // standard output goes there (and `out` is not read)
   const char* emptyVariable = nullptr;  // set, but empty, while the command runs
 };
 // Test listings name a case, not its bytes.
@@ -232,8 +236,9 @@ TEST_F(CardCommand, JsonOutputIsReadByAJsonParser) {
   EXPECT_TRUE(failed.starts_with("{\"error\": \"port\", \"message\": \"/nonexistent/ttyX does not exist") &&
               failed.ends_with("\"status\": 3}\n"))
       << failed;
-  EXPECT_EQ(SortedLines(ParsedJson(RunCard({"--json", "lookup", "0123"}).out)),
-            U8(u8"{\"card\": \"10000002\", \"hidden\": \"H0002\"}\n{\"card\": \"10000003\", \"hidden\": \"贵宾卡0003\"}\n"));
+  EXPECT_EQ(
+      SortedLines(ParsedJson(RunCard({"--json", "lookup", "0123"}).out)),
+      U8(u8"{\"card\": \"10000002\", \"hidden\": \"H0002\"}\n{\"card\": \"10000003\", \"hidden\": \"贵宾卡0003\"}\n"));
 }
 
 // The exit statuses and their words, as --help prints them and as the manual page lists them.
@@ -266,11 +271,12 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   const CardResult result = RunCard({"--json", "batch", "--verify", cards});
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("4 written, 4 verified, 0 failed"), std::string::npos) << result.err;
-  EXPECT_EQ(ParsedJson(result.out),
-            U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"message\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"message\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
-               u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
+  EXPECT_EQ(
+      ParsedJson(result.out),
+      U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
+         u8"{\"error\": null, \"message\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
+         u8"{\"error\": null, \"message\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
+         u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
   const auto frames = Frames(16);
   EXPECT_EQ(Written(frames), (std::vector<std::string>{"CARD 0001", "张三", "李四 0003", "\x80uro"}));
   EXPECT_EQ(KindsOf(frames), (Kinds{L, W, L, R, L, W, L, R, L, W, L, R, L, W, L, R}));
@@ -281,7 +287,8 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   EXPECT_EQ(line, "brimlock-card journal 2");
   // Each card's steps: on the disk before its frames, once they have left, once checked.
   while (std::getline(journal, line))
-    if (line.starts_with("1\t") || line.ends_with("verified")) rows.push_back(line.substr(0, 2) + line.substr(line.rfind('\t') + 1));
+    if (line.starts_with("1\t") || line.ends_with("verified"))
+      rows.push_back(line.substr(0, 2) + line.substr(line.rfind('\t') + 1));
   EXPECT_EQ(rows, (std::vector<std::string>{"1\tbegun", "1\tsent", "1\tverified", "2\tverified", "4\tverified",
                                             "5\tverified"}));
 }
@@ -333,7 +340,8 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   const CardResult hungUp = signalWhenChecking(3, SIGHUP);
   EXPECT_EQ(hungUp.status, 129) << hungUp.err;
   EXPECT_NE(hungUp.err.find("1 written, 1 verified, 0 failed (and 2 done by an earlier run); stopped by SIGHUP"),
-            std::string::npos) << hungUp.err;
+            std::string::npos)
+      << hungUp.err;
 
   const CardResult killed = signalWhenChecking(4, SIGKILL);
   EXPECT_EQ(killed.status, 128 + SIGKILL);
@@ -351,7 +359,8 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   EXPECT_NE(rest.err.find("2 written, 2 verified, 0 failed (and 3 done by an earlier run)"), std::string::npos)
       << rest.err;
   EXPECT_NE(rest.err.find("(line 4); to write them again: 'brimlock-card batch --verify --redo-failed " + cards + "'"),
-            std::string::npos) << rest.err;
+            std::string::npos)
+      << rest.err;
   EXPECT_EQ(Written(Frames(24)),
             (std::vector<std::string>{"CARD 01", "CARD 02", "CARD 03", "CARD 04", "CARD 05", "CARD 06"}));
 
@@ -366,8 +375,8 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
 TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
   Encoder();
   const std::string card = std::string("'") + BRIMLOCK_CARD + "'";
-  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --journal '" +
-                               (dir / "j").string() + "' - 2>/dev/null";
+  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --journal '" + (dir / "j").string() +
+                               "' - 2>/dev/null";
   EXPECT_EQ(std::system(pipeline.c_str()), 0);
   std::vector<std::string> written = Written(Frames(4));
   std::sort(written.begin(), written.end());
@@ -378,9 +387,9 @@ TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
 
 struct RefusalCase {
   const char* name;
-  std::string input;              // the batch's input file
-  std::string journal;            // its journal's content; "" for none, "FIFO" or "DIR" for those
-  std::vector<std::string> extra; // options
+  std::string input;               // the batch's input file
+  std::string journal;             // its journal's content; "" for none, "FIFO" or "DIR" for those
+  std::vector<std::string> extra;  // options
   int status;
   std::string errHas;
 };
@@ -459,7 +468,8 @@ TEST_F(CardBatch, ASecondRunOnAJournalInUseIsRefusedNamingTheFirst) {
   unsetenv("BRIMLOCK_COM2");
   EXPECT_EQ(refused.status, 7) << refused.err;
   EXPECT_NE(refused.err.find("in use by another batch (process " + std::to_string(running.pid()) + ")"),
-            std::string::npos) << refused.err;
+            std::string::npos)
+      << refused.err;
   EXPECT_EQ(running.Wait().status, 0);
   EXPECT_TRUE(second.frames().empty());
   EXPECT_EQ(Written(Frames(8)), (std::vector<std::string>{"CARD 1", "CARD 2"}));
@@ -479,7 +489,8 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
     const std::string untraced = "ASAN_OPTIONS=detect_leaks=0 ";
     const std::string journal = (dir / ("j" + std::to_string(flush))).string();
     const std::size_t before = enc.frames().size();
-    const std::string killed = untraced + "strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=" +
+    const std::string killed = untraced +
+                               "strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=" +
                                std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --journal " + journal + " " +
                                cards + " 2>/dev/null";
     ASSERT_NE(std::system(killed.c_str()), 0);
@@ -498,13 +509,15 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
       const bool isNamed = rerun.err.find("line " + std::to_string(k + 1) + ": \"" + texts[k] +
                                           "\" may have been written") != std::string::npos;
       named += isNamed;
-      EXPECT_TRUE(times == 1 || (isNamed && times == 0)) << "flush " << flush << ", " << texts[k] << " written " << times
-                                                       << " times\n" << rerun.err;
+      EXPECT_TRUE(times == 1 || (isNamed && times == 0))
+          << "flush " << flush << ", " << texts[k] << " written " << times << " times\n"
+          << rerun.err;
     }
   }
   EXPECT_EQ(named, 3);  // killed at each card's first step, each in turn
-  const std::string terminated = "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=5 '" +
-                                 std::string(BRIMLOCK_CARD) + "' batch --journal " + (dir / "t").string() + " " + cards;
+  const std::string terminated =
+      "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=5 '" +
+      std::string(BRIMLOCK_CARD) + "' batch --journal " + (dir / "t").string() + " " + cards;
   CardResult stopped;
   {
     FILE* run = popen((terminated + " 2>&1").c_str(), "r");

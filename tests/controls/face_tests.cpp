@@ -11,7 +11,6 @@ namespace {
 constexpr int kWidth = 60;
 constexpr int kHeight = 21;  // the inner face is then 17 rows high, from y = 2, as FaceRow has it
 
-
 struct Look {
   const char* name;
   UINT itemState;

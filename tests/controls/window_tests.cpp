@@ -219,8 +219,8 @@ TEST(MainWindow, CommandButtonsAreOwnerDrawnAndResetStillResets) {
   setenv("BRIMLOCK_COM1", line.slavePath().c_str(), 1);
   MainWindowButtons dlg;
   RunModal(dlg, [&] {
-    for (CXPButton* button : {&dlg.m_btnRead, &dlg.m_btnWrite, &dlg.m_btnReset, &dlg.m_btnQuery,
-                              &dlg.m_btnPrev, &dlg.m_btnNext}) {
+    for (CXPButton* button :
+         {&dlg.m_btnRead, &dlg.m_btnWrite, &dlg.m_btnReset, &dlg.m_btnQuery, &dlg.m_btnPrev, &dlg.m_btnNext}) {
       EXPECT_EQ(button->GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
       EXPECT_FALSE(WidgetOf(*button)->mask().isEmpty());
     }

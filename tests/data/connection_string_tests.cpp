@@ -4,8 +4,6 @@
 
 #include "data/connection_string_support.h"
 
-
-
 TEST(ConnectionString, MsdasqlAndNoProviderPassKeywordsUnchanged) {
   // The SQLite driver waits for a locked file no longer than the login timeout.
   EXPECT_EQ(Translate(u"Provider=MSDASQL;DRIVER=SQLite3;Database=/tmp/票 a.db;"),
@@ -42,8 +40,8 @@ TEST(ConnectionString, QuotedValuesGoInTheFormTheirDriverDecodes) {
        u"DRIVER=SQLite3;Database=/srv/t 1.db;NoCreat=1;Timeout=15000;"},
   };
   for (const auto& c : cases) EXPECT_EQ(Translate(c.written), c.odbc);
-  for (const std::u16string refused : {u"DRIVER={PostgreSQL Unicode};DATABASE='kq;7'",
-                                       u"DRIVER=SQLite3;Database='/srv/a;b.db'"}) {
+  for (const std::u16string refused :
+       {u"DRIVER={PostgreSQL Unicode};DATABASE='kq;7'", u"DRIVER=SQLite3;Database='/srv/a;b.db'"}) {
     EXPECT_EQ(Rejection(refused), E_FAIL);
   }
   // The SQLite driver's wait for a locked file: at most the login timeout, and half the
@@ -52,7 +50,6 @@ TEST(ConnectionString, QuotedValuesGoInTheFormTheirDriverDecodes) {
             u"DRIVER=SQLite3;Database=/x.db;Timeout=5000;");
   EXPECT_EQ(OdbcConnectionString(u"DRIVER=SQLite3;Database=/x.db", u"", u"", 0, 0), u"DRIVER=SQLite3;Database=/x.db;");
 }
-
 
 TEST(ConnectionString, UserIdAndPasswordArgumentsReplaceTheStrings) {
   EXPECT_EQ(Translate(u"DSN=kq;UID=a;PWD=b;", u"c", u"d"), u"DSN=kq;UID=c;PWD=d;");

@@ -13,7 +13,8 @@ TEST(Dialect, LikeIsRewrittenWhereTheEngineMatchesOtherwise) {
   } cases[] = {
       {u"select 1 where a.dticket_no like ? and x=0", u"select 1 where rtrim(a.dticket_no) ilike ? escape '' and x=0",
        u"select 1 where (case when a.dticket_no like '% ' then rtrim(a.dticket_no) else a.dticket_no end) like ? and x=0"},
-      {u"where \"t\".n  LIKE\t? ", u"where rtrim(\"t\".n)  ilike ? escape '' ", u"where (case when \"t\".n like '% ' then rtrim(\"t\".n) else \"t\".n end)  like ? "},
+      {u"where \"t\".n  LIKE\t? ", u"where rtrim(\"t\".n)  ilike ? escape '' ",
+       u"where (case when \"t\".n like '% ' then rtrim(\"t\".n) else \"t\".n end)  like ? "},
       {u"where upper(n) like ?", u"where upper(n) ilike ? escape ''", u"where upper(n) like ?"},
       {u"where n = 'a like ?' or unlike ?", u"where n = 'a like ?' or unlike ?", u"where n = 'a like ?' or unlike ?"},
       {u"where n like 'x%'", u"where n like 'x%'", u"where n like 'x%'"},

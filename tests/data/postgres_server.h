@@ -29,8 +29,8 @@ class PostgresServer {
   // sql/postgresql-index.sql run on them, and the planner told to use an index wherever one
   // serves, however small the table.
   std::string ConnectionString(const std::string& database = "kq7_mavr") const {
-    return "Provider=MSDASQL;DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" +
-           std::to_string(m_port) + ";DATABASE=" + database + ";UID=postgres;";
+    return "Provider=MSDASQL;DRIVER={PostgreSQL Unicode};SERVER=127.0.0.1;PORT=" + std::to_string(m_port) +
+           ";DATABASE=" + database + ";UID=postgres;";
   }
   // psql that reaches `database`: the server's own, not Debian's wrapper that picks one,
   // whose Perl start would weigh on every timing beside it.
@@ -95,9 +95,8 @@ class PostgresServer {
     const std::filesystem::path sql = here.parent_path().parent_path() / "sql";
     const std::string extra = (here / "ticket_match_extra.sql").string();
     return Run("create database " + database, "postgres") &&
-           Shell("sed 's/dticket_no varchar(32)/dticket_no " + ticketType + "/' " +
-                 (sql / "schema.sql").string() + " | cat - " + (sql / "sample.sql").string() + " " +
-                 extra + " | " + Psql(database) + " >/dev/null") &&
+           Shell("sed 's/dticket_no varchar(32)/dticket_no " + ticketType + "/' " + (sql / "schema.sql").string() +
+                 " | cat - " + (sql / "sample.sql").string() + " " + extra + " | " + Psql(database) + " >/dev/null") &&
            (!indexed || (Shell(Psql(database) + " -f " + (sql / "postgresql-index.sql").string()) &&
                          Run("alter database " + database + " set enable_seqscan = off", "postgres")));
   }

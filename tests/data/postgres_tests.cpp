@@ -14,9 +14,8 @@
 
 namespace {
 
-const char* const kTicketStatement =
-    "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
-    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
+const char* const kTicketStatement = "select b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
+                                     "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
 
 class Postgres : public DataObjects {
  protected:
@@ -68,8 +67,8 @@ TEST_F(Postgres, TicketTextMatchesAsOnSqlServer) {
       // The index serves the match, or the case would prove nothing.
       if (!indexed) continue;
       const std::string plan = Plan(c.ticket);
-      EXPECT_NE(plan.find("Index Scan on kcard_ticket_baseinfo_no_trgm"), std::string::npos)
-          << c.ticket << "\n" << plan;
+      EXPECT_NE(plan.find("Index Scan on kcard_ticket_baseinfo_no_trgm"), std::string::npos) << c.ticket << "\n"
+                                                                                             << plan;
     }
     m_connection->Close();
   }

@@ -131,7 +131,10 @@ class LoginRecorder {
     for (size_t i = offset; i < offset + 2 * chars && i + 1 < login.size(); i += 2) {
       unsigned char low = login[i], high = login[i + 1];
       if (hidden) {
-        auto reveal = [](unsigned char b) { b ^= 0xA5; return static_cast<unsigned char>((b >> 4) | (b << 4)); };
+        auto reveal = [](unsigned char b) {
+          b ^= 0xA5;
+          return static_cast<unsigned char>((b >> 4) | (b << 4));
+        };
         low = reveal(low), high = reveal(high);
       }
       text += static_cast<char16_t>(low | (high << 8));
@@ -181,8 +184,8 @@ TEST(SqlServer, QuotedLoginValuesReachTheServerAsWritten) {
   ASSERT_EQ(CoInitialize(nullptr), S_OK);
   for (const auto& c : cases) {
     LoginRecorder server;
-    const std::string text = "Provider=SQLOLEDB;SERVER=127.0.0.1," + std::to_string(server.port()) +
-                             ";DATABASE='" + c.database + "';UID='" + c.uid + "';PWD='" + c.pwd + "';";
+    const std::string text = "Provider=SQLOLEDB;SERVER=127.0.0.1," + std::to_string(server.port()) + ";DATABASE='" +
+                             c.database + "';UID='" + c.uid + "';PWD='" + c.pwd + "';";
     {
       _ConnectionPtr connection;
       ASSERT_EQ(connection.CreateInstance(CLSID_Connection), S_OK);

@@ -109,7 +109,8 @@ TEST_F(Odbc32Sqlite, ALockedFileEndsTheQueryAtItsTimeout) {
   m_connection->PutConnectionTimeout(2);
   m_connection->PutCommandTimeout(4);
   Connect(kLockedDatabase);
-  ExpectEndedByTimeout([&] { Open(kOrderedTicketStatement, "%123"); }, "read a file under another's exclusive lock", 1.5, 7.5);
+  ExpectEndedByTimeout([&] { Open(kOrderedTicketStatement, "%123"); }, "read a file under another's exclusive lock",
+                       1.5, 7.5);
   EXPECT_EQ(m_connection->GetState(), adStateOpen);
 
   Open(hold, holder, "rollback");

@@ -74,9 +74,7 @@ class SqliteLookup : public DataObjects {
     std::filesystem::remove_all(m_dir);
   }
 
-  std::string ConnectionString() const {
-    return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_db + ";";
-  }
+  std::string ConnectionString() const { return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + m_db + ";"; }
   void Connect() { m_connection->Open(ConnectionString().c_str(), "", "", adConnectUnspecified); }
   void Lookup(const char* ticket) {
     std::string pattern = std::string("%") + ticket;
@@ -155,8 +153,7 @@ TEST_F(SqliteLookup, RecordsetNeedsAnOpenConnectionAndClosesOnce) {
   EXPECT_EQ(m_recordset->GetState(), adStateClosed);
   EXPECT_EQ(CodeOf([&] { Lookup("123"); }), adErrInvalidConnection);
   EXPECT_EQ(CodeOf([&] {
-              m_recordset->Open(kOrderedTicketStatement, _variant_t(), adOpenStatic, adLockOptimistic,
-                                adCmdText, "%1");
+              m_recordset->Open(kOrderedTicketStatement, _variant_t(), adOpenStatic, adLockOptimistic, adCmdText, "%1");
             }),
             adErrInvalidConnection);
   EXPECT_EQ(CodeOf([&] { m_recordset->GetadoEOF(); }), adErrObjectClosed);
@@ -269,8 +266,8 @@ TEST_F(SqliteLookup, BoundTextIsMatchedLiterallyWhateverItHolds) {
   m_recordset->Close();
 
   // Chinese text is bound as wide text too.
-  m_recordset->Open("select dcard from Kcard_BaseInfo where dcard_sbh like ?", m_connection,
-                    adOpenStatic, adLockOptimistic, adCmdText, "贵宾%");
+  m_recordset->Open("select dcard from Kcard_BaseInfo where dcard_sbh like ?", m_connection, adOpenStatic,
+                    adLockOptimistic, adCmdText, "贵宾%");
   EXPECT_EQ(Text("dcard"), "10000003");
   EXPECT_EQ(CountRows(), 1);
 }
@@ -355,8 +352,8 @@ TEST_F(SqliteLookup, BracedFileNameOpensThatFile) {
 TEST_F(SqliteLookup, OnlyTheSnapshotShapeIsOffered) {
   Connect();
   EXPECT_EQ(CodeOf([&] {
-              m_recordset->Open(kOrderedTicketStatement, m_connection, static_cast<CursorTypeEnum>(0),
-                                adLockOptimistic, adCmdText, "%1");
+              m_recordset->Open(kOrderedTicketStatement, m_connection, static_cast<CursorTypeEnum>(0), adLockOptimistic,
+                                adCmdText, "%1");
             }),
             adErrInvalidArgument);
   EXPECT_EQ(m_recordset->GetState(), adStateClosed);

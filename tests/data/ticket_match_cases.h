@@ -7,8 +7,8 @@
 #include <vector>
 
 struct TicketMatchCase {
-  const char* ticket;               // as the operator types it; the lookup binds "%" + it
-  std::vector<std::string> cards;   // "card|hidden code" by card number, code page 936
+  const char* ticket;              // as the operator types it; the lookup binds "%" + it
+  std::vector<std::string> cards;  // "card|hidden code" by card number, code page 936
 };
 
 inline const TicketMatchCase kTicketMatchCases[] = {

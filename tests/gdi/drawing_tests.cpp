@@ -32,9 +32,9 @@ TEST(LineTo, PaintsFromTheCurrentPositionUpToButNotIncludingTheEnd) {
   CPoint first, second;
   canvas.Paint([&](CDC& dc) {
     first = dc.MoveTo(2, 5);
-    dc.LineTo(8, 5);   // across
-    dc.LineTo(8, 9);   // down from where the last line ended
-    dc.LineTo(4, 9);   // back to the left
+    dc.LineTo(8, 5);  // across
+    dc.LineTo(8, 9);  // down from where the last line ended
+    dc.LineTo(4, 9);  // back to the left
     second = dc.MoveTo(2, 15);
     dc.LineTo(8, 15);
   });

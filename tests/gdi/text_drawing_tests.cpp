@@ -41,8 +41,8 @@ Drawn Draw(const char* text, UINT flags, COLORREF background = kWhite, WPARAM le
     dc.SelectObject(&font);
     dc.SetBkMode(TRANSPARENT);
     out.extent = dc.GetTextExtent(text, static_cast<int>(std::strlen(text)));
-    EXPECT_TRUE(DrawStateA(dc.GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(text),
-                           length, kX, kY, out.extent.cx, out.extent.cy, flags));
+    EXPECT_TRUE(DrawStateA(dc.GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(text), length, kX, kY,
+                           out.extent.cx, out.extent.cy, flags));
   });
   return out;
 }
@@ -85,8 +85,8 @@ TEST(DrawStateA, DoubledAmpersandShowsOneAndLengthCountsBytes) {
 
   Canvas canvas;
   canvas.Paint([](CDC& dc) {
-    EXPECT_FALSE(DrawStateA(dc.GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>("x"), 0,
-                            0, 0, 0, 0, 0x0003 /* an icon */));
+    EXPECT_FALSE(DrawStateA(dc.GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>("x"), 0, 0, 0, 0, 0,
+                            0x0003 /* an icon */));
   });
 }
 

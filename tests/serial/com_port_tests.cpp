@@ -65,8 +65,9 @@ TEST(ComPort, AReadEndsSoonAfterTheReplyOrAtTheTotalTimeout) {
   const Case cases[] = {
       {"an empty card", "com1", "", 0, 300},
       {"a short card", "com1", "HELLO BRIMLOCK 42", 0, 300},
-      {"a card filling the 100-byte read", "com1", "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF"
-                                                   "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF",
+      {"a card filling the 100-byte read", "com1",
+       "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF"
+       "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF",
        0, 450},
       {"a silent encoder", "com2", nullptr, 700, 1600},
   };

@@ -30,9 +30,7 @@ std::string FileText(const std::string& path) {
   return text.str();
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream(path) << text;
-}
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
 
 std::string LockText(pid_t pid) {
   char text[16];
@@ -40,9 +38,7 @@ std::string LockText(pid_t pid) {
   return text;
 }
 
-bool Exists(const std::string& path) {
-  return access(path.c_str(), F_OK) == 0;
-}
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 class ExclusiveOpen : public ::testing::Test {
  protected:
@@ -181,8 +177,7 @@ TEST_F(ExclusiveOpen, StaleLockFileIsTakenOver) {
   waitpid(child, nullptr, 0);  // now a pid whose process is gone
 
   // Our own pid with no handle of ours open: a restart that got the dead owner's pid.
-  for (const std::string& stale :
-       {LockText(child), std::string(), std::string("garbage\n"), LockText(getpid())}) {
+  for (const std::string& stale : {LockText(child), std::string(), std::string("garbage\n"), LockText(getpid())}) {
     WriteFile(lockFile, stale);
     HANDLE port = OpenLikeProgram("com1");
     EXPECT_NE(port, INVALID_HANDLE_VALUE) << "stale lock: '" << stale << "'";
@@ -268,8 +263,8 @@ std::string KindName(const ::testing::TestParamInfo<NotALockFile>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, LockPathNotAFile,
-                         ::testing::Values(NotALockFile::Fifo, NotALockFile::Directory,
-                                           NotALockFile::LinkToFile, NotALockFile::DeviceNode),
+                         ::testing::Values(NotALockFile::Fifo, NotALockFile::Directory, NotALockFile::LinkToFile,
+                                           NotALockFile::DeviceNode),
                          KindName);
 
 }  // namespace

@@ -74,7 +74,7 @@ TEST_F(Encoder, FramesArrivingTogetherAreSplitAndNoiseIsSetApart) {
   WriteBytes(port, "xyz" + kReset + "\x1b");
   ASSERT_TRUE(encoder->waitForFrames(7, Millis(2000)));
   const auto frames = encoder->frames();
-  const FrameKind expected[] = {FrameKind::Write, FrameKind::Reset, FrameKind::LeadIn, FrameKind::Read,
+  const FrameKind expected[] = {FrameKind::Write,   FrameKind::Reset, FrameKind::LeadIn, FrameKind::Read,
                                 FrameKind::Unknown, FrameKind::Reset, FrameKind::Unknown};
   for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(frames[i].kind, expected[i]) << i;
   EXPECT_EQ(frames[4].bytes, "xyz");

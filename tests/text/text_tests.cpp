@@ -92,9 +92,9 @@ TEST(CodePage, BadBytesAndUnmappableCharactersAreReplacedNotDropped) {
   // begun a sequence; overlong forms, encoded surrogates and code points past U+10FFFF are
   // malformed from the byte that makes them so.
   const std::pair<const char*, const char*> malformed[] = {
-      {"a\xC3(\xFF", "a?(?"},           {"\xE4\xB8", "?"},      {"\xE4\xB8\xAD\xE4", "\xD6\xD0?"},
-      {"\xF0\x80\x80", "???"},          {"\xC0\xAF", "??"},     {"\xED\xA0\x80", "???"},
-      {"\xF4\x90\x80\x80", "????"},     {"\xF0\x9F\x98", "?"}, {"\xF0\x9F\x98\x80", "?"},
+      {"a\xC3(\xFF", "a?(?"},       {"\xE4\xB8", "?"},     {"\xE4\xB8\xAD\xE4", "\xD6\xD0?"},
+      {"\xF0\x80\x80", "???"},      {"\xC0\xAF", "??"},    {"\xED\xA0\x80", "???"},
+      {"\xF4\x90\x80\x80", "????"}, {"\xF0\x9F\x98", "?"}, {"\xF0\x9F\x98\x80", "?"},
   };
   for (const auto& [utf8, written] : malformed) EXPECT_EQ(text::Utf8ToCp936(utf8), written) << utf8;
   EXPECT_EQ(text::Utf8ToCp936(text::Cp936ToUtf8("端口：")), std::string("端口："));

@@ -99,8 +99,8 @@ class Batch {
       std::string problem;
       std::optional<std::string> bytes = CardBytesOfText(lines[i], options_.verify, problem);
       if (!bytes)
-        return Fail(kBadInput, "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem +
-                                   "; no card was written");
+        return Fail(kBadInput,
+                    "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem + "; no card was written");
       const std::string hash = CardHash(*bytes);
       cards_.push_back({static_cast<long>(i + 1), lines[i], std::move(*bytes), hash});
     }
@@ -120,7 +120,8 @@ class Batch {
       const Card* card = Find(line);
       if (card == nullptr || card->hash != entry.hash)
         return Fail(kBadInput, "line " + std::to_string(line) + " of " + source_ + " is not the text the journal " +
-                                   journalPath_ + " has for it: the input changed since. No card was written; "
+                                   journalPath_ +
+                                   " has for it: the input changed since. No card was written; "
                                    "restore the input, or start afresh with another --journal");
       if (StateOfStep(entry.step) == CardState::Done) ++done_;
     }
@@ -134,8 +135,8 @@ class Batch {
         const Card* card = Find(line);
         const CardState state = card != nullptr ? State(*card) : CardState::ToWrite;
         if (state != CardState::Unsettled && state != CardState::Failed)
-          return Fail(kBadInput, (markDone ? "--mark-done " : "--rewrite ") + std::to_string(line) +
-                                     ": the journal " + journalPath_ + " names no card of line " + std::to_string(line) +
+          return Fail(kBadInput, (markDone ? "--mark-done " : "--rewrite ") + std::to_string(line) + ": the journal " +
+                                     journalPath_ + " names no card of line " + std::to_string(line) +
                                      " as maybe written or failed; nothing was written");
         std::string problem;
         if (!journal_.Record(line, card->hash, markDone ? "marked-done" : "rewrite", problem))
@@ -158,8 +159,8 @@ class Batch {
 
   void WriteOne(std::size_t k) {
     const Card& card = cards_[k];
-    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) +
-                                 " (line " + std::to_string(card.line) + ")";
+    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) + " (line " +
+                                 std::to_string(card.line) + ")";
     if (IsTerminal(Stream::Err)) Write(Stream::Err, position + ": " + card.given + "\n");
     const Outcome written = WriteCard(
         options_.port, card.bytes, [&] { return Record(card, "begun"); },
@@ -213,8 +214,9 @@ class Batch {
     if (!problem.empty()) {
       Write(Stream::Err, "brimlock-card: " + position + ": " + problem + "\n");
     } else if (IsTerminal(Stream::Err)) {
-      Write(Stream::Err, "  " + std::string(step.empty() ? "written" : step) + "; " + std::to_string(tally_.written + done_) + " of " +
-                             std::to_string(cards_.size()) + " done, " + std::to_string(tally_.failed) + " failed\n");
+      Write(Stream::Err, "  " + std::string(step.empty() ? "written" : step) + "; " +
+                             std::to_string(tally_.written + done_) + " of " + std::to_string(cards_.size()) +
+                             " done, " + std::to_string(tally_.failed) + " failed\n");
     }
   }
 
@@ -290,13 +292,16 @@ class Batch {
   std::string Explained(const Card& card) const {
     const std::string line = std::to_string(card.line);
     if (State(card) == CardState::Unsettled)
-      return "\"" + card.given + "\" may have been written: its frames may have reached the encoder when the batch "
-             "stopped. Check that card with 'brimlock-card --port " + Quoted(options_.port) +
-             " read', then run " + Command("--mark-done " + line) + " if it holds that text, or " +
-             Command("--rewrite " + line) + " to write it again";
+      return "\"" + card.given +
+             "\" may have been written: its frames may have reached the encoder when the batch "
+             "stopped. Check that card with 'brimlock-card --port " +
+             Quoted(options_.port) + " read', then run " + Command("--mark-done " + line) +
+             " if it holds that text, or " + Command("--rewrite " + line) + " to write it again";
     const std::string& step = journal_.entries().at(card.line).step;
     return "\"" + card.given + "\" was written but its check found it " +
-           (step == "different" ? "different" : step == "unreadable" ? "unreadable" : "unanswered") +
+           (step == "different"    ? "different"
+            : step == "unreadable" ? "unreadable"
+                                   : "unanswered") +
            "; to write it again: " + Command("--rewrite " + line);
   }
 
@@ -307,7 +312,8 @@ class Batch {
     command += " batch";
     if (options_.verify) command += " --verify";
     if (options_.journal) command += " --journal " + Quoted(*options_.journal);
-    return command + " " + extra + " " + (options_.operand == "-" ? "-' (with the same input)" : Quoted(options_.operand) + "'");
+    return command + " " + extra + " " +
+           (options_.operand == "-" ? "-' (with the same input)" : Quoted(options_.operand) + "'");
   }
 
   struct Tally {

@@ -77,8 +77,7 @@ class Session {
   std::string Quiet(std::size_t most, DWORD ms) {
     COMMTIMEOUTS reply{};
     GetCommTimeouts(hComm_, &reply);
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier,
-                           reply.WriteTotalTimeoutConstant};
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
     SetCommTimeouts(hComm_, &firstByte);
     std::string came;
     char buffer[REPLY_BUFFER_SIZE];
@@ -129,7 +128,8 @@ Outcome WriteCard(const std::string& port, const std::string& bytes, const Step&
   Session session(port);
   if (!session.Open(outcome)) return outcome;
   if (beforeFrames) {
-    if (std::optional<std::string> problem = beforeFrames()) return {kJournalUnusable, *problem, Outcome::Sent::Nothing};
+    if (std::optional<std::string> problem = beforeFrames())
+      return {kJournalUnusable, *problem, Outcome::Sent::Nothing};
   }
   const std::string write = FRAME_WRITE(CString(bytes));
   if (!session.Send({FRAME_LEAD_IN, write.c_str()}, outcome)) return outcome;
@@ -156,7 +156,8 @@ Outcome ReadCard(const std::string& port, std::string& shown) {
                       "cable and power";
     return outcome;
   }
-  const bool moreCame = reply->size() < static_cast<std::size_t>(REPLY_BUFFER_SIZE) && !session.Quiet(0, kWatchMs).empty();
+  const bool moreCame = reply->size() < static_cast<std::size_t>(REPLY_BUFFER_SIZE) &&
+                        !session.Quiet(0, kWatchMs).empty();
   if (const std::optional<std::string> why = NotWhole(*reply, moreCame)) {
     outcome.status = kUnreadable;
     outcome.problem = "the card on " + session.Named() + " could not be read whole: " + *why +

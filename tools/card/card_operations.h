@@ -11,8 +11,8 @@ namespace card {
 
 struct Outcome {
   enum class Sent { Nothing, Part, All };
-  int status = 0;       // an ExitStatus
-  std::string problem;  // in plain words, when status is not 0
+  int status = 0;             // an ExitStatus
+  std::string problem;        // in plain words, when status is not 0
   Sent sent = Sent::Nothing;  // how much of the operation's frames left the port
 };
 

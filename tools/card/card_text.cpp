@@ -42,7 +42,8 @@ std::string Character(std::string_view utf8, std::size_t at) {
   const auto* b = reinterpret_cast<const unsigned char*>(one.data());
   if (one.size() == 1 && b[0] < 0x80) code = b[0];
   else if (one.size() == 2 && (b[0] & 0xE0) == 0xC0) code = ((b[0] & 0x1Fu) << 6) | (b[1] & 0x3Fu);
-  else if (one.size() == 3 && (b[0] & 0xF0) == 0xE0) code = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
+  else if (one.size() == 3 && (b[0] & 0xF0) == 0xE0)
+    code = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
   else if (one.size() == 4 && (b[0] & 0xF8) == 0xF0)
     code = ((b[0] & 0x07u) << 18) | ((b[1] & 0x3Fu) << 12) | ((b[2] & 0x3Fu) << 6) | (b[3] & 0x3Fu);
   else return "a byte that is not UTF-8";

@@ -31,10 +31,10 @@ struct StepState {
   CardState state;
 };
 constexpr StepState kSteps[] = {
-    {"begun", CardState::Unsettled},     {"sent", CardState::Failed},         {"unsent", CardState::ToWrite},
-    {"written", CardState::Done},        {"verified", CardState::Done},       {"different", CardState::Failed},
-    {"unanswered", CardState::Failed},   {"unreadable", CardState::Failed},   {"failed", CardState::Failed},
-    {"marked-done", CardState::Done},    {"rewrite", CardState::ToWrite},
+    {"begun", CardState::Unsettled},   {"sent", CardState::Failed},       {"unsent", CardState::ToWrite},
+    {"written", CardState::Done},      {"verified", CardState::Done},     {"different", CardState::Failed},
+    {"unanswered", CardState::Failed}, {"unreadable", CardState::Failed}, {"failed", CardState::Failed},
+    {"marked-done", CardState::Done},  {"rewrite", CardState::ToWrite},
 };
 
 const StepState* FindStep(std::string_view step) {
@@ -74,12 +74,10 @@ Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
                 (holder > 0 ? " (process " + std::to_string(holder) + ")" : std::string()) +
                 "; wait until it ends, or stop it, and run this again";
       return Opened::Held;
-    case JournalFile::Opened::Failed:
-      problem = "cannot keep the journal " + path + ": " + why;
-      return Opened::Failed;
+    case JournalFile::Opened::Failed: problem = "cannot keep the journal " + path + ": " + why; return Opened::Failed;
   }
-  const std::string notJournal =
-      path + " is not a brimlock-card journal, and is left as it is; name another with --journal";
+  const std::string notJournal = path +
+                                 " is not a brimlock-card journal, and is left as it is; name another with --journal";
   std::string toAdd;
   if (content.empty()) {
     toAdd = kHeader;
@@ -95,8 +93,8 @@ Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
       if (torn) end = content.size();
       const std::vector<std::string_view> fields = Fields(std::string_view(content).substr(at, end - at));
       at = end + 1;
-      const bool wellFormed = AllOf(fields[0], 9, "0123456789") && fields.size() >= 2 &&
-                              fields[1].size() == 16 && AllOf(fields[1], 16, "0123456789abcdef");
+      const bool wellFormed = AllOf(fields[0], 9, "0123456789") && fields.size() >= 2 && fields[1].size() == 16 &&
+                              AllOf(fields[1], 16, "0123456789abcdef");
       if (torn) {
         toAdd = "\ttorn\n";
         // Format 1 put a card's line on the disk before its frames and added the result

@@ -15,11 +15,11 @@ struct JsonValue {
   long number = 0;
   bool flag = false;
 
-  JsonValue(const char* s) : kind(Kind::String), text(s) {}  // NOLINT: a field's value
+  JsonValue(const char* s) : kind(Kind::String), text(s) {}             // NOLINT: a field's value
   JsonValue(std::string s) : kind(Kind::String), text(std::move(s)) {}  // NOLINT
-  JsonValue(long n) : kind(Kind::Number), number(n) {}  // NOLINT
-  JsonValue(bool b) : kind(Kind::Bool), flag(b) {}  // NOLINT
-  JsonValue(std::nullopt_t) : kind(Kind::Null) {}  // NOLINT
+  JsonValue(long n) : kind(Kind::Number), number(n) {}                  // NOLINT
+  JsonValue(bool b) : kind(Kind::Bool), flag(b) {}                      // NOLINT
+  JsonValue(std::nullopt_t) : kind(Kind::Null) {}                       // NOLINT
 };
 
 // {"name":value,...} and a line end.

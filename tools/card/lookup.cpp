@@ -49,11 +49,13 @@ int Print(const Options& options, const std::vector<Row>& rows) {
     }
   }
   if (!refused.empty())
-    return Fail(kBadInput, "the ticket '" + Printable(options.operand) + "' has a field holding a tab, a line break "
-                           "or another control character, which plain text cannot carry: " + refused +
-                           ". Nothing was printed; --json gives every value exactly");
+    return Fail(kBadInput, "the ticket '" + Printable(options.operand) +
+                               "' has a field holding a tab, a line break "
+                               "or another control character, which plain text cannot carry: " +
+                               refused + ". Nothing was printed; --json gives every value exactly");
   std::string why;
-  if (!Write(Stream::Out, out, &why)) return Fail(kOutputFailed, "the cards could not be written to standard output: " + why);
+  if (!Write(Stream::Out, out, &why))
+    return Fail(kOutputFailed, "the cards could not be written to standard output: " + why);
   return kDone;
 }
 
@@ -100,7 +102,8 @@ int RunLookup(const Options& options) {
   if (options.operand.empty()) return Fail(kBadInput, "the ticket is empty; give its number, or its last digits");
   std::size_t bad = 0;
   const std::optional<std::string> ticket = text::Utf8ToCp936Exactly(options.operand, &bad);
-  if (!ticket) return Fail(kBadInput, "the ticket holds a character that code page 936 lacks, so no ticket can match it");
+  if (!ticket)
+    return Fail(kBadInput, "the ticket holds a character that code page 936 lacks, so no ticket can match it");
   Apartment apartment;
   return Lookup(options, CString(*ticket));
 }

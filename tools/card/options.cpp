@@ -94,8 +94,7 @@ const Command kCommands[] = {
     {"read", 0, "", {kPort, kJson, kHex}},
     {"write", 1, "TEXT", {kPort, kJson, kVerify, kHex}},
     {"reset", 0, "", {kPort, kJson}},
-    {"batch", 1, "FILE (or - for standard input)",
-     {kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite}},
+    {"batch", 1, "FILE (or - for standard input)", {kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite}},
     {"lookup", 1, "TICKET", {kJson}},
 };
 
@@ -149,8 +148,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, s
       if (optopt != 0 && argument.starts_with("--") && argument.find('=') != std::string::npos) {
         problem = NameOf(optopt) + " takes no value";
       } else {
-        const std::string shown = optopt != 0 && !argument.starts_with("--") ? std::string("-") + static_cast<char>(optopt)
-                                                                             : argument.substr(0, argument.find('='));
+        const std::string shown = optopt != 0 && !argument.starts_with("--")
+                                      ? std::string("-") + static_cast<char>(optopt)
+                                      : argument.substr(0, argument.find('='));
         problem = "unknown option '" + shown + "' (put -- before a text that starts with '-')";
       }
       return std::nullopt;

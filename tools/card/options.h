@@ -13,10 +13,10 @@ struct Options {
   bool verify = false;
   bool hex = false;
   std::optional<std::string> journal;
-  bool redoFailed = false;       // batch: write again the cards whose check failed
-  std::vector<long> markDone;    // batch: lines the operator found written
-  std::vector<long> rewrite;     // batch: lines the operator wants written again
-  std::string operand;  // TEXT, FILE or TICKET
+  bool redoFailed = false;     // batch: write again the cards whose check failed
+  std::vector<long> markDone;  // batch: lines the operator found written
+  std::vector<long> rewrite;   // batch: lines the operator wants written again
+  std::string operand;         // TEXT, FILE or TICKET
   bool help = false;
   bool version = false;
 };

@@ -20,7 +20,8 @@ void Prompt(const std::string& what) {
 // The command's result on standard output; a result that cannot be written is a failure.
 int Print(const std::string& text, int status = kDone) {
   std::string why;
-  if (!Write(Stream::Out, text, &why)) return Fail(kOutputFailed, "the result could not be written to standard output: " + why);
+  if (!Write(Stream::Out, text, &why))
+    return Fail(kOutputFailed, "the result could not be written to standard output: " + why);
   return status;
 }
 
@@ -51,19 +52,24 @@ int RunWrite(const Options& options) {
 
   const Outcome written = WriteCard(options.port, *bytes);
   if (written.status != kDone) {
-    const std::optional<bool> reached = written.sent == Outcome::Sent::Nothing ? std::optional<bool>(false) : std::nullopt;
-    const std::string maybe = reached ? "" : "; part of the frames left the port, so check the card with 'brimlock-card read'";
+    const std::optional<bool> reached = written.sent == Outcome::Sent::Nothing ? std::optional<bool>(false)
+                                                                               : std::nullopt;
+    const std::string maybe = reached
+                                  ? ""
+                                  : "; part of the frames left the port, so check the card with 'brimlock-card read'";
     return end(reached, std::nullopt, written.status, written.problem + maybe);
   }
   if (!options.verify) {
-    if (!options.json && IsTerminal(Stream::Err)) Write(Stream::Err, "Written (not checked: --verify reads it back).\n");
+    if (!options.json && IsTerminal(Stream::Err))
+      Write(Stream::Err, "Written (not checked: --verify reads it back).\n");
     return end(true, std::nullopt, kDone, "");
   }
 
   Prompt("Written. Swipe the card again to check it.");
   std::string shown;
   const Outcome read = ReadCard(options.port, shown);
-  if (read.status != kDone) return end(true, std::nullopt, read.status, "the card was written but not checked: " + read.problem);
+  if (read.status != kDone)
+    return end(true, std::nullopt, read.status, "the card was written but not checked: " + read.problem);
   if (shown != *bytes) {
     return end(true, false, kDifferent,
                "the card holds other data than was written: it reads back as \"" +

@@ -17,9 +17,7 @@
 namespace encoder_sim {
 namespace {
 
-[[noreturn]] void Throw(const char* what) {
-  throw std::system_error(errno, std::generic_category(), what);
-}
+[[noreturn]] void Throw(const char* what) { throw std::system_error(errno, std::generic_category(), what); }
 
 void MakeRaw(int fd) {
   termios settings{};
@@ -96,9 +94,7 @@ bool PtyPeer::waitFor(std::string_view bytes, Millis timeout) {
   return changed_.wait_for(lock, timeout, [&] { return received_.find(bytes) != std::string::npos; });
 }
 
-void PtyPeer::send(std::string_view bytes) {
-  waitDone(schedule(Millis(0), {0, false, std::string(bytes)}));
-}
+void PtyPeer::send(std::string_view bytes) { waitDone(schedule(Millis(0), {0, false, std::string(bytes)})); }
 
 void PtyPeer::setDelivery(const Delivery& delivery) {
   std::lock_guard lock(mutex_);
@@ -110,9 +106,7 @@ std::chrono::steady_clock::time_point PtyPeer::lastHandedOver() const {
   return lastHandedOver_;
 }
 
-void PtyPeer::sendAfter(Millis delay, std::string bytes) {
-  schedule(delay, {0, false, std::move(bytes)});
-}
+void PtyPeer::sendAfter(Millis delay, std::string bytes) { schedule(delay, {0, false, std::move(bytes)}); }
 
 void PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest, Millis after) {
   schedule(after, {0, false, std::move(first), gap, std::move(rest)});
@@ -124,13 +118,9 @@ bool PtyPeer::waitQueued(Millis timeout) {
   return poll(&waiter, 1, ms) > 0 && (waiter.revents & POLLIN);
 }
 
-void PtyPeer::vanish() {
-  waitDone(schedule(Millis(0), {0, true, {}}));
-}
+void PtyPeer::vanish() { waitDone(schedule(Millis(0), {0, true, {}})); }
 
-void PtyPeer::vanishAfter(Millis delay) {
-  schedule(delay, {0, true, {}});
-}
+void PtyPeer::vanishAfter(Millis delay) { schedule(delay, {0, true, {}}); }
 
 std::uint64_t PtyPeer::schedule(Millis delay, Action action) {
   std::uint64_t id;

@@ -25,7 +25,7 @@ class PtyPeer {
   // call sendAfter, sendWithGap and vanishAfter (never send or vanish, which wait for it).
   struct Handlers {
     std::function<void(std::string_view bytes)> onBytes;  // each chunk as it arrives
-    std::function<void()> onQuiet;  // once the line has been silent for `quiet` after bytes
+    std::function<void()> onQuiet;                        // once the line has been silent for `quiet` after bytes
     Millis quiet{20};
   };
 
@@ -34,9 +34,9 @@ class PtyPeer {
   // receive FIFO when `batch` bytes have come (the rest 4 character times after the last),
   // a USB adapter at every tick of its `latency` timer.
   struct Delivery {
-    bool paced = false;      // false: each send is one write, as a pty delivers it
-    std::size_t batch = 1;   // hand over at this many bytes; 0: no limit but the latency
-    Millis latency{0};       // hand over what has come at every tick of this; 0: no timer
+    bool paced = false;     // false: each send is one write, as a pty delivers it
+    std::size_t batch = 1;  // hand over at this many bytes; 0: no limit but the latency
+    Millis latency{0};      // hand over what has come at every tick of this; 0: no timer
   };
 
   // Opens the pair; throws std::system_error when the system gives no pseudo-terminal.
@@ -81,9 +81,9 @@ class PtyPeer {
     std::uint64_t id = 0;
     bool vanish = false;
     std::string bytes{};
-    Millis gap{0};       // then, this long after `bytes` left the line,
-    std::string rest{};  // these (a gap timed from the first part, not from the request)
-    bool onLine = false; // a batch already timed by the delivery: written as it is
+    Millis gap{0};        // then, this long after `bytes` left the line,
+    std::string rest{};   // these (a gap timed from the first part, not from the request)
+    bool onLine = false;  // a batch already timed by the delivery: written as it is
   };
   using Timed = std::pair<Clock::time_point, Action>;
 
@@ -107,7 +107,7 @@ class PtyPeer {
   std::condition_variable changed_;
   std::string received_;
   std::multimap<Clock::time_point, Action> actions_;  // equal times keep their order
-  std::set<std::uint64_t> unfinished_;  // ids scheduled and not yet performed
+  std::set<std::uint64_t> unfinished_;                // ids scheduled and not yet performed
   std::uint64_t nextId_ = 1;
   bool stopping_ = false;
   Delivery delivery_;

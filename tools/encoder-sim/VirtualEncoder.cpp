@@ -28,8 +28,7 @@ const char* NameOf(FrameKind kind) {
 
 }  // namespace
 
-std::string DescribeBytes(std::string_view label, std::string_view bytes, std::string_view text,
-                          bool showText) {
+std::string DescribeBytes(std::string_view label, std::string_view bytes, std::string_view text, bool showText) {
   std::string line(label);
   line.resize(std::max<std::size_t>(line.size() + 1, 9), ' ');
   char hex[4];
@@ -54,8 +53,7 @@ std::string DescribeBytes(std::string_view label, std::string_view bytes, std::s
 VirtualEncoder::VirtualEncoder(EncoderOptions options)
     : options_(std::move(options)),
       card_(options_.cardData),
-      peer_(PtyPeer::Handlers{[this](std::string_view bytes) { onBytes(bytes); },
-                              [this] { onQuiet(); }, Millis(20)}) {
+      peer_(PtyPeer::Handlers{[this](std::string_view bytes) { onBytes(bytes); }, [this] { onQuiet(); }, Millis(20)}) {
   peer_.setDelivery(options_.delivery);
 }
 

@@ -30,17 +30,17 @@ struct ReceivedFrame {
 };
 
 struct EncoderOptions {
-  std::string cardData{};                // the card at start, code page 936 bytes
-  Millis answerDelay{0};                 // from the read request to the answer
-  bool noAnswer = false;                 // read requests go unanswered
-  std::size_t splitAfter = 0;            // > 0: the answer's first bytes, splitGap, the rest
+  std::string cardData{};      // the card at start, code page 936 bytes
+  Millis answerDelay{0};       // from the read request to the answer
+  bool noAnswer = false;       // read requests go unanswered
+  std::size_t splitAfter = 0;  // > 0: the answer's first bytes, splitGap, the rest
   Millis splitGap{60};
-  std::optional<std::string> rawAnswer{};// sent as it is in place of the framed answer
-  std::size_t padTo = 0;                 // data padded with kAnswerPadding to this many bytes
+  std::optional<std::string> rawAnswer{};  // sent as it is in place of the framed answer
+  std::size_t padTo = 0;                   // data padded with kAnswerPadding to this many bytes
   // Sent once, as soon as the first lead-in has come: an earlier operation's answer still
   // on its way when the next operation begins.
   std::optional<std::string> lateAnswer{};
-  bool logToStdout = false;              // print each log line as well, for the operator
+  bool logToStdout = false;  // print each log line as well, for the operator
   // As a device on a real port answers: a character time per byte at the port's baud,
   // handed over byte by byte unless a batch or a latency timer is asked for.
   PtyPeer::Delivery delivery{.paced = true};
@@ -78,9 +78,9 @@ class VirtualEncoder {
   std::string card_;
   std::vector<ReceivedFrame> frames_;
   std::vector<std::string> log_;
-  std::string pending_;  // bytes not yet known to form a frame; peer thread only
+  std::string pending_;          // bytes not yet known to form a frame; peer thread only
   bool lateAnswerSent_ = false;  // peer thread only
-  PtyPeer peer_;         // last: its thread stops before the state above goes
+  PtyPeer peer_;                 // last: its thread stops before the state above goes
 };
 
 // "WRITE    1B 74 41 1D 1B 5C  |.tA...|  text: A" — hex, then printable ASCII with '.'

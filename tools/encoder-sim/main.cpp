@@ -65,8 +65,7 @@ unsigned long Number(const char* option, const char* value, unsigned long most) 
   errno = 0;
   const unsigned long number = std::strtoul(value, &end, 10);
   if (*value < '0' || *value > '9' || *end != '\0' || errno != 0 || number > most)
-    Usage(std::string(option) + " wants a number from 0 to " + std::to_string(most) + ", not '" +
-          value + "'");
+    Usage(std::string(option) + " wants a number from 0 to " + std::to_string(most) + ", not '" + value + "'");
   return number;
 }
 
@@ -108,7 +107,8 @@ int main(int argc, char** argv) {
   for (int value; (value = getopt_long(argc, argv, ":h", kLongOptions, nullptr)) != -1;) {
     const std::string option = argv[optind - 1];
     switch (value) {
-      case kShowHelp: case 'h': std::fputs(kHelp, stdout); return 0;
+      case kShowHelp:
+      case 'h': std::fputs(kHelp, stdout); return 0;
       case kData: options.cardData = text::Utf8ToCp936(optarg); break;
       case kDelay: options.answerDelay = encoder_sim::Millis(Number("--delay", optarg, 600000)); break;
       case kNoAnswer: options.noAnswer = true; break;

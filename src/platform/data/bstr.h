@@ -10,13 +10,13 @@
 class _bstr_t {
  public:
   _bstr_t() = default;
-  _bstr_t(const char* cp936);       // NOLINT: implicit, as the platform's
-  _bstr_t(const CString& cp936);    // NOLINT: implicit
+  _bstr_t(const char* cp936);     // NOLINT: implicit, as the platform's
+  _bstr_t(const CString& cp936);  // NOLINT: implicit
   explicit _bstr_t(std::u16string_view wide);
   explicit _bstr_t(std::u16string&& wide);
 
   // The text in code page 936; the bytes live as long as this object is unchanged.
-  operator const char*() const;     // NOLINT: implicit, as the platform's
+  operator const char*() const;                           // NOLINT: implicit, as the platform's
   operator CString() const { return CString(narrow()); }  // NOLINT: implicit
 
   const std::u16string& wide() const;

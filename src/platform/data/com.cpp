@@ -16,8 +16,7 @@ ULONG ComObject::Release() {
   return left;
 }
 
-HRESULT com_detail::CreateObject(const CLSID& clsid, void* outer, const CLSID& wanted,
-                                 ComObject** object) {
+HRESULT com_detail::CreateObject(const CLSID& clsid, void* outer, const CLSID& wanted, ComObject** object) {
   *object = nullptr;
   if (!CoIsInitialized()) return CO_E_NOTINITIALIZED;
   if (outer != nullptr) return CLASS_E_NOAGGREGATION;

@@ -4,17 +4,15 @@
 
 #include "platform/data/format_message.h"
 
-_bstr_t _com_error::Description() const {
-  return m_info ? _bstr_t(m_info->description) : _bstr_t();
-}
+_bstr_t _com_error::Description() const { return m_info ? _bstr_t(m_info->description) : _bstr_t(); }
 
 const char* _com_error::ErrorMessage() const {
   if (!m_messageMade) {
     char* systemText = nullptr;
-    DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(m_code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-        reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, static_cast<DWORD>(m_code), MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                                  reinterpret_cast<LPSTR>(&systemText), 0, nullptr);
     m_message = MakeErrorMessage(m_code, length > 0 ? systemText : nullptr);
     LocalFree(systemText);
     m_messageMade = true;

@@ -9,8 +9,8 @@
 
 // What the failing object said about the failure; kept with the error, never shown.
 struct ErrorInformation {
-  std::string sqlState;      // five characters, e.g. "42S02"
-  long nativeError = 0;      // the data source's own number
+  std::string sqlState;  // five characters, e.g. "42S02"
+  long nativeError = 0;  // the data source's own number
   std::u16string description;
 };
 

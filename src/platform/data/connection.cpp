@@ -12,13 +12,13 @@ Connection::~Connection() = default;
 
 long Connection::GetState() { return m_odbc->IsOpen() ? adStateOpen : adStateClosed; }
 
-HRESULT Connection::Open(const _bstr_t& connectionString, const _bstr_t& userId,
-                         const _bstr_t& password, long options) {
+HRESULT Connection::Open(const _bstr_t& connectionString, const _bstr_t& userId, const _bstr_t& password,
+                         long options) {
   if (m_odbc->IsOpen()) throw _com_error(adErrObjectOpen);
   // Asynchronous opening is not offered: the program waits for every open.
   if (options != 0 && options != adConnectUnspecified) throw _com_error(adErrInvalidArgument);
-  std::u16string odbcString = OdbcConnectionString(connectionString.wide(), userId.wide(),
-                                                   password.wide(), m_connectionTimeout, m_commandTimeout);
+  std::u16string odbcString = OdbcConnectionString(connectionString.wide(), userId.wide(), password.wide(),
+                                                   m_connectionTimeout, m_commandTimeout);
   try {
     m_odbc->Open(odbcString, static_cast<unsigned long>(m_connectionTimeout));
   } catch (const odbc::Error& e) {

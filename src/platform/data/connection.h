@@ -17,8 +17,7 @@ class Connection : public ComObject {
 
   long GetState();  // adStateClosed or adStateOpen
   // Waits at most ConnectionTimeout for the login. On failure the connection stays closed.
-  HRESULT Open(const _bstr_t& connectionString, const _bstr_t& userId, const _bstr_t& password,
-               long options);
+  HRESULT Open(const _bstr_t& connectionString, const _bstr_t& userId, const _bstr_t& password, long options);
   HRESULT Close();  // raises adErrObjectClosed when not open
 
   // Seconds to wait for a login and for each statement run on this connection; 0 waits

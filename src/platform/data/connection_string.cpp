@@ -34,9 +34,8 @@ char16_t Lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c - u'A' + u'a' :
 
 bool Is(const std::u16string& key, std::initializer_list<std::u16string_view> names) {
   return std::any_of(names.begin(), names.end(), [&](std::u16string_view name) {
-    return key.size() == name.size() &&
-           std::equal(key.begin(), key.end(), name.begin(),
-                      [](char16_t a, char16_t b) { return Lower(a) == Lower(b); });
+    return key.size() == name.size() && std::equal(key.begin(), key.end(), name.begin(),
+                                                   [](char16_t a, char16_t b) { return Lower(a) == Lower(b); });
   });
 }
 
@@ -105,8 +104,8 @@ std::vector<Entry> Parse(const std::u16string& text) {
 
 bool NeedsBraces(const std::u16string& value) {
   return value.find_first_of(u";{}") != std::u16string::npos ||
-         (!value.empty() && (IsSpace(value.front()) || IsSpace(value.back()) || value.front() == u'"' ||
-                             value.front() == u'\''));
+         (!value.empty() &&
+          (IsSpace(value.front()) || IsSpace(value.back()) || value.front() == u'"' || value.front() == u'\''));
 }
 
 void RefuseValue(const std::u16string& key, const std::u16string& driver, const std::u16string& why) {
@@ -190,7 +189,8 @@ std::u16string ValueFor(DriverKind kind, const std::u16string& key, const std::u
   const bool bracesRead = kind == DriverKind::Standard || (kind == DriverKind::PostgreSql && Is(key, {u"PWD"}));
   if (bracesRead) return Braced(value);
   if (value.find(u';') != std::u16string::npos) {
-    RefuseValue(key, kind == DriverKind::Sqlite ? u"SQLite" : u"PostgreSQL", u"it holds ';', which that driver cannot take");
+    RefuseValue(key, kind == DriverKind::Sqlite ? u"SQLite" : u"PostgreSQL",
+                u"it holds ';', which that driver cannot take");
   }
   return value;
 }
@@ -205,8 +205,8 @@ long SqliteDriverWaitMs(long loginTimeoutSeconds, long commandTimeoutSeconds) {
   return ms;
 }
 
-std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& userId,
-                       const std::u16string& password, long loginTimeoutSeconds, long commandTimeoutSeconds) {
+std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& userId, const std::u16string& password,
+                       long loginTimeoutSeconds, long commandTimeoutSeconds) {
   const DriverKind kind = KindOf(entries);
   std::u16string out;
   bool timeoutGiven = false;
@@ -231,15 +231,16 @@ std::u16string ForOdbc(const std::vector<Entry>& entries, const std::u16string& 
 
 }  // namespace
 
-std::u16string OdbcConnectionString(const std::u16string& connectionString,
-                                    const std::u16string& userId, const std::u16string& password,
-                                    long loginTimeoutSeconds, long commandTimeoutSeconds) {
+std::u16string OdbcConnectionString(const std::u16string& connectionString, const std::u16string& userId,
+                                    const std::u16string& password, long loginTimeoutSeconds,
+                                    long commandTimeoutSeconds) {
   std::vector<Entry> entries = Parse(connectionString);
   std::u16string provider = u"MSDASQL";  // the platform's default provider speaks ODBC
   for (const Entry& e : entries) {
     if (Is(e.key, {u"Provider"})) provider = e.value;
   }
   if (Is(provider, {u"SQLOLEDB", u"SQLOLEDB.1"})) return ForSqlServer(entries, userId, password);
-  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"})) return ForOdbc(entries, userId, password, loginTimeoutSeconds, commandTimeoutSeconds);
+  if (Is(provider, {u"MSDASQL", u"MSDASQL.1"}))
+    return ForOdbc(entries, userId, password, loginTimeoutSeconds, commandTimeoutSeconds);
   Reject(adErrProviderNotFound, u"The provider '" + provider + u"' is not offered.");
 }

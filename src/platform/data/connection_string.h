@@ -12,6 +12,6 @@
 // or a value its driver cannot be given whole. A non-empty user id or password replaces the
 // string's own. The SQLite driver is told how long to wait for a locked file (no longer than
 // the login timeout, nor half the command timeout), unless the string says.
-std::u16string OdbcConnectionString(const std::u16string& connectionString,
-                                    const std::u16string& userId, const std::u16string& password,
-                                    long loginTimeoutSeconds = 15, long commandTimeoutSeconds = 30);
+std::u16string OdbcConnectionString(const std::u16string& connectionString, const std::u16string& userId,
+                                    const std::u16string& password, long loginTimeoutSeconds = 15,
+                                    long commandTimeoutSeconds = 30);

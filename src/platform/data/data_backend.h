@@ -22,7 +22,7 @@
 namespace odbc::seam {
 // Everything a platform supplies, by address (DriverConnect beside it in odbc.cpp). com.cpp
 // keeps this table, so a backend that lacks one fails to link on its own platform.
-inline const auto kSupplied = std::make_tuple(
-    &CoInitialize, &CoUninitialize, &CoIsInitialized, &com_runtime::Environment, &OpenSockets, &Added,
-    &ShutDown, &SqlServerDriverString, &FormatMessageA, &LocalFree);
+inline const auto kSupplied = std::make_tuple(&CoInitialize, &CoUninitialize, &CoIsInitialized,
+                                              &com_runtime::Environment, &OpenSockets, &Added, &ShutDown,
+                                              &SqlServerDriverString, &FormatMessageA, &LocalFree);
 }  // namespace odbc::seam

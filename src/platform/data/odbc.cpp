@@ -17,25 +17,22 @@ namespace {
 
 bool Succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-SQLWCHAR* Wide(const std::u16string& text) {
-  return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.c_str()));
-}
+SQLWCHAR* Wide(const std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(text.c_str())); }
 
 Failure ReadFailure(SQLSMALLINT type, SQLHANDLE handle) {
   SQLWCHAR state[6] = {};
   SQLINTEGER native = 0;
   SQLWCHAR message[1024] = {};
   SQLSMALLINT length = 0;
-  SQLRETURN rc = SQLGetDiagRecW(type, handle, 1, state, &native, message,
-                                static_cast<SQLSMALLINT>(std::size(message)), &length);
+  SQLRETURN rc = SQLGetDiagRecW(type, handle, 1, state, &native, message, static_cast<SQLSMALLINT>(std::size(message)),
+                                &length);
   if (!Succeeded(rc)) return Failure{"HY000", 0, u"The driver gave no diagnostic."};
   Failure failure;
   for (SQLWCHAR c : state) {
     if (c != 0) failure.sqlState += static_cast<char>(c);
   }
   failure.nativeError = native;
-  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                std::size(message) - 1);
+  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), std::size(message) - 1);
   failure.message.assign(reinterpret_cast<const char16_t*>(message), count);
   return failure;
 }
@@ -80,11 +77,9 @@ std::u16string DescribeColumn(const Statement& statement, SQLUSMALLINT column, S
   SQLWCHAR name[256] = {};
   SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
   size = 0;
-  statement.Check(SQLDescribeColW(statement.handle(), column, name,
-                                  static_cast<SQLSMALLINT>(std::size(name)), &length, &type, &size,
-                                  &digits, &nullable));
-  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)),
-                                std::size(name) - 1);
+  statement.Check(SQLDescribeColW(statement.handle(), column, name, static_cast<SQLSMALLINT>(std::size(name)), &length,
+                                  &type, &size, &digits, &nullable));
+  auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), std::size(name) - 1);
   return std::u16string(reinterpret_cast<const char16_t*>(name), count);
 }
 
@@ -96,22 +91,18 @@ bool ReadValue(const Statement& statement, SQLUSMALLINT column, std::u16string& 
   constexpr SQLLEN kPieceChars = std::size(buffer) - 1;  // the driver ends each piece in NUL
   for (;;) {
     SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(statement.handle(), column, SQL_C_WCHAR, buffer, sizeof buffer,
-                              &indicator);
+    SQLRETURN rc = SQLGetData(statement.handle(), column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
     if (rc == SQL_NO_DATA) break;
     statement.Check(rc);
     if (indicator == SQL_NULL_DATA) return false;
-    SQLLEN chars = (indicator == SQL_NO_TOTAL || indicator / 2 > kPieceChars)
-                       ? kPieceChars
-                       : indicator / 2;
+    SQLLEN chars = (indicator == SQL_NO_TOTAL || indicator / 2 > kPieceChars) ? kPieceChars : indicator / 2;
     value.append(reinterpret_cast<const char16_t*>(buffer), static_cast<size_t>(chars));
     if (rc == SQL_SUCCESS) break;
   }
   return true;
 }
 
-void AddValue(const Statement& statement, SQLUSMALLINT column, std::u16string& scratch,
-              Table& table) {
+void AddValue(const Statement& statement, SQLUSMALLINT column, std::u16string& scratch, Table& table) {
   if (ReadValue(statement, column, scratch)) table.Add(scratch);
   else table.AddNull();
 }
@@ -144,8 +135,7 @@ struct BoundColumn {
 // statement's own work on short values, so where the driver can read a bound column again
 // the values come through bound buffers, a block of rows at a time where it can also read
 // one row of a block; a value longer than its buffer is read again in full.
-void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULEN>& sizes,
-               Table& table) {
+void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULEN>& sizes, Table& table) {
   const SQLHSTMT handle = statement.handle();
   const auto columns = static_cast<SQLUSMALLINT>(sizes.size());
   std::u16string scratch;
@@ -164,8 +154,7 @@ void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULE
 
   SQLULEN rows = 1, fetched = 1;
   if ((extensions & SQL_GD_BLOCK) != 0 &&
-      Succeeded(SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE,
-                               reinterpret_cast<SQLPOINTER>(kBlockRows), 0)) &&
+      Succeeded(SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0)) &&
       Succeeded(SQLGetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, &rows, 0, nullptr))) {
     rows = std::clamp<SQLULEN>(rows, 1, kBlockRows);  // a driver may take fewer
     statement.Check(SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
@@ -176,10 +165,8 @@ void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULE
     column.chars = std::clamp(sizes[c], kFewestChars, kMostChars);
     column.text.resize(rows * (column.chars + 1));
     column.indicators.resize(rows);
-    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR,
-                               column.text.data(),
-                               static_cast<SQLLEN>((column.chars + 1) * sizeof(SQLWCHAR)),
-                               column.indicators.data()));
+    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, column.text.data(),
+                               static_cast<SQLLEN>((column.chars + 1) * sizeof(SQLWCHAR)), column.indicators.data()));
   }
   while ((rc = SQLFetch(handle)) != SQL_NO_DATA) {
     statement.Check(rc);
@@ -192,8 +179,7 @@ void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULE
           table.AddNull();
         } else {
           if (rows > 1) {
-            statement.Check(SQLSetPos(handle, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION,
-                                      SQL_LOCK_NO_CHANGE));
+            statement.Check(SQLSetPos(handle, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE));
           }
           AddValue(statement, static_cast<SQLUSMALLINT>(c + 1), scratch, table);
         }
@@ -217,8 +203,7 @@ void* Environment::handle() const {
   if (!Succeeded(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
     throw Error{Failure{"HY001", 0, u"The ODBC environment cannot be allocated."}};
   }
-  SQLRETURN rc =
-      SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+  SQLRETURN rc = SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
   if (!Succeeded(rc)) {
     Failure failure = ReadFailure(SQL_HANDLE_ENV, env);
     SQLFreeHandle(SQL_HANDLE_ENV, env);
@@ -245,8 +230,7 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
     Fail(SQL_HANDLE_ENV, m_environment->handle());
   }
   // A driver without a login timeout simply connects without one.
-  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeoutSeconds),
-                    0);
+  SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(loginTimeoutSeconds), 0);
   SocketSet before = OpenSockets();
   Watchdog watchdog(WatchdogLimit(loginTimeoutSeconds), [&before] { ShutDown(Added(before, OpenSockets())); });
   SQLRETURN rc = DriverConnect(dbc, connectionString);
@@ -334,8 +318,7 @@ bool Connection::LinkLost(const Failure& failure) const {
   auto said = [&](const Failure& f) {
     if (f.sqlState.starts_with("08")) return true;
     SQLUINTEGER dead = SQL_CD_FALSE;
-    return Succeeded(SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
-           dead == SQL_CD_TRUE;
+    return Succeeded(SQLGetConnectAttr(m_dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
   };
   if (said(failure)) return true;
   if (failure.sqlState != "HY000") return false;
@@ -352,8 +335,7 @@ bool Connection::LinkLost(const Failure& failure) const {
 Table Connection::Run(const Statement& statement, const std::u16string& statementText,
                       const std::vector<Value>& parameters, unsigned long timeoutSeconds) {
   // A driver without statement timeouts runs the statement without one.
-  SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT,
-                 reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);
+  SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);
   std::u16string text = StatementFor(m_dbms, statementText);
   statement.Check(SQLPrepareW(statement.handle(), Wide(text), SQL_NTS));
 
@@ -367,9 +349,8 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
     // server's bytes, up to three for each UTF-16 unit.
     SQLULEN columnSize = value ? std::max<size_t>(3 * value->size(), 1) : 1;
     SQLPOINTER data = value ? Wide(*value) : nullptr;
-    statement.Check(SQLBindParameter(statement.handle(), static_cast<SQLUSMALLINT>(i + 1),
-                                     SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_VARCHAR, columnSize, 0,
-                                     data, value ? lengths[i] : 0, &lengths[i]));
+    statement.Check(SQLBindParameter(statement.handle(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
+                                     SQL_VARCHAR, columnSize, 0, data, value ? lengths[i] : 0, &lengths[i]));
   }
   SQLRETURN rc = SQLExecute(statement.handle());
   if (rc != SQL_NO_DATA) statement.Check(rc);

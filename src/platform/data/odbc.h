@@ -44,8 +44,7 @@ class Statement;
 
 class Connection {
  public:
-  explicit Connection(std::shared_ptr<Environment> environment)
-      : m_environment(std::move(environment)) {}
+  explicit Connection(std::shared_ptr<Environment> environment) : m_environment(std::move(environment)) {}
   ~Connection();
   Connection(const Connection&) = delete;
   Connection& operator=(const Connection&) = delete;
@@ -59,12 +58,11 @@ class Connection {
   // with its `?` markers bound, in order, to plain (not national) text values. It ends
   // within its timeout (0: none) even where the server stops answering; a failure that
   // shows the link to the data source gone closes the connection too.
-  Table Query(const std::u16string& statement, const std::vector<Value>& parameters,
-              unsigned long timeoutSeconds);
+  Table Query(const std::u16string& statement, const std::vector<Value>& parameters, unsigned long timeoutSeconds);
 
  private:
-  Table Run(const Statement& handle, const std::u16string& statement,
-            const std::vector<Value>& parameters, unsigned long timeoutSeconds);
+  Table Run(const Statement& handle, const std::u16string& statement, const std::vector<Value>& parameters,
+            unsigned long timeoutSeconds);
   bool LinkLost(const Failure& failure) const;
   void SetBusyTimeout(unsigned long seconds);
   void Drop();
@@ -72,7 +70,7 @@ class Connection {
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
-  SocketSet m_sockets;  // the driver's link to a server; empty for an embedded engine
+  SocketSet m_sockets;                         // the driver's link to a server; empty for an embedded engine
   std::optional<unsigned long> m_busySeconds;  // as last set on the engine
 };
 

@@ -28,8 +28,7 @@ constexpr StateCode kStateCodes[] = {
 constexpr long SQLITE_ERROR = 1;
 constexpr long SQLITE_BUSY = 5;
 bool IsSqlite(const odbc::Failure& failure, long engineCode) {
-  return failure.sqlState == "HY000" && failure.nativeError == engineCode &&
-         failure.message.starts_with(u"[SQLite]");
+  return failure.sqlState == "HY000" && failure.nativeError == engineCode && failure.message.starts_with(u"[SQLite]");
 }
 
 }  // namespace

@@ -27,9 +27,8 @@ void Recordset::RequireOpen() const {
 
 long Recordset::GetState() { return m_open ? adStateOpen : adStateClosed; }
 
-HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection,
-                        CursorTypeEnum cursorType, LockTypeEnum /*lockType*/, long options,
-                        const _variant_t& parameter) {
+HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
+                        LockTypeEnum /*lockType*/, long options, const _variant_t& parameter) {
   if (m_open) throw _com_error(adErrObjectOpen);
   // A snapshot is read only, so the lock type has nothing to lock.
   if (cursorType != adOpenStatic || options != adCmdText || source.vt != VT_BSTR) {

@@ -20,9 +20,8 @@ class Recordset : public ComObject {
   // `source` is the statement text; `activeConnection` holds an open Connection. The
   // statement's one `?` takes `parameter` as a bound value (text, or VT_NULL); with the
   // default VT_EMPTY nothing is bound. Only adOpenStatic and adCmdText are offered.
-  HRESULT Open(const _variant_t& source, const _variant_t& activeConnection,
-               CursorTypeEnum cursorType, LockTypeEnum lockType, long options,
-               const _variant_t& parameter = _variant_t());
+  HRESULT Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
+               LockTypeEnum lockType, long options, const _variant_t& parameter = _variant_t());
   HRESULT Close();  // raises adErrObjectClosed when not open
 
   bool GetadoEOF();  // past the last row

@@ -50,8 +50,7 @@ _variant_t::_variant_t(ComObject* object, bool addRef) : vt(VT_DISPATCH), m_obje
   if (m_object != nullptr && addRef) m_object->AddRef();
 }
 
-_variant_t::_variant_t(const _variant_t& other)
-    : vt(other.vt), m_text(other.m_text), m_object(other.m_object) {
+_variant_t::_variant_t(const _variant_t& other) : vt(other.vt), m_text(other.m_text), m_object(other.m_object) {
   if (m_object != nullptr) m_object->AddRef();
 }
 

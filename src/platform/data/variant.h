@@ -25,8 +25,8 @@ class _variant_t {
   VARTYPE vt = VT_EMPTY;
 
   _variant_t() = default;
-  _variant_t(const char* cp936) : vt(VT_BSTR), m_text(cp936) {}  // NOLINT: implicit
-  _variant_t(const CString& cp936) : vt(VT_BSTR), m_text(cp936) {}  // NOLINT: implicit
+  _variant_t(const char* cp936) : vt(VT_BSTR), m_text(cp936) {}       // NOLINT: implicit
+  _variant_t(const CString& cp936) : vt(VT_BSTR), m_text(cp936) {}    // NOLINT: implicit
   _variant_t(_bstr_t text) : vt(VT_BSTR), m_text(std::move(text)) {}  // NOLINT: implicit
   // Holds its own reference to the object, which may be null.
   _variant_t(ComObject* object, bool addRef = true);  // NOLINT: implicit

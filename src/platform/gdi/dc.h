@@ -32,8 +32,8 @@
 #define DrawStateA DrawStateCp936
 #define DrawFocusRect DrawFocusRectOnOrigin
 BOOL GetTextExtentPoint32Cp936(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
-BOOL DrawStateCp936(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
-                    WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
+BOOL DrawStateCp936(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData, WPARAM wData, int x, int y,
+                    int cx, int cy, UINT uFlags);
 BOOL DrawFocusRectOnOrigin(HDC hDC, const RECT* lprc);
 #else
 constexpr int TRANSPARENT = 1;
@@ -62,8 +62,8 @@ BOOL GetTextExtentPoint32A(HDC hdc, LPCSTR lpString, int c, LPSIZE psizl);
 // highlight colour (white) at +1,+1, then in the shadow colour (128, 128, 128) in place,
 // each cut to the cx by cy box. A cx or cy of 0 takes the shown text's extent. The brush
 // and callback serve other kinds of state and are ignored; other kinds and states fail.
-BOOL DrawStateA(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData,
-                WPARAM wData, int x, int y, int cx, int cy, UINT uFlags);
+BOOL DrawStateA(HDC hdc, HBRUSH hbrFore, DRAWSTATEPROC qfnCallBack, LPARAM lData, WPARAM wData, int x, int y, int cx,
+                int cy, UINT uFlags);
 
 BOOL DrawIcon(HDC hDC, int x, int y, HICON hIcon);
 #endif
@@ -116,8 +116,8 @@ class CDC {
   void DrawFocusRect(LPCRECT lpRect);
 
   CSize GetTextExtent(LPCSTR lpszString, int nCount) const;
-  BOOL DrawState(CPoint pt, CSize size, LPCSTR lpszText, UINT nFlags, BOOL bPrefixText = TRUE,
-                 int nTextLen = 0, CBrush* pBrush = nullptr);
+  BOOL DrawState(CPoint pt, CSize size, LPCSTR lpszText, UINT nFlags, BOOL bPrefixText = TRUE, int nTextLen = 0,
+                 CBrush* pBrush = nullptr);
 
   // Draws the icon's SM_CXICON by SM_CYICON picture with its top-left corner at (x, y).
   BOOL DrawIcon(int x, int y, HICON hIcon);

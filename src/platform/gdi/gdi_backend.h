@@ -18,8 +18,7 @@ namespace gdi::seam {
 // that lacks one fails to link on its own platform.
 inline const auto kSupplied = std::make_tuple(
     // dc.cpp
-    &CDC::FromHandle, &CDC::SaveDC, &CDC::RestoreDC,
-    static_cast<CPen* (CDC::*)(CPen*)>(&CDC::SelectObject),
+    &CDC::FromHandle, &CDC::SaveDC, &CDC::RestoreDC, static_cast<CPen* (CDC::*)(CPen*)>(&CDC::SelectObject),
     static_cast<CFont* (CDC::*)(CFont*)>(&CDC::SelectObject), &CDC::SetBkMode, &CDC::SetTextColor,
     static_cast<CPoint (CDC::*)(int, int)>(&CDC::MoveTo), static_cast<BOOL (CDC::*)(int, int)>(&CDC::LineTo),
     static_cast<BOOL (CDC::*)(int, int, int, int, int, int)>(&CDC::RoundRect),
@@ -28,8 +27,7 @@ inline const auto kSupplied = std::make_tuple(
     // text.cpp
     &CDC::GetTextExtent, &CDC::DrawState, &GetTextExtentPoint32A, &DrawStateA,
     // objects.cpp
-    &Register, &Unregister, &Registered, &CreatePen, &CreateSolidBrush, &CreateRoundRectRgn,
-    &DeleteObject,
+    &Register, &Unregister, &Registered, &CreatePen, &CreateSolidBrush, &CreateRoundRectRgn, &DeleteObject,
     // metrics.cpp
     &GetSystemMetrics);
 

@@ -7,8 +7,7 @@
 // A colour packed as 0x00BBGGRR. The helpers cut each part to a byte, as the platform's macros do.
 using COLORREF = DWORD;
 constexpr COLORREF RGB(int r, int g, int b) {
-  return static_cast<COLORREF>(static_cast<BYTE>(r)) |
-         static_cast<COLORREF>(static_cast<BYTE>(g)) << 8 |
+  return static_cast<COLORREF>(static_cast<BYTE>(r)) | static_cast<COLORREF>(static_cast<BYTE>(g)) << 8 |
          static_cast<COLORREF>(static_cast<BYTE>(b)) << 16;
 }
 constexpr BYTE GetRValue(COLORREF c) { return static_cast<BYTE>(c); }

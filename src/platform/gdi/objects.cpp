@@ -37,9 +37,7 @@ BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor) {
   return Take(*this, ::CreatePen(nPenStyle, nWidth, crColor));
 }
 
-BOOL CBrush::CreateSolidBrush(COLORREF crColor) {
-  return Take(*this, ::CreateSolidBrush(crColor));
-}
+BOOL CBrush::CreateSolidBrush(COLORREF crColor) { return Take(*this, ::CreateSolidBrush(crColor)); }
 
 CFont* CFont::FromHandle(HFONT hFont) { return gdi::ObjectOf<CFont>(hFont); }
 

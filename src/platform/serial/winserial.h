@@ -126,8 +126,7 @@ struct OVERLAPPED {
 using LPOVERLAPPED = OVERLAPPED*;
 
 // creation must be OPEN_EXISTING; security, flags and templ are ignored.
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD creation,
-                   DWORD flags, HANDLE templ);
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* security, DWORD creation, DWORD flags, HANDLE templ);
 BOOL GetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommState(HANDLE file, LPDCB dcb);
 BOOL SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
@@ -139,8 +138,7 @@ BOOL PurgeComm(HANDLE file, DWORD flags);
 // A device that fails or vanishes mid-read ends the read: FALSE, *read = what arrived.
 BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED overlapped);
 // FALSE when the write timeout passes (ERROR_COUNTER_TIMEOUT) or the device fails.
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
-               LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED overlapped);
 // Waits until every byte written has left the port (twice the line time of what is queued,
 // at most 2 s): FALSE when the device fails or vanishes, or the bytes do not leave in time
 // (ERROR_COUNTER_TIMEOUT).

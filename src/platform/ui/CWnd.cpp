@@ -122,9 +122,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
   const AFX_MSGMAP_ENTRY* e = AfxFindMessageEntry(GetMessageMap(), message, 0, 0);
   if (e == nullptr) return FALSE;
   switch (e->nSig) {
-    case AfxSig_vv:
-      (this->*(e->pfn))();
-      break;
+    case AfxSig_vv: (this->*(e->pfn))(); break;
     case AfxSig_vwl:
       (this->*std::bit_cast<void (CCmdTarget::*)(UINT, LPARAM)>(e->pfn))(static_cast<UINT>(wParam), lParam);
       break;
@@ -140,23 +138,19 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
       break;
     case AfxSig_bD:
       // wParam carries the device context's handle; the handler gets its wrapper.
-      *result = (this->*std::bit_cast<BOOL (CCmdTarget::*)(CDC*)>(e->pfn))(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
+      *result = (this->*std::bit_cast<BOOL (CCmdTarget::*)(CDC*)>(e->pfn))(
+          CDC::FromHandle(reinterpret_cast<HDC>(wParam)));
       break;
-    case AfxSig_end:
-      return FALSE;
+    case AfxSig_end: return FALSE;
   }
   return TRUE;
 }
 
-BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/) {
-  return OnCmdMsg(LOWORD(wParam), HIWORD(wParam));
-}
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM /*lParam*/) { return OnCmdMsg(LOWORD(wParam), HIWORD(wParam)); }
 
 BOOL CWnd::OnCmdMsg(UINT id, int code) { return CCmdTarget::OnCmdMsg(id, code); }
 
-LRESULT CWnd::Default() {
-  return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
-}
+LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
 
 void CWnd::OnSysCommand(UINT /*id*/, LPARAM /*param*/) { Default(); }
 void CWnd::OnPaint() { Default(); }

@@ -6,8 +6,6 @@
 #include <cstring>
 
 // Length in bytes, without the NUL; a null string has length 0, as on the platform.
-inline int lstrlenA(LPCSTR lpString) {
-  return lpString ? static_cast<int>(std::strlen(lpString)) : 0;
-}
+inline int lstrlenA(LPCSTR lpString) { return lpString ? static_cast<int>(std::strlen(lpString)) : 0; }
 inline int lstrlen(LPCSTR lpString) { return lstrlenA(lpString); }
 #endif

@@ -11,12 +11,12 @@ using AFX_PMSG = void (CCmdTarget::*)();
 // The handler's signature, so that dispatch can cast the stored pointer back exactly.
 enum AfxSig {
   AfxSig_end = 0,
-  AfxSig_vv,     // void ()
-  AfxSig_vwl,    // void (UINT, LPARAM)          WM_SYSCOMMAND
-  AfxSig_hv,     // HCURSOR ()                   WM_QUERYDRAGICON
-  AfxSig_vwp,    // void (UINT, CPoint)          WM_MOUSEMOVE
-  AfxSig_lwl,    // LRESULT (WPARAM, LPARAM)     ON_MESSAGE
-  AfxSig_bD,     // BOOL (CDC*)                  WM_ERASEBKGND
+  AfxSig_vv,   // void ()
+  AfxSig_vwl,  // void (UINT, LPARAM)          WM_SYSCOMMAND
+  AfxSig_hv,   // HCURSOR ()                   WM_QUERYDRAGICON
+  AfxSig_vwp,  // void (UINT, CPoint)          WM_MOUSEMOVE
+  AfxSig_lwl,  // LRESULT (WPARAM, LPARAM)     ON_MESSAGE
+  AfxSig_bD,   // BOOL (CDC*)                  WM_ERASEBKGND
 };
 
 struct AFX_MSGMAP_ENTRY {

@@ -42,23 +42,22 @@ HWND FrontWindow();
 }  // namespace backend
 
 namespace seam {
-// Everything a platform supplies that can be named by address. CWnd.cpp keeps this table, so a backend that lacks one fails to link on its own
-// platform.
+// Everything a platform supplies that can be named by address. CWnd.cpp keeps this table, so a backend that lacks one
+// fails to link on its own platform.
 inline const auto kSupplied = std::make_tuple(
     &backend::StyleOf, &backend::IdOf, &backend::Destroy, &backend::FrontWindow,
     // window.cpp
     &CWnd::SetWindowText, static_cast<void (CWnd::*)(CString&) const>(&CWnd::GetWindowText),
-    static_cast<int (CWnd::*)(LPSTR, int) const>(&CWnd::GetWindowText), &CWnd::EnableWindow,
-    &CWnd::IsWindowEnabled, &CWnd::ShowWindow, &CWnd::IsWindowVisible, &CWnd::SetFocus, &CWnd::GetFocus,
-    &CWnd::GetDlgItem, &CWnd::IsIconic, &CWnd::GetClientRect, &CWnd::GetFont,
-    &CWnd::ModifyStyle, &CWnd::SetWindowRgn, &CWnd::InvalidateRect, &CWnd::UpdateWindow, &CWnd::SetIcon,
-    &CWnd::GetSystemMenu, &CWnd::MessageBox, &CWnd::SendMessage,
+    static_cast<int (CWnd::*)(LPSTR, int) const>(&CWnd::GetWindowText), &CWnd::EnableWindow, &CWnd::IsWindowEnabled,
+    &CWnd::ShowWindow, &CWnd::IsWindowVisible, &CWnd::SetFocus, &CWnd::GetFocus, &CWnd::GetDlgItem, &CWnd::IsIconic,
+    &CWnd::GetClientRect, &CWnd::GetFont, &CWnd::ModifyStyle, &CWnd::SetWindowRgn, &CWnd::InvalidateRect,
+    &CWnd::UpdateWindow, &CWnd::SetIcon, &CWnd::GetSystemMenu, &CWnd::MessageBox, &CWnd::SendMessage,
     // controls.cpp
-    &CButton::GetCheck, &CButton::SetCheck, &CComboBox::GetCount, &CComboBox::GetCurSel,
-    &CComboBox::GetLBText, &CComboBox::InsertString, &CComboBox::SetCurSel, &CEdit::GetLimitText,
+    &CButton::GetCheck, &CButton::SetCheck, &CComboBox::GetCount, &CComboBox::GetCurSel, &CComboBox::GetLBText,
+    &CComboBox::InsertString, &CComboBox::SetCurSel, &CEdit::GetLimitText,
     // menu.cpp
-    &CMenu::AppendMenu, &CMenu::GetMenuItemCount, &CMenu::GetMenuItemID, &CMenu::GetMenuState,
-    &CMenu::GetMenuString, &CMenu::Track,
+    &CMenu::AppendMenu, &CMenu::GetMenuItemCount, &CMenu::GetMenuItemID, &CMenu::GetMenuState, &CMenu::GetMenuString,
+    &CMenu::Track,
     // app.cpp and messagebox.cpp
     &CWinApp::LoadIcon, &AfxWinInit, &AfxWinMain, &ShowMessageBox);
 }  // namespace seam

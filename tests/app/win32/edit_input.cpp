@@ -21,7 +21,7 @@ void PasteInto(CEdit& edit, const std::u16string& clipboard) {
 
 std::u16string TextIn(const CEdit& edit) {
   std::u16string text(static_cast<size_t>(GetWindowTextLengthW(edit.m_hWnd)) + 1, u'\0');
-  text.resize(static_cast<size_t>(GetWindowTextW(edit.m_hWnd, reinterpret_cast<wchar_t*>(text.data()),
-                                                 static_cast<int>(text.size()))));
+  text.resize(static_cast<size_t>(
+      GetWindowTextW(edit.m_hWnd, reinterpret_cast<wchar_t*>(text.data()), static_cast<int>(text.size()))));
   return text;
 }

@@ -19,14 +19,14 @@ TEST(CaptionText, NarrowCallsReadCodePage936) {
     SIZE narrowSize{}, wideSize{};
     const Picture narrow = Paint(80, 20, kWhite, [&](CDC* dc) {
       GetTextExtentPoint32A(dc->GetSafeHdc(), caption.narrow, lstrlenA(caption.narrow), &narrowSize);
-      DrawStateA(dc->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(caption.narrow), 0, 2, 2,
-                 0, 0, DST_PREFIXTEXT | DSS_DISABLED);
+      DrawStateA(dc->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(caption.narrow), 0, 2, 2, 0, 0,
+                 DST_PREFIXTEXT | DSS_DISABLED);
     });
     const Picture wide = Paint(80, 20, kWhite, [&](CDC* dc) {
       const int length = static_cast<int>(std::wcslen(caption.wide));
       GetTextExtentPoint32W(dc->GetSafeHdc(), caption.wide, length, &wideSize);
-      DrawStateW(dc->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(caption.wide), 0, 2, 2, 0,
-                 0, DST_PREFIXTEXT | DSS_DISABLED);
+      DrawStateW(dc->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(caption.wide), 0, 2, 2, 0, 0,
+                 DST_PREFIXTEXT | DSS_DISABLED);
     });
     EXPECT_GT(wideSize.cx, 0);
     EXPECT_EQ(narrowSize.cx, wideSize.cx);

@@ -18,7 +18,8 @@ TEST(ConnectionString, FreeTdsGetsQuotedValuesAsWritten) {
   const struct {
     std::u16string written, odbc;
   } cases[] = {
-      {u"Provider=SQLOLEDB;SERVER=h;PWD='a;b'", u"DRIVER={FreeTDS};SERVER=h;PORT=1433;PWD={a;b};TDS_Version=7.4;ClientCharset=UTF-8;"},
+      {u"Provider=SQLOLEDB;SERVER=h;PWD='a;b'",
+       u"DRIVER={FreeTDS};SERVER=h;PORT=1433;PWD={a;b};TDS_Version=7.4;ClientCharset=UTF-8;"},
       {u"Provider=SQLOLEDB;SERVER=h;UID='s}a';PWD='a}b;c'",
        u"DRIVER={FreeTDS};SERVER=h;PORT=1433;UID={s}a};PWD={a}b;c};TDS_Version=7.4;ClientCharset=UTF-8;"},
       {u"Provider=SQLOLEDB;SERVER=h;DATABASE={kq;7}}};PWD={ab}}}",

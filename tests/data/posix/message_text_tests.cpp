@@ -27,8 +27,7 @@ TEST(ErrorMessage, MadeOnceAndKept) {
 }
 
 TEST(FormatMessage, KnowsWin32CodesOnly) {
-  const DWORD flags =
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  const DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
   ASSERT_EQ(flags, 0x1300u);
   char* text = nullptr;
   DWORD length = FormatMessageA(flags, nullptr, 0x80070005, 0x0400, reinterpret_cast<LPSTR>(&text), 0, nullptr);

@@ -13,8 +13,8 @@ namespace {
 class ComPorts : public ::testing::Environment {
  public:
   void SetUp() override {
-    m_answering = std::make_unique<encoder_sim::VirtualEncoder>(encoder_sim::EncoderOptions{
-        .cardData = "BRIMLOCK WINDOWS CARD", .delivery = {.paced = true, .batch = 128}});
+    m_answering = std::make_unique<encoder_sim::VirtualEncoder>(
+        encoder_sim::EncoderOptions{.cardData = "BRIMLOCK WINDOWS CARD", .delivery = {.paced = true, .batch = 128}});
     m_silent = std::make_unique<encoder_sim::VirtualEncoder>(encoder_sim::EncoderOptions{.noAnswer = true});
     setenv("BRIMLOCK_COM1", m_answering->slavePath().c_str(), 1);
     setenv("BRIMLOCK_COM2", m_silent->slavePath().c_str(), 1);

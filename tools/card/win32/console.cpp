@@ -15,12 +15,16 @@ std::wstring Wide(std::string_view utf8) {
   return {chars.begin(), chars.end()};
 }
 
-std::string Utf8(std::wstring_view wide) { return text::Utf16ToUtf8({reinterpret_cast<const char16_t*>(wide.data()), wide.size()}); }
+std::string Utf8(std::wstring_view wide) {
+  return text::Utf16ToUtf8({reinterpret_cast<const char16_t*>(wide.data()), wide.size()});
+}
 
 std::string Problem() { return "Windows error " + std::to_string(GetLastError()); }
 
 HANDLE StandardHandle(Stream stream) {
-  return GetStdHandle(stream == Stream::In ? STD_INPUT_HANDLE : stream == Stream::Out ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+  return GetStdHandle(stream == Stream::In    ? STD_INPUT_HANDLE
+                      : stream == Stream::Out ? STD_OUTPUT_HANDLE
+                                              : STD_ERROR_HANDLE);
 }
 
 bool IsConsole(HANDLE handle) {
@@ -110,9 +114,9 @@ bool Write(Stream stream, std::string_view utf8, std::string* why) {
     written = wide.empty() || (WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &done, nullptr) &&
                                done == wide.size());
   } else {
-    written = utf8.empty() || (handle != nullptr &&
-                               WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &done, nullptr) &&
-                               done == utf8.size());
+    written = utf8.empty() ||
+              (handle != nullptr && WriteFile(handle, utf8.data(), static_cast<DWORD>(utf8.size()), &done, nullptr) &&
+               done == utf8.size());
   }
   if (!written && why != nullptr) *why = handle == nullptr ? "standard output is closed" : Problem();
   return written;
@@ -146,8 +150,8 @@ bool ReadAllInput(std::string& all, std::size_t limit, std::string& why) {
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit, std::string& why) {
   content.clear();
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     why = Problem();
     return false;

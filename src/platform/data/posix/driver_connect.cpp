@@ -8,8 +8,8 @@ namespace odbc {
 // wide entry points before it knows the character set, and a Chinese path would be lost.
 SQLRETURN DriverConnect(SQLHDBC dbc, const std::u16string& connectionString) {
   std::string narrow = text::Utf16ToUtf8(connectionString);
-  return SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS, nullptr, 0,
-                          nullptr, SQL_DRIVER_NOPROMPT);
+  return SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(narrow.data()), SQL_NTS, nullptr, 0, nullptr,
+                          SQL_DRIVER_NOPROMPT);
 }
 
 }  // namespace odbc

@@ -33,8 +33,8 @@ const char* FindText(DWORD messageId) {
 
 }  // namespace
 
-DWORD FormatMessageA(DWORD flags, LPCVOID /*source*/, DWORD messageId, DWORD /*languageId*/,
-                     LPSTR buffer, DWORD size, va_list* /*arguments*/) {
+DWORD FormatMessageA(DWORD flags, LPCVOID /*source*/, DWORD messageId, DWORD /*languageId*/, LPSTR buffer, DWORD size,
+                     va_list* /*arguments*/) {
   // Message-table sources other than the system's are not offered.
   const char* text = (flags & FORMAT_MESSAGE_FROM_SYSTEM) ? FindText(messageId) : nullptr;
   if (text == nullptr || buffer == nullptr) return 0;

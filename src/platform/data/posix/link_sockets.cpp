@@ -40,8 +40,7 @@ SocketSet OpenSockets() {
 
 SocketSet Added(const SocketSet& before, const SocketSet& after) {
   SocketSet added;
-  std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
-                      std::inserter(added, added.end()));
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::inserter(added, added.end()));
   return added;
 }
 

@@ -10,7 +10,8 @@ std::u16string SqlServerDriverString(const SqlServerLogin& login) {
   if (login.pwd) out += u"PWD=" + Braced(*login.pwd) + u";";
   if (login.encrypt) out += *login.encrypt ? u"Encrypt=yes;" : u"Encrypt=no;";
   if (login.encrypt.value_or(false)) {
-    out += !login.strict && login.trust.value_or(false) ? u"TrustServerCertificate=yes;" : u"TrustServerCertificate=no;";
+    out += !login.strict && login.trust.value_or(false) ? u"TrustServerCertificate=yes;"
+                                                        : u"TrustServerCertificate=no;";
   }
   return out;
 }

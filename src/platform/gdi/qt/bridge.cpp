@@ -33,8 +33,7 @@ QRegion ToQRegion(HRGN region) {
   const Shape& shape = region->shape;
   for (size_t i = 0; i < shape.rows.size(); ++i) {
     const Span span = shape.rows[i];
-    if (span.x0 < span.x1) out += QRect(span.x0, shape.top + static_cast<int>(i),
-                                        span.x1 - span.x0, 1);
+    if (span.x0 < span.x1) out += QRect(span.x0, shape.top + static_cast<int>(i), span.x1 - span.x0, 1);
   }
   return out;
 }

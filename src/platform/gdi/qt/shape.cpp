@@ -23,8 +23,7 @@ int CornerInset(int row, int w, int h) {
 
 }  // namespace
 
-Shape RoundRectShape(int left, int top, int right, int bottom, int ellipseWidth,
-                     int ellipseHeight) {
+Shape RoundRectShape(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight) {
   if (left > right) std::swap(left, right);
   if (top > bottom) std::swap(top, bottom);
   const int width = right - left, height = bottom - top;
@@ -55,8 +54,7 @@ Shape Erode(const Shape& shape) {
     const Span& up = shape.rows[i - 1];
     const Span& row = shape.rows[i];
     const Span& down = shape.rows[i + 1];
-    inner.rows[i] = {std::max({up.x0, row.x0 + 1, down.x0}),
-                     std::min({up.x1, row.x1 - 1, down.x1})};
+    inner.rows[i] = {std::max({up.x0, row.x0 + 1, down.x0}), std::min({up.x1, row.x1 - 1, down.x1})};
   }
   return inner;
 }

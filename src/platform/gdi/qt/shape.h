@@ -21,8 +21,7 @@ struct Shape {
 // along a quarter of an ellipse ellipseWidth by ellipseHeight. A pixel belongs to the
 // shape when its centre lies inside the ellipse or on it. Corners narrower than 2 pixels
 // are square. Reversed edges are swapped.
-Shape RoundRectShape(int left, int top, int right, int bottom, int ellipseWidth,
-                     int ellipseHeight);
+Shape RoundRectShape(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
 
 // The pixels of the shape whose four neighbours all belong to it: one pixel's depth of
 // outline peeled off. Diagonal steps stay thin, as a 1-pixel pen draws an arc.

@@ -112,8 +112,7 @@ CSize CDC::GetTextExtent(LPCSTR lpszString, int nCount) const {
   return size;
 }
 
-BOOL DrawStateA(HDC hdc, HBRUSH, DRAWSTATEPROC, LPARAM lData, WPARAM wData, int x, int y,
-                int cx, int cy, UINT uFlags) {
+BOOL DrawStateA(HDC hdc, HBRUSH, DRAWSTATEPROC, LPARAM lData, WPARAM wData, int x, int y, int cx, int cy, UINT uFlags) {
   const UINT kind = uFlags & 0x000F, look = uFlags & ~0x000Fu;
   if (!hdc || (kind != DST_TEXT && kind != DST_PREFIXTEXT) || (look & ~DSS_DISABLED)) {
     return FALSE;
@@ -144,18 +143,15 @@ BOOL DrawStateA(HDC hdc, HBRUSH, DRAWSTATEPROC, LPARAM lData, WPARAM wData, int 
     }
   } else {
     if (s.bkMode == OPAQUE) {
-      hdc->Fill(x, y, x + Advance(*hdc, text.shown), y + fm.ascent() + fm.descent(),
-                RGB(255, 255, 255));
+      hdc->Fill(x, y, x + Advance(*hdc, text.shown), y + fm.ascent() + fm.descent(), RGB(255, 255, 255));
     }
     PaintText(*hdc, text, x, y, s.textColor);
   }
   return TRUE;
 }
 
-BOOL CDC::DrawState(CPoint pt, CSize size, LPCSTR lpszText, UINT nFlags, BOOL bPrefixText,
-                    int nTextLen, CBrush*) {
+BOOL CDC::DrawState(CPoint pt, CSize size, LPCSTR lpszText, UINT nFlags, BOOL bPrefixText, int nTextLen, CBrush*) {
   const UINT kind = bPrefixText ? DST_PREFIXTEXT : DST_TEXT;
   return DrawStateA(m_hDC, nullptr, nullptr, reinterpret_cast<LPARAM>(lpszText),
-                    static_cast<WPARAM>(std::max(nTextLen, 0)), pt.x, pt.y, size.cx, size.cy,
-                    nFlags | kind);
+                    static_cast<WPARAM>(std::max(nTextLen, 0)), pt.x, pt.y, size.cx, size.cy, nFlags | kind);
 }

@@ -13,7 +13,8 @@ constexpr std::chrono::milliseconds kWakeUpSlack{3};
 }  // namespace
 
 DeliveryHold::DeliveryHold(Clock::duration characterTime)
-    : characterTime_(characterTime), most_(std::max<Clock::duration>(kUsbLatencyTimer, kFifoBytes * characterTime) + kWakeUpSlack) {}
+    : characterTime_(characterTime),
+      most_(std::max<Clock::duration>(kUsbLatencyTimer, kFifoBytes * characterTime) + kWakeUpSlack) {}
 
 void DeliveryHold::batchArrived(std::size_t count, Clock::time_point at) {
   learned_ = std::max<Clock::duration>(learned_, static_cast<long>(count) * characterTime_);
@@ -22,8 +23,6 @@ void DeliveryHold::batchArrived(std::size_t count, Clock::time_point at) {
   ++batches_;
 }
 
-DeliveryHold::Clock::duration DeliveryHold::current() const {
-  return batches_ < 2 ? most_ : std::min(most_, learned_);
-}
+DeliveryHold::Clock::duration DeliveryHold::current() const { return batches_ < 2 ? most_ : std::min(most_, learned_); }
 
 }  // namespace serial

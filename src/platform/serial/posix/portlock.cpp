@@ -81,8 +81,7 @@ LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath) {
   // over the same stale lock at once can both get here; flock on the device decides.
   for (int round = 0; round < 2; ++round) {
     // O_EXCL never follows a link, and with O_CREAT nothing is opened that already exists.
-    const int fd =
-        open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    const int fd = open(lockPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd >= 0) {
       const bool written = write(fd, content, 11) == 11;
       close(fd);

@@ -12,10 +12,10 @@
 namespace serial {
 
 struct ReadRule {
-  bool atOnce = false;       // return what is there, without waiting
-  bool onFirstByte = false;  // return as soon as a byte has come
+  bool atOnce = false;                   // return what is there, without waiting
+  bool onFirstByte = false;              // return as soon as a byte has come
   std::optional<std::uint64_t> totalMs;  // the whole read's limit; none: no limit
-  DWORD intervalMs = 0;      // the gap after a byte that ends the read; 0: none
+  DWORD intervalMs = 0;                  // the gap after a byte that ends the read; 0: none
 };
 
 ReadRule ReadRuleFor(const COMMTIMEOUTS& t, DWORD toRead);

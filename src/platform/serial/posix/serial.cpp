@@ -32,10 +32,10 @@ using Clock = std::chrono::steady_clock;
 
 struct SerialPort {
   int fd = -1;
-  bool exclusive = false;   // TIOCEXCL is set, to be cleared at close
-  std::string lockPath;     // empty when no lock file was taken
+  bool exclusive = false;      // TIOCEXCL is set, to be cleared at close
+  std::string lockPath;        // empty when no lock file was taken
   bool setLowLatency = false;  // we asked the driver for it, so we give it back at close
-  COMMTIMEOUTS timeouts{};  // all zero (reads wait for their count) until set
+  COMMTIMEOUTS timeouts{};     // all zero (reads wait for their count) until set
 };
 
 // Only handles this file made are used, so a stale or twice-closed handle fails cleanly.
@@ -75,9 +75,7 @@ int MillisUntil(Clock::time_point when) {
   return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
-Clock::time_point After(std::uint64_t milliseconds) {
-  return Clock::now() + std::chrono::milliseconds(milliseconds);
-}
+Clock::time_point After(std::uint64_t milliseconds) { return Clock::now() + std::chrono::milliseconds(milliseconds); }
 
 // A UART driver hands bytes over at once instead of after a tick, and USB adapters of the
 // common kind drop their latency timer from 16 ms to 1 ms. Reads never depend on getting it.
@@ -105,8 +103,8 @@ std::optional<int> WaitForOutputToLeave(int fd) {
                                : 1.0;
   int queued = 0;
   if (ioctl(fd, TIOCOUTQ, &queued) != 0) return std::nullopt;
-  const auto giveUp = Clock::now() + std::chrono::milliseconds(
-      std::min(2000, static_cast<int>(2 * queued * msPerByte) + 20));
+  const auto giveUp = Clock::now() +
+                      std::chrono::milliseconds(std::min(2000, static_cast<int>(2 * queued * msPerByte) + 20));
   while (queued > 0 && Clock::now() < giveUp) {
     const auto need = std::chrono::milliseconds(static_cast<int>(queued * msPerByte) + 1);
     std::this_thread::sleep_for(std::min<Clock::duration>(need, giveUp - Clock::now()));
@@ -134,8 +132,8 @@ bool IsPseudoTerminal(int fd) {
 
 }  // namespace
 
-HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, DWORD creation,
-                   DWORD /*flags*/, HANDLE /*templ*/) {
+HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, DWORD creation, DWORD /*flags*/,
+                   HANDLE /*templ*/) {
   if (name == nullptr || creation != OPEN_EXISTING || (access & (GENERIC_READ | GENERIC_WRITE)) == 0) {
     Fail(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
@@ -183,8 +181,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, D
   // Frames written into a plain file or a pipe would vanish without a word: not a port.
   if (!isatty(fd)) return giveBack(ERROR_FILE_NOT_FOUND, fd);
   if (exclusive) {
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-      return giveBack(ERROR_SHARING_VIOLATION, fd);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return giveBack(ERROR_SHARING_VIOLATION, fd);
   }
   // Refuses later opens by other users; root is exempt, the two locks above are not. Not on
   // a pseudo-terminal: its line lives as long as its other side (a virtual encoder, a
@@ -249,8 +246,7 @@ BOOL SetCommState(HANDLE file, LPDCB dcb) {
   if (dcb == nullptr) return Fail(ERROR_INVALID_PARAMETER);
   const std::optional<speed_t> speed = serial::SpeedFor(dcb->BaudRate);
   // As on Windows: 1.5 stop bits go with 5 data bits only, 2 stop bits with 6 to 8.
-  const bool badStops = dcb->StopBits > TWOSTOPBITS ||
-                        (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
+  const bool badStops = dcb->StopBits > TWOSTOPBITS || (dcb->StopBits == ONE5STOPBITS && dcb->ByteSize != 5) ||
                         (dcb->StopBits == TWOSTOPBITS && dcb->ByteSize == 5);
   if (!speed || dcb->ByteSize < 5 || dcb->ByteSize > 8 || dcb->Parity > SPACEPARITY || badStops)
     return Fail(ERROR_INVALID_PARAMETER);
@@ -306,8 +302,7 @@ BOOL SetupComm(HANDLE file, DWORD /*inQueue*/, DWORD /*outQueue*/) {
 BOOL PurgeComm(HANDLE file, DWORD flags) {
   SerialPort* port = PortOf(file);
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
-  if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
-    return Fail(ERROR_INVALID_PARAMETER);
+  if (flags & ~(PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR)) return Fail(ERROR_INVALID_PARAMETER);
   // The abort flags cancel pending overlapped transfers; synchronous handles have none.
   // Output is flushed only while some is queued: on a pty a flush would also drop what the
   // far side has not read yet, such as the last frame of the operation before.
@@ -375,8 +370,7 @@ BOOL ReadFile(HANDLE file, void* buffer, DWORD toRead, LPDWORD read, LPOVERLAPPE
   return failed ? Fail(ERROR_GEN_FAILURE) : TRUE;
 }
 
-BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written,
-               LPOVERLAPPED /*overlapped*/) {
+BOOL WriteFile(HANDLE file, const void* buffer, DWORD toWrite, LPDWORD written, LPOVERLAPPED /*overlapped*/) {
   if (written != nullptr) *written = 0;
   SerialPort* port = PortOf(file);
   if (port == nullptr) return Fail(ERROR_INVALID_HANDLE);
@@ -448,10 +442,6 @@ BOOL CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-void Sleep(DWORD milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void Sleep(DWORD milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
-DWORD GetLastError() {
-  return g_lastError;
-}
+DWORD GetLastError() { return g_lastError; }

@@ -110,8 +110,8 @@ std::optional<std::string> backend::Cp936OfWholeText(std::u16string_view chars) 
   std::string out(2 * chars.size() + 2, '\0');
   UErrorCode error = U_ZERO_ERROR;
   ucnv_resetFromUnicode(ExactConverter());
-  const int32_t length = ucnv_fromUChars(ExactConverter(), out.data(), static_cast<int32_t>(out.size()),
-                                         chars.data(), Length(chars.size()), &error);
+  const int32_t length = ucnv_fromUChars(ExactConverter(), out.data(), static_cast<int32_t>(out.size()), chars.data(),
+                                         Length(chars.size()), &error);
   if (U_FAILURE(error)) return std::nullopt;
   out.resize(static_cast<size_t>(length));
   if (Cp936ToUtf16(out) != chars) return std::nullopt;

@@ -33,8 +33,7 @@ std::optional<std::string> OwnersFileFirstLine(const std::string& path) {
   // link, then judged by what was opened, so nothing can be swapped in between.
   const int fd = open(local.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (fd < 0) {
-    return Refused(local, errno == ELOOP ? "is a symbolic link; name the file itself"
-                                         : "is missing or cannot be read");
+    return Refused(local, errno == ELOOP ? "is a symbolic link; name the file itself" : "is missing or cannot be read");
   }
   struct stat status {};
   const char* why = nullptr;

@@ -24,8 +24,7 @@ std::u16string ToUtf16(DWORD flags, std::string_view bytes) {
   int n = MultiByteToWideChar(kCp936, flags, bytes.data(), Length(bytes.size()), nullptr, 0);
   if (n == 0) return {};
   std::u16string out(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(kCp936, flags, bytes.data(), Length(bytes.size()),
-                      reinterpret_cast<wchar_t*>(out.data()), n);
+  MultiByteToWideChar(kCp936, flags, bytes.data(), Length(bytes.size()), reinterpret_cast<wchar_t*>(out.data()), n);
   return out;
 }
 
@@ -114,8 +113,7 @@ std::optional<std::string> backend::Cp936OfWholeText(std::u16string_view chars) 
                               &usedDefault);
   if (n == 0 || usedDefault) return std::nullopt;
   std::string out(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(kCp936, WC_NO_BEST_FIT_CHARS, wide, Length(chars.size()), out.data(), n, nullptr,
-                      &usedDefault);
+  WideCharToMultiByte(kCp936, WC_NO_BEST_FIT_CHARS, wide, Length(chars.size()), out.data(), n, nullptr, &usedDefault);
   if (usedDefault || Cp936ToUtf16(out) != chars) return std::nullopt;
   return out;
 }

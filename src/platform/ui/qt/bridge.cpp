@@ -51,9 +51,7 @@ bool DialogKey(QWidget* receiver, QKeyEvent* e) {
         dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
       }
       return true;
-    case Qt::Key_Escape:
-      dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-      return true;
+    case Qt::Key_Escape: dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); return true;
     case Qt::Key_F1:
       if (mods != Qt::NoModifier) return false;
       dialog->SendMessage(WM_COMMAND, MAKEWPARAM(ID_HELP, BN_CLICKED), 0);
@@ -66,8 +64,7 @@ bool DialogKey(QWidget* receiver, QKeyEvent* e) {
       if (mods != Qt::AltModifier) return false;
       dialog->SendMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -76,8 +73,7 @@ class Bridge : public QObject {
   bool eventFilter(QObject* watched, QEvent* e) override {
     auto* w = static_cast<QWidget*>(watched);
     switch (e->type()) {
-      case QEvent::KeyPress:
-        return DialogKey(w, static_cast<QKeyEvent*>(e));
+      case QEvent::KeyPress: return DialogKey(w, static_cast<QKeyEvent*>(e));
       case QEvent::Close:
         if (CWnd* window = Attached(w); window != nullptr && w->isWindow()) {
           // Closing goes through the window's own WM_CLOSE handling, never the toolkit's.
@@ -119,11 +115,8 @@ class Bridge : public QObject {
         }
         return false;
       }
-      case QEvent::Leave:
-        TrackingPointerLeft(w);
-        return false;
-      default:
-        return false;
+      case QEvent::Leave: TrackingPointerLeft(w); return false;
+      default: return false;
     }
   }
 };
@@ -137,8 +130,8 @@ QString ToQt(std::u16string_view utf16) {
 QString ToQt(LPCSTR cp936) { return ToQt(text::Cp936ToUtf16(cp936 ? cp936 : "")); }
 
 CString FromQt(const QString& s) {
-  return CString(text::Utf16ToCp936(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
-                                                       static_cast<size_t>(s.size()))));
+  return CString(text::Utf16ToCp936(
+      std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), static_cast<size_t>(s.size()))));
 }
 
 bool DeliverEvent(CWnd* window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -33,9 +33,7 @@ QWidget* MakeControl(const DLGITEMTEMPLATE& item, QWidget* parent, const DialogU
           control = group;
           break;
         }
-        case BS_AUTOCHECKBOX:
-          control = new QCheckBox(text, parent);
-          break;
+        case BS_AUTOCHECKBOX: control = new QCheckBox(text, parent); break;
         default: {
           auto* button = new QPushButton(text, parent);
           // Only a BS_DEFPUSHBUTTON is the default; focus moving to a button changes nothing.

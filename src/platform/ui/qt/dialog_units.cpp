@@ -19,8 +19,8 @@ DialogUnits::DialogUnits(const QString& family, int pointSize, int weight) {
   // One family only: the toolkit works out a fallback list for every family it is given.
   const QString families[] = {family, QStringLiteral("SimSun"), QStringLiteral("AR PL UMing CN"),
                               QStringLiteral("AR PL UMing TW"), QStringLiteral("WenQuanYi Zen Hei")};
-  const QString* installed =
-      std::find_if(std::begin(families), std::end(families), [](const QString& f) { return QFontDatabase::hasFamily(f); });
+  const QString* installed = std::find_if(std::begin(families), std::end(families),
+                                          [](const QString& f) { return QFontDatabase::hasFamily(f); });
   m_font.setFamily(installed != std::end(families) ? *installed : family);
   // Point sizes become pixels at the platform's 96 dots per inch, as the templates assume.
   m_font.setPixelSize(MulDiv(pointSize, 96, 72));

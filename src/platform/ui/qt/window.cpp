@@ -105,8 +105,7 @@ CWnd* CWnd::GetDlgItem(int id) const {
   if (w == nullptr) return nullptr;
   for (QObject* child : w->children()) {
     auto* cw = qobject_cast<QWidget*>(child);
-    if (cw != nullptr && cw->property("brimlock.id").isValid() &&
-        cw->property("brimlock.id").toInt() == id) {
+    if (cw != nullptr && cw->property("brimlock.id").isValid() && cw->property("brimlock.id").toInt() == id) {
       return FromHandle(ui::Handle(cw));
     }
   }
@@ -176,13 +175,9 @@ CMenu* CWnd::GetSystemMenu(BOOL revert) {
   return revert ? nullptr : m_systemMenu.get();
 }
 
-int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) {
-  return ui::ShowMessageBox(m_hWnd, text, caption, type);
-}
+int CWnd::MessageBox(LPCSTR text, LPCSTR caption, UINT type) { return ui::ShowMessageBox(m_hWnd, text, caption, type); }
 
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  return WindowProc(message, wParam, lParam);
-}
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) { return WindowProc(message, wParam, lParam); }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   QWidget* w = ui::Widget(m_hWnd);
@@ -194,9 +189,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         w->windowHandle()->startSystemMove();
       }
       return 0;
-    case WM_CLOSE:
-      DestroyWindow();
-      return 0;
+    case WM_CLOSE: DestroyWindow(); return 0;
     case EM_LIMITTEXT:
       if (auto* edit = qobject_cast<QLineEdit*>(w)) ui::SetByteLimit(edit, static_cast<int>(wParam));
       return 0;
@@ -210,8 +203,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       // The font's handle, as the platform answers.
       return reinterpret_cast<LRESULT>(w != nullptr ? gdi::FontHandleOf(w->font()) : nullptr);
-    case WM_SETICON:
-      return 0;
+    case WM_SETICON: return 0;
     default:
       // Messages that stand for a toolkit event: the toolkit's own handling runs after this.
       ui::LeaveToToolkit(m_hWnd, message);

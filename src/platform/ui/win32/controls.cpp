@@ -20,8 +20,8 @@ void CButton::SetCheck(int check) {
 int CComboBox::InsertString(int index, LPCSTR text) {
   if (m_hWnd == nullptr) return CB_ERR;
   std::wstring wide = Wide(text);
-  return static_cast<int>(::SendMessageW(m_hWnd, CB_INSERTSTRING, static_cast<WPARAM>(index),
-                                         reinterpret_cast<LPARAM>(wide.c_str())));
+  return static_cast<int>(
+      ::SendMessageW(m_hWnd, CB_INSERTSTRING, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(wide.c_str())));
 }
 
 int CComboBox::SetCurSel(int index) {
@@ -40,7 +40,8 @@ int CComboBox::GetLBText(int index, CString& text) const {
   const LRESULT length = m_hWnd ? ::SendMessageW(m_hWnd, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0) : CB_ERR;
   if (length == CB_ERR) return CB_ERR;
   std::wstring buffer(static_cast<size_t>(length) + 1, L'\0');
-  const LRESULT n = ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buffer.data()));
+  const LRESULT n = ::SendMessageW(m_hWnd, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                   reinterpret_cast<LPARAM>(buffer.data()));
   if (n == CB_ERR) return CB_ERR;
   text = ui::win32::Narrow(std::wstring_view(buffer.data(), static_cast<size_t>(n)));
   return text.GetLength();

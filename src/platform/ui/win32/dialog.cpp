@@ -25,9 +25,7 @@ bool IsPushButton(HWND h) {
 }
 
 // A dropped list takes Enter to close itself.
-bool IsDroppedCombo(HWND h) {
-  return ui::win32::HasClass(h, L"ComboBox") && SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0);
-}
+bool IsDroppedCombo(HWND h) { return ui::win32::HasClass(h, L"ComboBox") && SendMessageW(h, CB_GETDROPPEDSTATE, 0, 0); }
 
 // The keys the program's dialogs take as their own, as on Linux: Enter clicks a focused
 // push button (owner-drawn ones included) and means OK anywhere else; F1 asks for help.

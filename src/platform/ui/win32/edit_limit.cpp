@@ -37,7 +37,9 @@ long long KeptBytes(HWND edit) {
 }
 
 // The leading part of `s` that fits in `room` bytes, never cutting a character.
-std::wstring_view LeadingPart(std::wstring_view s, long long room) { return s.substr(0, LeadingUnitsWithin(Units(s), room)); }
+std::wstring_view LeadingPart(std::wstring_view s, long long room) {
+  return s.substr(0, LeadingUnitsWithin(Units(s), room));
+}
 
 // A single-line edit pastes the clipboard's first line.
 std::wstring ClipboardLine(HWND edit) {
@@ -53,9 +55,7 @@ std::wstring ClipboardLine(HWND edit) {
   return line.substr(0, line.find_first_of(L"\r\n"));
 }
 
-bool Writable(HWND edit) {
-  return IsWindowEnabled(edit) && !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY);
-}
+bool Writable(HWND edit) { return IsWindowEnabled(edit) && !(GetWindowLongPtrW(edit, GWL_STYLE) & ES_READONLY); }
 
 }  // namespace
 
@@ -76,9 +76,7 @@ bool EditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM /*lParam*/, LRES
       // 0 means the largest the platform allows.
       Limits()[edit] = wParam == 0 ? kLargestLimit : static_cast<UINT>(std::min<WPARAM>(wParam, kLargestLimit));
       return true;
-    case EM_GETLIMITTEXT:
-      *result = ByteLimit(edit);
-      return true;
+    case EM_GETLIMITTEXT: *result = ByteLimit(edit); return true;
     case WM_CHAR: {
       // Control characters (Backspace, Ctrl+letters) and a pair's second half pass on.
       const auto c = static_cast<wchar_t>(wParam);
@@ -95,11 +93,8 @@ bool EditMessage(HWND edit, UINT message, WPARAM wParam, LPARAM /*lParam*/, LRES
       if (!part.empty()) CallClass(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(part.c_str()));
       return true;
     }
-    case WM_NCDESTROY:
-      Limits().erase(edit);
-      return false;
-    default:
-      return false;
+    case WM_NCDESTROY: Limits().erase(edit); return false;
+    default: return false;
   }
 }
 

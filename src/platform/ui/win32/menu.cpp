@@ -12,9 +12,7 @@ BOOL CMenu::AppendMenu(UINT flags, UINT_PTR id, LPCSTR text) {
 
 int CMenu::GetMenuItemCount() const { return m_hMenu ? ::GetMenuItemCount(m_hMenu) : 0; }
 
-UINT CMenu::GetMenuItemID(int pos) const {
-  return m_hMenu ? ::GetMenuItemID(m_hMenu, pos) : static_cast<UINT>(-1);
-}
+UINT CMenu::GetMenuItemID(int pos) const { return m_hMenu ? ::GetMenuItemID(m_hMenu, pos) : static_cast<UINT>(-1); }
 
 UINT CMenu::GetMenuState(int pos) const {
   return m_hMenu ? ::GetMenuState(m_hMenu, static_cast<UINT>(pos), MF_BYPOSITION) : static_cast<UINT>(-1);

@@ -173,8 +173,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
-    default:
-      break;
+    default: break;
   }
   return ui::win32::CallNative(m_hWnd, message, wParam, lParam);
 }
