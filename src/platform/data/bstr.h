@@ -25,12 +25,16 @@ class _bstr_t {
 
  private:
   // Copies share one text, counted, as the platform's do: a value read from a row and
-  // handed on costs one copy of its text, not one for every hand.
+  // handed on costs one copy of its text, not one for every hand. ASCII, the same in
+  // both forms, is kept narrow, as the program reads it; each form is made at the first ask.
   struct Text {
     std::u16string wide;
-    std::string narrow;  // made at the first ask
+    std::string narrow;
+    bool wideMade = false;
     bool narrowMade = false;
   };
+  static std::shared_ptr<Text> Ascii(std::string&& ascii);
+  static std::shared_ptr<Text> Wide(std::u16string&& wide);
 
   const std::string& narrow() const;
 

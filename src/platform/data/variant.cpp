@@ -7,40 +7,47 @@
 #include "platform/text/characters.h"
 #include "platform/text/codepage.h"
 
-namespace {
-
-// The short text passed here (column names, card numbers) is mostly ASCII, which skips
-// the converter.
-std::u16string Widen(std::string_view cp936) {
-  if (text::IsAscii(cp936)) return std::u16string(cp936.begin(), cp936.end());
-  return text::Cp936ToUtf16(cp936);
+std::shared_ptr<_bstr_t::Text> _bstr_t::Ascii(std::string&& ascii) {
+  if (ascii.empty()) return nullptr;
+  return std::make_shared<Text>(Text{{}, std::move(ascii), false, true});
 }
 
-}  // namespace
-
-_bstr_t::_bstr_t(const char* cp936) : _bstr_t(Widen(cp936 ? cp936 : "")) {}
-
-_bstr_t::_bstr_t(const CString& cp936) : _bstr_t(Widen(cp936.bytes())) {}
-
-_bstr_t::_bstr_t(std::u16string_view wide) : _bstr_t(std::u16string(wide)) {}
-
-_bstr_t::_bstr_t(std::u16string&& wide) {
-  if (!wide.empty()) m_text = std::make_shared<Text>(Text{std::move(wide), {}, false});
+std::shared_ptr<_bstr_t::Text> _bstr_t::Wide(std::u16string&& wide) {
+  if (wide.empty()) return nullptr;
+  return std::make_shared<Text>(Text{std::move(wide), {}, true, false});
 }
+
+_bstr_t::_bstr_t(const char* cp936) : _bstr_t(CString(cp936)) {}
+
+_bstr_t::_bstr_t(const CString& cp936) {
+  const std::string& bytes = cp936.bytes();
+  m_text = text::IsAscii(std::string_view(bytes)) ? Ascii(std::string(bytes)) : Wide(text::Cp936ToUtf16(bytes));
+}
+
+_bstr_t::_bstr_t(std::u16string_view wide)
+    : m_text(text::IsAscii(wide) ? Ascii(std::string(wide.begin(), wide.end())) : Wide(std::u16string(wide))) {}
+
+_bstr_t::_bstr_t(std::u16string&& wide)
+    : m_text(text::IsAscii(std::u16string_view(wide)) ? Ascii(std::string(wide.begin(), wide.end()))
+                                                      : Wide(std::move(wide))) {}
 
 _bstr_t::operator const char*() const { return narrow().c_str(); }
 
 const std::u16string& _bstr_t::wide() const {
   static const std::u16string empty;
-  return m_text ? m_text->wide : empty;
+  if (!m_text) return empty;
+  if (!m_text->wideMade) {
+    m_text->wide.assign(m_text->narrow.begin(), m_text->narrow.end());  // ASCII
+    m_text->wideMade = true;
+  }
+  return m_text->wide;
 }
 
 const std::string& _bstr_t::narrow() const {
   static const std::string empty;
   if (!m_text) return empty;
   if (!m_text->narrowMade) {
-    const std::u16string_view wide = m_text->wide;
-    m_text->narrow = text::IsAscii(wide) ? std::string(wide.begin(), wide.end()) : text::Utf16ToCp936(wide);
+    m_text->narrow = text::Utf16ToCp936(m_text->wide);
     m_text->narrowMade = true;
   }
   return m_text->narrow;
