@@ -3,9 +3,9 @@
 // every value of every match read as the panel shows it. Beside it, in the same run, the
 // same statement as the program sends it there (the text as a literal) in the sqlite3 shell
 // and in psql, each connecting, running it and printing every row to /dev/null, and in the
-// sqlite3 shell the plain `like` the program's statement is written with, and unixODBC's
-// isql running the statement through the same driver: what the driver alone costs. They
-// take turns trial by trial.
+// sqlite3 shell the plain `like` the program's statement is written with; and on both,
+// unixODBC's isql running the statement through the same driver: what the driver alone
+// costs. They take turns trial by trial.
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <utility>
@@ -65,6 +66,19 @@ std::vector<Figures> Compare(int trials, const std::vector<std::function<void()>
 
 bool Shell(const std::string& command) { return std::system(command.c_str()) == 0; }
 
+// unixODBC's isql running `statement` through the driver the ODBC string names, printing
+// every row: what the driver alone costs. Gives the command; the statement goes to `file`.
+std::string Isql(const std::string& odbc, const std::string& statement, const std::string& file) {
+  std::ofstream(file) << statement << "\n";
+  return "isql -b -d, -k '" + odbc + "' <" + file + " >/dev/null";
+}
+
+void ReportDriver(const Figures& ours, const Figures& isql, const Figures& anchor, const char* anchorName) {
+  std::printf("%-10s %6s           brimlock  %6.1f ms   isql    %7.1f ms   ratio %.2f"
+              "   (the driver alone: isql to %s %.2f)\n",
+              "", "", ours.wall, isql.wall, ours.wall / isql.wall, anchorName, isql.wall / anchor.wall);
+}
+
 // The program's path; gives the number of matches.
 size_t Lookup(const std::string& connectionString) { return ProgramLookup(connectionString, kPattern); }
 
@@ -100,22 +114,17 @@ int main(int argc, char** argv) {
   }
   const std::string odbcDriver = "DRIVER=SQLite3;Database=" + db + ";NoCreat=1;";
   const std::string sqlite = "Provider=MSDASQL;" + odbcDriver;
-  const std::string statementFile = std::string(dir) + "/statement.sql";
-  if (!Shell("printf '%s\\n' \"" + sqliteStatement + "\" >" + statementFile)) return 1;
+  const std::string isqlSqlite = Isql(odbcDriver, sqliteStatement, std::string(dir) + "/sqlite.sql");
   size_t rows = Lookup(sqlite);
   const std::vector<Figures> sqliteFigures = Compare(
       trials, {[&] { Lookup(sqlite); }, [&] { Shell("sqlite3 " + db + " \"" + sqliteStatement + "\" >/dev/null"); },
-               [&] { Shell("sqlite3 " + db + " \"" + plainStatement + "\" >/dev/null"); },
-               [&] { Shell("isql -b -d, -k '" + odbcDriver + "' <" + statementFile + " >/dev/null"); }});
+               [&] { Shell("sqlite3 " + db + " \"" + plainStatement + "\" >/dev/null"); }, [&] { Shell(isqlSqlite); }});
   Report("SQLite", rows, sqliteFigures[0], sqliteFigures[1], "sqlite3");
   std::printf("%-10s %6s           statement %6.1f ms   like    %7.1f ms   ratio %.2f"
               "   (the shell's plain like; brimlock to it %.2f)\n",
               "", "", sqliteFigures[1].wall, sqliteFigures[2].wall, sqliteFigures[1].wall / sqliteFigures[2].wall,
               sqliteFigures[0].wall / sqliteFigures[2].wall);
-  std::printf("%-10s %6s           brimlock  %6.1f ms   isql    %7.1f ms   ratio %.2f"
-              "   (the driver alone: isql to sqlite3 %.2f)\n",
-              "", "", sqliteFigures[0].wall, sqliteFigures[3].wall, sqliteFigures[0].wall / sqliteFigures[3].wall,
-              sqliteFigures[3].wall / sqliteFigures[1].wall);
+  ReportDriver(sqliteFigures[0], sqliteFigures[3], sqliteFigures[1], "sqlite3");
 
   PostgresServer& server = PostgresServer::Shared();
   if (!server.failure().empty()) {
@@ -130,11 +139,16 @@ int main(int argc, char** argv) {
     std::printf("PostgreSQL: the tickets could not be loaded\n");
   } else {
     const std::string postgres = server.ConnectionString("bench");
+    const std::string prefix = "Provider=MSDASQL;";
+    const std::string isqlPostgres = Isql(postgres.substr(prefix.size()), postgresStatement,
+                                          std::string(dir) + "/postgres.sql");
     rows = Lookup(postgres);
     const std::vector<Figures> figures = Compare(
         trials, {[&] { Lookup(postgres); },
-                 [&] { Shell(server.Psql("bench") + " -At -c \"" + postgresStatement + "\" >/dev/null"); }});
+                 [&] { Shell(server.Psql("bench") + " -At -c \"" + postgresStatement + "\" >/dev/null"); },
+                 [&] { Shell(isqlPostgres); }});
     Report("PostgreSQL", rows, figures[0], figures[1], "psql");
+    ReportDriver(figures[0], figures[2], figures[1], "psql");
   }
   CoUninitialize();
   std::filesystem::remove_all(dir);
