@@ -28,7 +28,7 @@ using serial_test::PortDelivery;
 
 namespace {
 
-const std::string kReply = "\x1b\x73%B6212345678901234^BRIMLOCK/TEST^2712?\x1c";  // 43 bytes
+const std::string kReply = "\x1b\x73%B6212345678901234^BRIMLOCK/TEST^2712?\x1c";  // 41 bytes
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
 
@@ -144,7 +144,7 @@ std::optional<Stats> PyserialLatency(const PortDelivery& pattern, int trials) {
 
 int main(int argc, char** argv) {
   const int trials = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  std::printf("Read latency: from the last byte of a 43-byte reply handed to the port to the read's\n"
+  std::printf("Read latency: from the last byte of a 41-byte reply handed to the port to the read's\n"
               "return, ms (median / worst of %d). Goal: <= 30 in every pattern, near 8 byte by byte.\n\n",
               trials);
   std::printf("%-32s %-20s %-20s %s\n", "delivery", "brimlock", "pyserial", "ratio (median)");
