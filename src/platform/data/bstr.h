@@ -13,7 +13,6 @@ class _bstr_t {
   _bstr_t(const char* cp936);     // NOLINT: implicit, as the platform's
   _bstr_t(const CString& cp936);  // NOLINT: implicit
   explicit _bstr_t(std::u16string_view wide);
-  explicit _bstr_t(std::u16string&& wide);
 
   // The text in code page 936; the bytes live as long as this object is unchanged.
   operator const char*() const;                           // NOLINT: implicit, as the platform's

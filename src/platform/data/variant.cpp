@@ -27,10 +27,6 @@ _bstr_t::_bstr_t(const CString& cp936) {
 _bstr_t::_bstr_t(std::u16string_view wide)
     : m_text(text::IsAscii(wide) ? Ascii(std::string(wide.begin(), wide.end())) : Wide(std::u16string(wide))) {}
 
-_bstr_t::_bstr_t(std::u16string&& wide)
-    : m_text(text::IsAscii(std::u16string_view(wide)) ? Ascii(std::string(wide.begin(), wide.end()))
-                                                      : Wide(std::move(wide))) {}
-
 _bstr_t::operator const char*() const { return narrow().c_str(); }
 
 const std::u16string& _bstr_t::wide() const {
