@@ -26,11 +26,10 @@ class _bstr_t {
   // Copies share one text, counted, as the platform's do: a value read from a row and
   // handed on costs one copy of its text, not one for every hand. ASCII, the same in
   // both forms, is kept narrow, as the program reads it; each form is made at the first ask.
+  // A text is never empty, so an empty form is one not made yet.
   struct Text {
     std::u16string wide;
     std::string narrow;
-    bool wideMade = false;
-    bool narrowMade = false;
   };
   static std::shared_ptr<Text> Ascii(std::string&& ascii);
   static std::shared_ptr<Text> Wide(std::u16string&& wide);

@@ -9,12 +9,12 @@
 
 std::shared_ptr<_bstr_t::Text> _bstr_t::Ascii(std::string&& ascii) {
   if (ascii.empty()) return nullptr;
-  return std::make_shared<Text>(Text{{}, std::move(ascii), false, true});
+  return std::make_shared<Text>(Text{{}, std::move(ascii)});
 }
 
 std::shared_ptr<_bstr_t::Text> _bstr_t::Wide(std::u16string&& wide) {
   if (wide.empty()) return nullptr;
-  return std::make_shared<Text>(Text{std::move(wide), {}, true, false});
+  return std::make_shared<Text>(Text{std::move(wide), {}});
 }
 
 _bstr_t::_bstr_t(const char* cp936) : _bstr_t(CString(cp936)) {}
@@ -32,20 +32,14 @@ _bstr_t::operator const char*() const { return narrow().c_str(); }
 const std::u16string& _bstr_t::wide() const {
   static const std::u16string empty;
   if (!m_text) return empty;
-  if (!m_text->wideMade) {
-    m_text->wide.assign(m_text->narrow.begin(), m_text->narrow.end());  // ASCII
-    m_text->wideMade = true;
-  }
+  if (m_text->wide.empty()) m_text->wide.assign(m_text->narrow.begin(), m_text->narrow.end());  // ASCII
   return m_text->wide;
 }
 
 const std::string& _bstr_t::narrow() const {
   static const std::string empty;
   if (!m_text) return empty;
-  if (!m_text->narrowMade) {
-    m_text->narrow = text::Utf16ToCp936(m_text->wide);
-    m_text->narrowMade = true;
-  }
+  if (m_text->narrow.empty()) m_text->narrow = text::Utf16ToCp936(m_text->wide);
   return m_text->narrow;
 }
 
