@@ -27,7 +27,7 @@ BOOL CBrimlockApp::InitInstance() {
   CoInitialize(nullptr);
   m_pConnection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
 
-  CBrimlockDlg dlg;
+  CBrimlockDlg dlg(m_pConnection);
   m_pMainWnd = &dlg;
   dlg.DoModal();
   // The dialog object is destroyed on the way out, releasing its recordset while COM is up.

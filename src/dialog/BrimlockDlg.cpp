@@ -1,11 +1,10 @@
 #include "dialog/BrimlockDlg.h"
 
 #include "app/AboutDlg.h"
-#include "app/BrimlockApp.h"
 #include "encoder/frames.h"
 
-CBrimlockDlg::CBrimlockDlg(CWnd* pParent)
-    : CDialog(IDD_MAIN_DIALOG, pParent), m_hComm(INVALID_HANDLE_VALUE), m_bReadOk(false) {
+CBrimlockDlg::CBrimlockDlg(_ConnectionPtr& connection, CWnd* pParent)
+    : CDialog(IDD_MAIN_DIALOG, pParent), m_hComm(INVALID_HANDLE_VALUE), m_bReadOk(false), m_pConnection(connection) {
   m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
   m_pRecordset.CreateInstance(CLSID_Recordset, nullptr, CLSCTX_ALL);
 }

@@ -8,7 +8,9 @@
 
 class CBrimlockDlg : public CDialog {
  public:
-  explicit CBrimlockDlg(CWnd* pParent = nullptr);
+  // The application's connection is handed in: the lookup panel opens it on first use and
+  // the application closes it at shutdown.
+  explicit CBrimlockDlg(_ConnectionPtr& connection, CWnd* pParent = nullptr);
   ~CBrimlockDlg() override;
 
   enum { IDD = IDD_MAIN_DIALOG };
@@ -24,18 +26,18 @@ class CBrimlockDlg : public CDialog {
   void OnPaint();
   HCURSOR OnQueryDragIcon();
 
-  // Serial port session (encoder/)
+  // Serial port session (port_session.cpp)
   bool OpenPort(const CString& strPortName);
   bool SendFrame(const char* frame);
 
-  // Card operations (encoder/)
+  // Card operations (card_panel.cpp)
   void OnBnClickedResetButton();
   void OnBnClickedReadButton();
   void OnBnClickedWriteButton();
   void PollReply();
   void ResetLookupPanel();
 
-  // Ticket lookup (lookup/)
+  // Ticket lookup (ticket_panel.cpp; OpenRecordset in database_session.cpp)
   bool OpenRecordset(CString strSql, const CString& strPattern);
   void OnBnClickedQueryButton();
   void OnBnClickedNextButton();
@@ -65,6 +67,7 @@ class CBrimlockDlg : public CDialog {
   CEdit m_editTicket;
   CEdit m_editCardNo;
   CEdit m_editHiddenCode;
+  _ConnectionPtr& m_pConnection;
 };
 
 // Where the minimised window's icon goes: centred, with the platform's rounding.

@@ -1,79 +1,28 @@
-// Query, "<<" and ">>": the lookup panel shows one matching card at a time.
-#include "app/BrimlockApp.h"
-#include "dialog/BrimlockDlg.h"
-#include "lookup/database_errors.h"
+// The statement's settings and the reading of its rows, without the window: the dialog's
+// handlers and brimlock-card share them.
 #include "lookup/ticket_query.h"
+#include "platform/text/environment.h"
 
-void CBrimlockDlg::ShowCurrentRow() {
-  m_editCardNo.SetWindowText(ColumnText(m_pRecordset, "dcard"));
-  m_editHiddenCode.SetWindowText(ColumnText(m_pRecordset, "dcard_sbh"));
+CString DatabaseConnectionString() {
+  // A deployment may replace the whole string, from the environment or from a file that
+  // only its owner may read, or name the server the built-in one uses.
+  auto setting = [](const char* name) { return CString(text::EnvironmentSetting(name).value_or("")); };
+  if (CString whole = setting("BRIMLOCK_CONNECTION"); !whole.IsEmpty()) return whole;
+  if (auto file = text::EnvironmentSetting("BRIMLOCK_CONNECTION_FILE")) {
+    return file->empty() ? CString() : CString(text::OwnersFileFirstLine(*file).value_or(""));
+  }
+  CString server = setting("BRIMLOCK_DB_SERVER");
+  if (server.IsEmpty()) server = "localhost";
+  return "Provider=SQLOLEDB;SERVER=" + server + ";DATABASE=kq7_mavr;UID=sa;PWD=402617;";
 }
 
-void CBrimlockDlg::OnBnClickedQueryButton() {
-  m_editCardNo.SetWindowText("");
-  m_editHiddenCode.SetWindowText("");
-  m_btnPrev.EnableWindow(FALSE);
-  m_btnNext.EnableWindow(FALSE);
-  m_editTrack1.SetWindowText("");
-  m_editTrack2.SetWindowText("");
-
-  CString strTicket;
-  m_editTicket.GetWindowText(strTicket);
-  if (m_checkUseLookup.GetCheck() != BST_CHECKED) return;
-  if (strTicket.IsEmpty()) return;
-
-  try {
-    if (theApp.m_pConnection->GetState() == adStateClosed) {
-      try {
-        theApp.m_pConnection->Open(DatabaseConnectionString(), "", "", adConnectUnspecified);
-      } catch (...) {
-        AfxMessageBox("数据库连接失败", MB_OK);
-        return;
-      }
-    }
-
-    if (!OpenRecordset(TICKET_QUERY_SQL, TicketPattern(strTicket))) return;
-
-    if (m_pRecordset->GetadoEOF()) {
-      MessageBox("没有搜索到记录", nullptr, MB_OK);
-      return;
-    }
-    ShowCurrentRow();
-
-    m_pRecordset->MoveNext();
-    m_btnNext.EnableWindow(!m_pRecordset->GetadoEOF());
-    m_pRecordset->MovePrevious();
-  } catch (const _com_error& e) {
-    ReportDataAccessError(e);
-  }
+void OpenTicketRecordset(_RecordsetPtr& recordset, _ConnectionPtr& connection, const CString& strSql,
+                         const CString& strPattern) {
+  _variant_t source(strSql);
+  recordset->Open(source, _variant_t(connection), adOpenStatic, adLockOptimistic, adCmdText, _variant_t(strPattern));
 }
 
-void CBrimlockDlg::OnBnClickedNextButton() {
-  try {
-    m_pRecordset->MoveNext();
-    if (m_pRecordset->GetadoEOF()) return;
-    ShowCurrentRow();
-    m_btnPrev.EnableWindow(TRUE);
-
-    m_pRecordset->MoveNext();
-    if (m_pRecordset->GetadoEOF()) m_btnNext.EnableWindow(FALSE);
-    m_pRecordset->MovePrevious();
-  } catch (const _com_error& e) {
-    ReportDataAccessError(e);
-  }
-}
-
-void CBrimlockDlg::OnBnClickedPrevButton() {
-  try {
-    m_pRecordset->MovePrevious();
-    if (m_pRecordset->GetBOF()) return;
-    ShowCurrentRow();
-    m_btnNext.EnableWindow(TRUE);
-
-    m_pRecordset->MovePrevious();
-    if (m_pRecordset->GetBOF()) m_btnPrev.EnableWindow(FALSE);
-    m_pRecordset->MoveNext();
-  } catch (const _com_error& e) {
-    ReportDataAccessError(e);
-  }
+CString ColumnText(_RecordsetPtr& recordset, const char* column) {
+  _variant_t value = recordset->GetCollect(column);
+  return value.vt == VT_NULL ? CString() : CString(static_cast<const char*>(_bstr_t(value)));
 }

@@ -18,6 +18,8 @@ constexpr int kWaitMs = 5000;
 
 class MainWindow : public CBrimlockDlg {
  public:
+  MainWindow() : CBrimlockDlg(m_noDatabase) {}
+  _ConnectionPtr m_noDatabase;  // these windows never look a ticket up
   using CBrimlockDlg::m_btnRead;
   using CBrimlockDlg::m_btnReset;
   using CBrimlockDlg::m_btnWrite;

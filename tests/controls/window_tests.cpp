@@ -206,6 +206,8 @@ TEST_F(LiveButton, ClicksSpaceAndEnterStillReachTheDialog) {
 // The main window's six command buttons, and a click on one of them doing its work.
 class MainWindowButtons : public CBrimlockDlg {
  public:
+  MainWindowButtons() : CBrimlockDlg(m_noDatabase) {}
+  _ConnectionPtr m_noDatabase;  // these windows never look a ticket up
   using CBrimlockDlg::m_btnNext;
   using CBrimlockDlg::m_btnPrev;
   using CBrimlockDlg::m_btnQuery;

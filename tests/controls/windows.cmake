@@ -11,5 +11,5 @@ add_executable(controls_tests
 )
 target_include_directories(controls_tests PRIVATE ${controls_dir})
 target_link_libraries(controls_tests PRIVATE
-  "$<LINK_LIBRARY:WHOLE_ARCHIVE,brimlock_parts>" GTest::gtest_main)
+  "$<LINK_LIBRARY:WHOLE_ARCHIVE,brimlock_window>" GTest::gtest_main)
 gtest_discover_tests(controls_tests DISCOVERY_MODE PRE_TEST TEST_PREFIX "controls.")

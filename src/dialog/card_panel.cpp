@@ -1,7 +1,7 @@
 // Reset, Read and Write: one port session each, from open to close.
 #include "dialog/BrimlockDlg.h"
 #include "encoder/encoder_line.h"
-#include "lookup/database_errors.h"
+#include "dialog/database_errors.h"
 
 void CBrimlockDlg::ResetLookupPanel() {
   m_editTicket.SetWindowText("");

@@ -1,7 +1,6 @@
 // The database session: one connection for the run, one result set reopened by every query.
-#include "app/BrimlockApp.h"
 #include "dialog/BrimlockDlg.h"
-#include "lookup/database_errors.h"
+#include "dialog/database_errors.h"
 #include "lookup/ticket_query.h"
 
 void ReportDataAccessError(const _com_error& e) { AfxMessageBox(e.ErrorMessage(), MB_OK); }
@@ -9,7 +8,7 @@ void ReportDataAccessError(const _com_error& e) { AfxMessageBox(e.ErrorMessage()
 bool CBrimlockDlg::OpenRecordset(CString strSql, const CString& strPattern) {
   if (m_pRecordset->GetState() != adStateClosed) m_pRecordset->Close();
   try {
-    OpenTicketRecordset(m_pRecordset, theApp.m_pConnection, strSql, strPattern);
+    OpenTicketRecordset(m_pRecordset, m_pConnection, strSql, strPattern);
   } catch (const _com_error& e) {
     AfxMessageBox(e.ErrorMessage(), MB_OK);
     return false;
