@@ -15,6 +15,7 @@
 #include "card/card_program.h"
 #include "encoder-sim/VirtualEncoder.h"
 #include "encoder/encoder_line.h"
+#include "journal.h"
 
 namespace {
 
@@ -181,6 +182,7 @@ const CommandCase kCommandCases[] = {
     {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
     {"AnEmptyTextIs4", {"write", ""}, {}, 4, "", "empty", {}},
     {"AnUnknownOptionIs4", {"read", "--fast"}, {}, 4, "", "unknown option '--fast'", {}},
+    {"AnUnknownCommandIs4", {"frob", "0123"}, {}, 4, "", "unknown command 'frob'; give one of read, write, reset, batch or lookup", {}},
     {"AnOptionOfAnotherCommandIs4", {"reset", "--verify"}, {}, 4, "", "--verify has no meaning for reset", {}},
     {"ABatchFromInputWithoutAJournalIs4", {"batch", "-"}, {}, 4, "", "needs --journal", {}},
     {"LookupPrintsCardTabHiddenCode", {"lookup", "0123"}, {}, 0, U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n"), "", {}},
@@ -435,6 +437,52 @@ TEST_P(CardBatchRefusals, WriteNoCard) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, CardBatchRefusals, ::testing::ValuesIn(kRefusalCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The journal's text, line by line ----
+
+struct JournalTextCase {
+  const char* name;
+  std::string text;
+  bool isJournal;
+  std::string entries;  // "line:step" of each card, in line order
+  std::string toAdd;
+};
+void PrintTo(const JournalTextCase& c, std::ostream* out) { *out << c.name; }
+class CardJournalText : public ::testing::TestWithParam<JournalTextCase> {};
+
+const std::string kH1 = "0123456789abcdef", kH2 = "fedcba9876543210";
+// clang-format off
+const JournalTextCase kJournalTextCases[] = {
+    {"EmptyIsANewJournal", "", true, "", kJournalHeader},
+    {"AHeaderAlone", kJournalHeader, true, "", ""},
+    {"ACardsLastStepCounts", kJournalHeader + "1\t" + kH1 + "\tbegun\n2\t" + kH2 + "\tbegun\n1\t" + kH1 + "\tverified\n", true, "1:verified 2:begun", ""},
+    {"ATornLineIsEnded", kJournalHeader + "1\t" + kH1 + "\twritten\n2\t" + kH2 + "\tbeg", true, "1:written", "\ttorn\n"},
+    {"ALineEndedAsTornIsNoStep", kJournalHeader + "2\t" + kH2 + "\tbeg\ttorn\n3\t" + kH1 + "\tunsent\n", true, "3:unsent", ""},
+    {"Format1ALineWithoutResultIsBegun", "brimlock-card journal 1\n1\t" + kH1 + "\n2\t" + kH2 + "\twritten\n", true, "1:begun 2:written", ""},
+    {"Format1ATornLineIsBegun", "brimlock-card journal 1\n1\t" + kH1 + "\twri", true, "1:begun", "\ttorn\n1\t" + kH1 + "\tbegun\n"},
+    {"AnotherFilesText", "CARD 1\nCARD 2\n", false, "", ""},
+    {"AHashThatIsNotHex", kJournalHeader + "1\tzzzzzzzzzzzzzzzz\twritten\n", false, "", ""},
+    {"AnUnknownStep", kJournalHeader + "1\t" + kH1 + "\tprinted\n", false, "", ""},
+    {"AStepWithoutItsHash", kJournalHeader + "1\twritten\n", false, "", ""},
+    {"Format2ALineWithoutStep", kJournalHeader + "1\t" + kH1 + "\n", false, "", ""},
+    {"ALineNumberTooLong", kJournalHeader + "1234567890\t" + kH1 + "\twritten\n", false, "", ""},
+};
+// clang-format on
+
+TEST_P(CardJournalText, ReadsEachCardsLastStep) {
+  const JournalTextCase& c = GetParam();
+  const std::optional<card::JournalText> read = card::ParseJournal(c.text);
+  ASSERT_EQ(read.has_value(), c.isJournal);
+  if (!read) return;
+  std::string entries;
+  for (const auto& [line, entry] : read->entries)
+    entries += (entries.empty() ? "" : " ") + std::to_string(line) + ":" + entry.step;
+  EXPECT_EQ(entries, c.entries);
+  EXPECT_EQ(read->toAdd, c.toAdd);
+}
+
+INSTANTIATE_TEST_SUITE_P(Each, CardJournalText, ::testing::ValuesIn(kJournalTextCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CardBatch, InputWithoutEndIsRefusedBeforeItFillsMemory) {

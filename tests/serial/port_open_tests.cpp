@@ -10,7 +10,7 @@
 #include <fstream>
 
 #include "encoder-sim/PtyPeer.h"
-#include "platform/serial/posix/portname.h"
+#include "platform/serial/portname.h"
 #include "serial_test_support.h"
 
 using encoder_sim::Millis;

@@ -35,23 +35,14 @@ std::optional<std::string> Fits(std::string bytes, bool verify, std::string& pro
 
 // "'€' (U+20AC)" for the character that starts at `at`.
 std::string Character(std::string_view utf8, std::size_t at) {
-  std::size_t end = at + 1;
-  while (end < utf8.size() && (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80) ++end;
-  const std::string one(utf8.substr(at, end - at));
-  unsigned long code = 0;
-  const auto* b = reinterpret_cast<const unsigned char*>(one.data());
-  if (one.size() == 1 && b[0] < 0x80) code = b[0];
-  else if (one.size() == 2 && (b[0] & 0xE0) == 0xC0) code = ((b[0] & 0x1Fu) << 6) | (b[1] & 0x3Fu);
-  else if (one.size() == 3 && (b[0] & 0xF0) == 0xE0)
-    code = ((b[0] & 0x0Fu) << 12) | ((b[1] & 0x3Fu) << 6) | (b[2] & 0x3Fu);
-  else if (one.size() == 4 && (b[0] & 0xF8) == 0xF0)
-    code = ((b[0] & 0x07u) << 18) | ((b[1] & 0x3Fu) << 12) | ((b[2] & 0x3Fu) << 6) | (b[3] & 0x3Fu);
-  else return "a byte that is not UTF-8";
+  std::size_t length = 0;
+  const std::optional<char32_t> code = text::Utf8CharacterAt(utf8, at, length);
+  if (!code) return "a byte that is not UTF-8";
   char name[16];
-  std::snprintf(name, sizeof name, "U+%04lX", code);
+  std::snprintf(name, sizeof name, "U+%04lX", static_cast<unsigned long>(*code));
   // Controls and invisible characters are named only by their code, never printed.
-  const bool printable = code >= 0x20 && code != 0x7F && !(code >= 0x80 && code < 0xA0);
-  return printable ? "'" + one + "' (" + name + ")" : std::string(name);
+  const bool printable = *code >= 0x20 && *code != 0x7F && !(*code >= 0x80 && *code < 0xA0);
+  return printable ? "'" + std::string(utf8.substr(at, length)) + "' (" + name + ")" : std::string(name);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 // line that began it) are read too.
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,12 +34,23 @@ std::string CardHash(std::string_view bytes);
 enum class CardState { ToWrite, Unsettled, Failed, Done };
 CardState StateOfStep(std::string_view step);
 
+struct JournalEntry {
+  std::string hash;
+  std::string step;  // the last completed one
+};
+
+// A journal's text read: each card's last step, and what the file needs added before this
+// run's steps (the header of an empty one, the end of a torn line). Nothing when the text
+// is not a journal. No file is touched: journal_text.cpp has no system call.
+struct JournalText {
+  std::map<long, JournalEntry> entries;
+  std::string toAdd;
+};
+std::optional<JournalText> ParseJournal(std::string_view content);
+
 class Journal {
  public:
-  struct Entry {
-    std::string hash;
-    std::string step;  // the last completed one
-  };
+  using Entry = JournalEntry;
   enum class Opened { Ok, NotAJournal, NotAFile, Held, Failed };
 
   // Reads the journal at `path` (missing or empty: a fresh one), holds it for this run and

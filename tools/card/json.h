@@ -1,29 +1,16 @@
 #pragma once
-// JSON lines for other programs: one object per line, its text fields UTF-8.
-#include <initializer_list>
+// JSON lines for other programs: one object per line, its text fields UTF-8, its keys in
+// the order given (nlohmann-json's ordered object).
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 
 namespace card {
 
-// A field's value, written as JSON: a string, a number, true/false, or null.
-struct JsonValue {
-  enum class Kind { String, Number, Bool, Null } kind;
-  std::string text{};
-  long number = 0;
-  bool flag = false;
+using Json = nlohmann::ordered_json;
 
-  JsonValue(const char* s) : kind(Kind::String), text(s) {}             // NOLINT: a field's value
-  JsonValue(std::string s) : kind(Kind::String), text(std::move(s)) {}  // NOLINT
-  JsonValue(long n) : kind(Kind::Number), number(n) {}                  // NOLINT
-  JsonValue(bool b) : kind(Kind::Bool), flag(b) {}                      // NOLINT
-  JsonValue(std::nullopt_t) : kind(Kind::Null) {}                       // NOLINT
-};
-
-// {"name":value,...} and a line end.
-std::string JsonLine(std::initializer_list<std::pair<const char*, JsonValue>> fields);
+// The object and a line end; a text that is not UTF-8 has U+FFFD for its bad bytes.
+std::string JsonLine(const Json& object);
 
 // One card's outcome, as write and batch give it: {row, text, written, verified, error,
 // message}. `written` and `verified` are null when not known (not checked); `error` is the

@@ -20,18 +20,16 @@ int main(int argc, char** argv) {
     return Fail(kBadInput, problem + "; see 'brimlock-card --help'");
   }
   ReportFailuresAsJson(options->json);
-  if (options->help || options->version) {
-    const std::string text = options->help ? Usage() : std::string("brimlock-card ") + BRIMLOCK_VERSION_TEXT + "\n";
+  if (options->help || options->version || options->completionWords) {
+    const std::string text = options->help      ? Usage()
+                             : options->version ? std::string("brimlock-card ") + BRIMLOCK_VERSION_TEXT + "\n"
+                                                : CompletionWords();
     std::string why;
     if (!Write(Stream::Out, text, &why)) return Fail(kOutputFailed, "the text could not be written: " + why);
     return kDone;
   }
   try {
-    if (options->command == "read") return RunRead(*options);
-    if (options->command == "write") return RunWrite(*options);
-    if (options->command == "reset") return RunReset(*options);
-    if (options->command == "batch") return RunBatch(*options);
-    return RunLookup(*options);
+    return FindCommand(options->command)->run(*options);
   } catch (const std::exception& e) {
     return Fail(kBadInput, std::string("stopped: ") + e.what());
   }

@@ -2,80 +2,104 @@
 
 #include <getopt.h>
 
-#include <set>
+#include <algorithm>
+#include <utility>
 
+#include "card_text.h"
+#include "commands.h"
 #include "exit_status.h"
 
 namespace card {
 namespace {
 
-const char kUsageText[] = R"(Usage: brimlock-card [--port com1|com2|PATH] [--json] read [--hex]
-       brimlock-card [--port ...] [--json] write [--verify] [--hex] TEXT
-       brimlock-card [--port ...] [--json] reset
-       brimlock-card [--port ...] [--json] batch [--verify] [--journal FILE]
-                     [--redo-failed] [--mark-done LINE]... [--rewrite LINE]... FILE|-
-       brimlock-card [--json] lookup TICKET
-
-The encoder and the ticket lookup of the Brimlock window, from a shell. Every command
-uses the port as the window does (9600 8N1, the same frames and timeouts) and holds it
-only while it runs.
-
-Commands:
-  read            read a card (swipe it within 8 s) and print its Track 1 text
-  write TEXT      write TEXT onto a card; with --verify read it back and compare
-  reset           reset the encoder
-  batch FILE      write one card per line of FILE ('-': standard input), with a journal
-                  so that a run stopped (Ctrl-C, SIGTERM or SIGHUP stop after the card
-                  in hand) or broken goes on where it stopped and never writes a card
-                  twice; a card that may have reached the encoder when a run died is
-                  named, with the commands that settle it
-  lookup TICKET   print the ticket's cards as the window finds them: card number TAB
-                  hidden code, one line each; a ticket with a field holding a tab, a
-                  line break or another control character is refused (--json has it)
-
-Options:
-  --port NAME     com1 (the default), com2, or a device path; comN is the device
-                  BRIMLOCK_COMN names, else /dev/ttyS<N-1>
-  --json          one JSON object per line: read {text, hex}; write and batch {row,
-                  text, written, verified, error, message}; lookup {card, hidden}; a
-                  failure {error, message, status}
-  --verify        read each card back (swipe it again) and compare byte for byte
-  --hex           read: print the card's bytes as hex; write: TEXT is hex ("41 42")
-  --journal FILE  the batch's journal (default FILE.journal; needed with '-')
-  --redo-failed   batch: write again the cards whose check failed in an earlier run
-                  (different, unanswered, unreadable)
-  --mark-done LINE  batch: the card of LINE, named as maybe written, holds its text
-  --rewrite LINE  batch: write the card of LINE again (one named, or one that failed)
-  --help          show this text;  --version  show the version
-
-Text is UTF-8 (the console's own on Windows) and goes onto the card as code page 936;
-a control character, or one that code page lacks, is refused and nothing is written. A
-card takes at most 1018 bytes, and a verified one at most 96 (a Chinese character
-counts two).
-
-Exit status (and --json's "error"):
-)";
-
-enum Option { kPort = 1, kJson, kVerify, kHex, kJournal, kRedoFailed, kMarkDone, kRewrite, kHelp, kVersion };
-
-const option kLongOptions[] = {
-    {"port", required_argument, nullptr, kPort},
-    {"json", no_argument, nullptr, kJson},
-    {"verify", no_argument, nullptr, kVerify},
-    {"hex", no_argument, nullptr, kHex},
-    {"journal", required_argument, nullptr, kJournal},
-    {"redo-failed", no_argument, nullptr, kRedoFailed},
-    {"mark-done", required_argument, nullptr, kMarkDone},
-    {"rewrite", required_argument, nullptr, kRewrite},
-    {"help", no_argument, nullptr, kHelp},
-    {"version", no_argument, nullptr, kVersion},
-    {nullptr, 0, nullptr, 0},
+struct OptionRow {
+  OptionId id;
+  const char* name;
+  const char* value;       // the value's name in --help; nullptr when it takes none
+  const char* completion;  // what the shell completes the value with: "port", "file", "number" or ""
+  const char* help;        // --help's lines on it, each after the first indented by 18
 };
 
-std::string NameOf(int value) {
-  for (const option& o : kLongOptions)
-    if (o.val == value) return std::string("--") + o.name;
-  return std::string("-") + static_cast<char>(value);
+// clang-format off
+const OptionRow kOptionRows[] = {
+    {kPort, "port", "NAME", "port", "com1 (the default), com2, or a device path; comN is the device\n"
+                                    "BRIMLOCK_COMN names, else /dev/ttyS<N-1>"},
+    {kJson, "json", nullptr, "", "one JSON object per line: read {text, hex}; write and batch {row,\n"
+                                 "text, written, verified, error, message}; lookup {card, hidden}; a\n"
+                                 "failure {error, message, status}"},
+    {kVerify, "verify", nullptr, "", "read each card back (swipe it again) and compare byte for byte"},
+    {kHex, "hex", nullptr, "", "read: print the card's bytes as hex; write: TEXT is hex (\"41 42\")"},
+    {kJournal, "journal", "FILE", "file", "the batch's journal (default FILE.journal; needed with '-')"},
+    {kRedoFailed, "redo-failed", nullptr, "", "batch: write again the cards whose check failed in an earlier run\n"
+                                              "(different, unanswered, unreadable)"},
+    {kMarkDone, "mark-done", "LINE", "number", "batch: the card of LINE, named as maybe written, holds its text"},
+    {kRewrite, "rewrite", "LINE", "number", "batch: write the card of LINE again (one named, or one that failed)"},
+    {kHelp, "help", nullptr, "", "show this text"},
+    {kVersion, "version", nullptr, "", "show the version"},
+    {kCompletionWords, "completion-words", nullptr, "", "the commands and their options, for the shell's completion"},
+};
+// clang-format on
+
+// Options that stand without a command, and those shown before a command's name.
+constexpr OptionSet kStandalone = OptionBits({kHelp, kVersion, kCompletionWords});
+constexpr OptionSet kBeforeCommand = OptionBits({kPort, kJson});
+
+constexpr bool Has(OptionSet set, int id) { return (set >> id & 1) != 0; }
+
+const OptionRow* Row(int id) {
+  for (const OptionRow& row : kOptionRows)
+    if (row.id == id) return &row;
+  return nullptr;
+}
+
+std::string NameOf(int id) {
+  const OptionRow* row = Row(id);
+  return row != nullptr ? std::string("--") + row->name : std::string("-") + static_cast<char>(id);
+}
+
+const option* LongOptions() {
+  static const std::vector<option> options = [] {
+    std::vector<option> all;
+    for (const OptionRow& row : kOptionRows)
+      all.push_back({row.name, row.value != nullptr ? required_argument : no_argument, nullptr, row.id});
+    all.push_back({nullptr, 0, nullptr, 0});
+    return all;
+  }();
+  return options.data();
+}
+
+// "  head" and the lines of `text` beside it, from column 18 on.
+std::string Entry(const std::string& head, std::string_view text) {
+  std::string entry = "  " + head;
+  entry.resize(std::max<std::size_t>(entry.size() + 2, 18), ' ');
+  for (const char c : text) entry += c == '\n' ? std::string("\n") + std::string(18, ' ') : std::string(1, c);
+  return entry + "\n";
+}
+
+// The exit statuses' table, their meanings wrapped under each other at column 20.
+std::string StatusTable() {
+  std::string table;
+  for (int i = 0; i < kStatusRowCount; ++i) {
+    const StatusRow& row = kStatusRows[i];
+    std::string number = std::to_string(row.status);
+    number.insert(0, 5 - number.size(), ' ');
+    std::string line = number + "  " + row.word;
+    line.resize(20, ' ');
+    const std::string_view meaning = row.meaning;
+    for (std::size_t at = 0; at < meaning.size();) {
+      std::size_t end = std::min(meaning.find(' ', at), meaning.size());
+      if (line.size() + (end - at) > 88 && line.size() > 20) {
+        line.pop_back();
+        table += line + "\n";
+        line.assign(20, ' ');
+      }
+      line.append(meaning.substr(at, end - at)).push_back(' ');
+      at = end + 1;
+    }
+    line.pop_back();
+    table += line + "\n";
+  }
+  return table;
 }
 
 std::optional<long> LineNumber(const std::string& text) {
@@ -84,141 +108,140 @@ std::optional<long> LineNumber(const std::string& text) {
   return line > 0 ? std::optional<long>(line) : std::nullopt;
 }
 
-struct Command {
-  const char* name;
-  std::size_t operands;
-  const char* operandName;
-  std::set<int> allowed;
-};
-const Command kCommands[] = {
-    {"read", 0, "", {kPort, kJson, kHex}},
-    {"write", 1, "TEXT", {kPort, kJson, kVerify, kHex}},
-    {"reset", 0, "", {kPort, kJson}},
-    {"batch", 1, "FILE (or - for standard input)", {kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite}},
-    {"lookup", 1, "TICKET", {kJson}},
-};
+// One option getopt_long found, into `options`; false with the problem when it is wrong.
+bool Take(int value, const std::string& argument, const char* optionValue, Options& options, std::string& problem) {
+  const std::string given = optionValue != nullptr ? optionValue : "";
+  switch (value) {
+    case ':': problem = NameOf(optopt) + " wants a value"; return false;
+    case '?':
+      if (optopt != 0 && argument.starts_with("--") && argument.find('=') != std::string::npos)
+        problem = NameOf(optopt) + " takes no value";
+      else
+        problem = "unknown option '" +
+                  (optopt != 0 && !argument.starts_with("--") ? std::string("-") + static_cast<char>(optopt)
+                                                              : Printable(argument.substr(0, argument.find('=')))) +
+                  "' (put -- before a text that starts with '-')";
+      return false;
+    case kPort:
+      if (given.empty()) problem = "--port wants a port name (com1, com2 or a device path)";
+      options.port = given;
+      return !given.empty();
+    case kJournal:
+      if (given.empty()) problem = "--journal wants a file name";
+      options.journal = given;
+      return !given.empty();
+    case kMarkDone:
+    case kRewrite:
+      if (const std::optional<long> line = LineNumber(given)) {
+        (value == kMarkDone ? options.markDone : options.rewrite).push_back(*line);
+        return true;
+      }
+      problem = NameOf(value) + " wants a line number of the batch's input, not '" + Printable(given) + "'";
+      return false;
+    case kJson: options.json = true; return true;
+    case kVerify: options.verify = true; return true;
+    case kHex: options.hex = true; return true;
+    case kRedoFailed: options.redoFailed = true; return true;
+    case kVersion: options.version = true; return true;
+    case kCompletionWords: options.completionWords = true; return true;
+    default: options.help = true; return true;
+  }
+}
+
+// The command named first among the operands, its options and its operand checked.
+bool TakeCommand(std::vector<std::string> operands, OptionSet given, Options& options, std::string& problem) {
+  const Command* command = operands.empty() ? nullptr : FindCommand(operands.front());
+  if (command == nullptr) {
+    problem = operands.empty() ? "no command given (" + CommandNames() + ")"
+                               : "unknown command '" + Printable(operands.front()) + "'; give one of " + CommandNames();
+    return false;
+  }
+  options.command = command->name;
+  operands.erase(operands.begin());
+  for (const OptionRow& row : kOptionRows) {
+    if (Has(given, row.id) && !Has(command->options, row.id)) {
+      problem = NameOf(row.id) + " has no meaning for " + options.command;
+      return false;
+    }
+  }
+  const bool wantsOne = *command->operand != '\0';
+  if (operands.size() != (wantsOne ? 1u : 0u)) {
+    problem = !wantsOne          ? options.command + " takes no operand, but was given '" + Printable(operands[0]) + "'"
+              : operands.empty() ? options.command + " wants " + command->operand
+                                 : options.command + " wants one " + command->operand + ", but was given " +
+                                       std::to_string(operands.size()) + " (quote a text with spaces)";
+    return false;
+  }
+  if (wantsOne) options.operand = operands[0];
+  return true;
+}
 
 }  // namespace
 
 std::string Usage() {
-  std::string usage = kUsageText;
-  for (int i = 0; i < kStatusRowCount; ++i) {
-    const StatusRow& row = kStatusRows[i];
-    std::string number = std::to_string(row.status);
-    number.insert(0, 5 - number.size(), ' ');
-    std::string line = number + "  " + row.word;
-    line.resize(20, ' ');
-    // The meaning's words, wrapped under each other.
-    const std::string meaning = row.meaning;
-    for (std::size_t at = 0; at < meaning.size();) {
-      std::size_t end = meaning.find(' ', at);
-      if (end == std::string::npos) end = meaning.size();
-      if (line.size() + (end - at) > 88 && line.size() > 20) {
-        line.pop_back();
-        usage += line + "\n";
-        line.assign(20, ' ');
-      }
-      line += meaning.substr(at, end - at) + " ";
-      at = end + 1;
-    }
-    line.pop_back();
-    usage += line + "\n";
+  std::string usage;
+  bool portShown = false;
+  for (const Command& command : Commands()) {
+    usage += usage.empty() ? "Usage: brimlock-card " : "       brimlock-card ";
+    if (Has(command.options, kPort))
+      usage += std::exchange(portShown, true) ? "[--port ...] " : "[--port com1|com2|PATH] ";
+    if (Has(command.options, kJson)) usage += "[--json] ";
+    usage += command.name;
+    if (*command.synopsis != '\0') usage += " ";
+    for (const char* c = command.synopsis; *c != '\0'; ++c)
+      usage += *c == '\n' ? "\n" + std::string(21, ' ') : std::string(1, *c);
+    usage += "\n";
   }
-  return usage;
+  usage += "\nThe encoder and the ticket lookup of the Brimlock window, from a shell. Every command\n"
+           "uses the port as the window does (9600 8N1, the same frames and timeouts) and holds it\n"
+           "only while it runs.\n\nCommands:\n";
+  for (const Command& command : Commands())
+    usage += Entry(std::string(command.name) + (*command.operand != '\0' ? " " : "") + command.operand,
+                   command.summary);
+  usage += "\nOptions:\n";
+  for (const OptionRow& row : kOptionRows)
+    if (row.id != kCompletionWords)
+      usage += Entry(NameOf(row.id) + (row.value != nullptr ? std::string(" ") + row.value : ""), row.help);
+  usage += "\nText is UTF-8 (the console's own on Windows) and goes onto the card as code page 936;\n"
+           "a control character, or one that code page lacks, is refused and nothing is written. A\n"
+           "card takes at most 1018 bytes, and a verified one at most 96 (a Chinese character\n"
+           "counts two).\n\nExit status (and --json's \"error\"):\n";
+  return usage + StatusTable();
+}
+
+std::string CompletionWords() {
+  auto words = [](OptionSet set) {
+    std::string line;
+    for (const OptionRow& row : kOptionRows)
+      if (Has(set, row.id) && row.id != kCompletionWords)
+        line += " " + NameOf(row.id) + (*row.completion != '\0' ? std::string(":") + row.completion : "");
+    return line;
+  };
+  std::string all = "-" + words(kStandalone | kBeforeCommand) + "\n";
+  for (const Command& command : Commands())
+    all += std::string(command.name) + " " + command.completion + words(command.options) + "\n";
+  return all;
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& arguments, std::string& problem) {
-  Options options;
   std::vector<std::string> copies(arguments);
   std::vector<char*> argv;
   for (std::string& a : copies) argv.push_back(a.data());
   argv.push_back(nullptr);
   const int argc = static_cast<int>(copies.size());
 
-  std::set<int> given;
-  opterr = 0;  // the problems are told below, in the program's words
+  Options options;
+  OptionSet given = 0;
+  opterr = 0;  // the problems are told in the program's words
   optind = 1;
-  for (int value; (value = getopt_long(argc, argv.data(), ":h", kLongOptions, nullptr)) != -1;) {
+  for (int value; (value = getopt_long(argc, argv.data(), ":h", LongOptions(), nullptr)) != -1;) {
     const std::string argument = optind > 0 && optind <= argc ? argv[optind - 1] : "";
-    if (value == ':') {
-      problem = NameOf(optopt) + " wants a value";
-      return std::nullopt;
-    }
-    if (value == '?') {
-      if (optopt != 0 && argument.starts_with("--") && argument.find('=') != std::string::npos) {
-        problem = NameOf(optopt) + " takes no value";
-      } else {
-        const std::string shown = optopt != 0 && !argument.starts_with("--")
-                                      ? std::string("-") + static_cast<char>(optopt)
-                                      : argument.substr(0, argument.find('='));
-        problem = "unknown option '" + shown + "' (put -- before a text that starts with '-')";
-      }
-      return std::nullopt;
-    }
-    given.insert(value == 'h' ? kHelp : value);
-    const std::string argumentValue = optarg != nullptr ? optarg : "";
-    switch (value) {
-      case kPort:
-        if (argumentValue.empty()) {
-          problem = "--port wants a port name (com1, com2 or a device path)";
-          return std::nullopt;
-        }
-        options.port = argumentValue;
-        break;
-      case kJournal:
-        if (argumentValue.empty()) {
-          problem = "--journal wants a file name";
-          return std::nullopt;
-        }
-        options.journal = argumentValue;
-        break;
-      case kMarkDone:
-      case kRewrite: {
-        const std::optional<long> line = LineNumber(argumentValue);
-        if (!line) {
-          problem = NameOf(value) + " wants a line number of the batch's input, not '" + argumentValue + "'";
-          return std::nullopt;
-        }
-        (value == kMarkDone ? options.markDone : options.rewrite).push_back(*line);
-        break;
-      }
-      case kJson: options.json = true; break;
-      case kVerify: options.verify = true; break;
-      case kHex: options.hex = true; break;
-      case kRedoFailed: options.redoFailed = true; break;
-      case kVersion: options.version = true; break;
-      default: options.help = true; break;
-    }
+    if (!Take(value, argument, optarg, options, problem)) return std::nullopt;
+    given |= OptionSet{1} << (value == 'h' ? kHelp : value);
   }
-  if (options.help || options.version) return options;
-
-  std::vector<std::string> operands(argv.begin() + optind, argv.begin() + argc);
-  if (operands.empty()) {
-    problem = "no command given (read, write, reset, batch or lookup)";
-    return std::nullopt;
-  }
-  options.command = operands.front();
-  operands.erase(operands.begin());
-  for (const Command& command : kCommands) {
-    if (options.command != command.name) continue;
-    for (const int option : given) {
-      if (!command.allowed.contains(option)) {
-        problem = NameOf(option) + " has no meaning for " + options.command;
-        return std::nullopt;
-      }
-    }
-    if (operands.size() != command.operands) {
-      problem = command.operands == 0 ? options.command + " takes no operand, but was given '" + operands[0] + "'"
-                : operands.empty()    ? options.command + " wants " + command.operandName
-                                      : options.command + " wants one " + command.operandName + ", but was given " +
-                                         std::to_string(operands.size()) + " (quote a text with spaces)";
-      return std::nullopt;
-    }
-    if (!operands.empty()) options.operand = operands[0];
-    return options;
-  }
-  problem = "unknown command '" + options.command + "' (read, write, reset, batch or lookup)";
-  return std::nullopt;
+  if ((given & kStandalone) != 0) return options;
+  if (!TakeCommand({argv.begin() + optind, argv.begin() + argc}, given, options, problem)) return std::nullopt;
+  return options;
 }
 
 }  // namespace card

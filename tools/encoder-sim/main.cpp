@@ -13,6 +13,7 @@
 
 #include "encoder-sim/VirtualEncoder.h"
 #include "platform/text/codepage.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -51,13 +52,14 @@ Options:
   --latency MS    hand over what has come every MS milliseconds, as a USB adapter's
                   latency timer does (16 by default on common adapters); default none
   --link PATH     make PATH a symbolic link to the device while running
-  --help          show this text
+  --help          show this text;  --version  show the version
 Options take their value as the next argument or after '=' (--delay=250).
 )";
 
+// A command line it cannot take ends it as brimlock-card ends: one line, status 4.
 [[noreturn]] void Usage(const std::string& problem) {
-  std::fprintf(stderr, "brimlock-encoder: %s\nTry 'brimlock-encoder --help'.\n", problem.c_str());
-  std::exit(2);
+  std::fprintf(stderr, "brimlock-encoder: %s; see 'brimlock-encoder --help'\n", problem.c_str());
+  std::exit(4);
 }
 
 unsigned long Number(const char* option, const char* value, unsigned long most) {
@@ -82,7 +84,21 @@ std::string HexBytes(const char* value) {
   return bytes;
 }
 
-enum Option { kData = 1, kDelay, kNoAnswer, kSplit, kGap, kRaw, kLate, kPadTo, kBatch, kLatency, kLink, kShowHelp };
+enum Option {
+  kData = 1,
+  kDelay,
+  kNoAnswer,
+  kSplit,
+  kGap,
+  kRaw,
+  kLate,
+  kPadTo,
+  kBatch,
+  kLatency,
+  kLink,
+  kShowHelp,
+  kVersion
+};
 
 // clang-format off
 const option kLongOptions[] = {
@@ -92,7 +108,7 @@ const option kLongOptions[] = {
     {"late", required_argument, nullptr, kLate},       {"pad-to", required_argument, nullptr, kPadTo},
     {"batch", required_argument, nullptr, kBatch},     {"latency", required_argument, nullptr, kLatency},
     {"link", required_argument, nullptr, kLink},       {"help", no_argument, nullptr, kShowHelp},
-    {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion},       {nullptr, 0, nullptr, 0},
 };
 // clang-format on
 
@@ -109,6 +125,7 @@ int main(int argc, char** argv) {
     switch (value) {
       case kShowHelp:
       case 'h': std::fputs(kHelp, stdout); return 0;
+      case kVersion: std::printf("brimlock-encoder %s\n", BRIMLOCK_VERSION_TEXT); return 0;
       case kData: options.cardData = text::Utf8ToCp936(optarg); break;
       case kDelay: options.answerDelay = encoder_sim::Millis(Number("--delay", optarg, 600000)); break;
       case kNoAnswer: options.noAnswer = true; break;

@@ -24,6 +24,9 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view chars);
 // Malformed UTF-8 becomes '?', as a character the code page lacks.
 std::string Utf8ToCp936(std::string_view utf8);
+// The character whose UTF-8 starts at `at`, and in `length` its bytes; nothing when the
+// sequence there is malformed (`length` is then that of its maximal subpart).
+std::optional<char32_t> Utf8CharacterAt(std::string_view utf8, std::size_t at, std::size_t& length);
 
 // For text that must arrive exactly as given (a card's data): nothing is replaced. The
 // conversion gives nothing when a character is one the code page lacks (or the text is

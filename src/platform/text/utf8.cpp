@@ -72,6 +72,12 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
+std::optional<char32_t> Utf8CharacterAt(std::string_view utf8, std::size_t at, std::size_t& length) {
+  const Decoded d = DecodeAt(utf8, at);
+  length = d.length;
+  return d.ok ? std::optional<char32_t>(d.code) : std::nullopt;
+}
+
 std::string Utf16ToUtf8(std::u16string_view chars) {
   std::string out;
   out.reserve(chars.size());

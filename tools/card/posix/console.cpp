@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "console.h"
-#include "platform/serial/posix/portname.h"
+#include "platform/serial/portname.h"
 
 namespace card {
 namespace {

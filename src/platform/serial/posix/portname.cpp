@@ -1,4 +1,4 @@
-#include "platform/serial/posix/portname.h"
+#include "platform/serial/portname.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -23,7 +23,7 @@
 #include "platform/serial/posix/delivery_hold.h"
 #include "platform/serial/posix/line_timing.h"
 #include "platform/serial/posix/portlock.h"
-#include "platform/serial/posix/portname.h"
+#include "platform/serial/portname.h"
 #include "platform/serial/posix/read_rule.h"
 
 namespace {
