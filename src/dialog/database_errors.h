@@ -4,3 +4,7 @@
 #include "platform/data/ado.h"
 
 void ReportDataAccessError(const _com_error& e);
+
+// The boxes keep their texts; beside each, standard error gets the driver's own diagnostic
+// and what to check, for whoever set the database up.
+void NoteDataAccessError(const _com_error& e);

@@ -25,6 +25,10 @@ void CBrimlockDlg::OnBnClickedQueryButton() {
     if (m_pConnection->GetState() == adStateClosed) {
       try {
         m_pConnection->Open(DatabaseConnectionString(), "", "", adConnectUnspecified);
+      } catch (const _com_error& e) {
+        NoteDataAccessError(e);
+        AfxMessageBox("数据库连接失败", MB_OK);
+        return;
       } catch (...) {
         AfxMessageBox("数据库连接失败", MB_OK);
         return;

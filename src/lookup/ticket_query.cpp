@@ -1,6 +1,9 @@
 // The statement's settings and the reading of its rows, without the window: the dialog's
 // handlers and brimlock-card share them.
 #include "lookup/ticket_query.h"
+#include <algorithm>
+
+#include "platform/text/codepage.h"
 #include "platform/text/environment.h"
 
 CString DatabaseConnectionString() {
@@ -25,4 +28,44 @@ void OpenTicketRecordset(_RecordsetPtr& recordset, _ConnectionPtr& connection, c
 CString ColumnText(_RecordsetPtr& recordset, const char* column) {
   _variant_t value = recordset->GetCollect(column);
   return value.vt == VT_NULL ? CString() : CString(static_cast<const char*>(_bstr_t(value)));
+}
+
+std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact) {
+  _variant_t value = recordset->GetCollect(column);
+  if (value.vt == VT_NULL) return std::nullopt;
+  const _bstr_t wide(value);
+  const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
+  exact = bytes.has_value();
+  return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
+}
+
+std::vector<TicketCard> FindTicketCards(_ConnectionPtr& connection, const CString& strTicket) {
+  _RecordsetPtr recordset;
+  recordset.CreateInstance(CLSID_Recordset);
+  if (recordset == nullptr) throw _com_error(E_POINTER);
+  OpenTicketRecordset(recordset, connection, TICKET_CARDS_SQL, TicketPattern(strTicket));
+  std::vector<TicketCard> cards;
+  for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
+    std::string ticket = ColumnText(recordset, "dticket_no").bytes();
+    ticket.erase(ticket.find_last_not_of(' ') + 1);
+    bool cardExact = true, hiddenExact = true;
+    TicketCard card{CString(ticket.c_str()), ExactColumnText(recordset, "dcard", cardExact).value_or(CString()),
+                    ExactColumnText(recordset, "dcard_sbh", hiddenExact)};
+    if (!hiddenExact) card.lacking = "hidden code";
+    if (!cardExact) card.lacking = "card number";
+    cards.push_back(std::move(card));
+  }
+  recordset->Close();
+  return cards;
+}
+
+std::optional<CString> ChosenTicket(const std::vector<TicketCard>& cards, const CString& strTicket,
+                                    std::vector<CString>& tickets) {
+  tickets.clear();
+  for (const TicketCard& card : cards) {
+    if (std::find(tickets.begin(), tickets.end(), card.ticket) == tickets.end()) tickets.push_back(card.ticket);
+  }
+  if (tickets.size() == 1) return tickets.front();
+  if (std::find(tickets.begin(), tickets.end(), strTicket) != tickets.end()) return strTicket;
+  return std::nullopt;
 }

@@ -1,6 +1,9 @@
 #pragma once
 // The ticket query as plain functions: the window's Query and brimlock-card's lookup run
 // the same statement, with the same pattern, on the same connection settings.
+#include <optional>
+#include <vector>
+
 #include "platform/data/ado.h"
 #include "platform/text/CString.h"
 
@@ -24,3 +27,32 @@ void OpenTicketRecordset(_RecordsetPtr& recordset, _ConnectionPtr& connection, c
 
 // A column of the current row as text, read by name; a NULL is the empty text.
 CString ColumnText(_RecordsetPtr& recordset, const char* column);
+
+// The same where the text must arrive exactly (it goes onto a card, or keys the issuing
+// record): nothing for a NULL, and `exact` false when a character code page 936 lacks
+// became '?'.
+std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact);
+
+// The same statement, naming the ticket each card belongs to: issuing a ticket must know
+// which of the tickets that end with the typed text it is.
+inline constexpr char TICKET_CARDS_SQL[] =
+    "select a.dticket_no,b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
+    "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
+
+struct TicketCard {
+  CString ticket;                 // without the blanks that pad a char(n) column
+  CString card;                   // a NULL card number is the empty text
+  std::optional<CString> hidden;  // nothing for a NULL hidden code
+  // The field that holds a character code page 936 lacks ("card number" or "hidden
+  // code"), shown as '?' above; null when both came through unchanged.
+  const char* lacking = nullptr;
+};
+
+// Every card of the tickets that match, in the database's order. Raises _com_error.
+std::vector<TicketCard> FindTicketCards(_ConnectionPtr& connection, const CString& strTicket);
+
+// The one ticket the operator means: the only one that matched, or the one whose number is
+// the typed text itself. Nothing when several match and none is named exactly; then
+// `tickets` lists them, in the order they came.
+std::optional<CString> ChosenTicket(const std::vector<TicketCard>& cards, const CString& strTicket,
+                                    std::vector<CString>& tickets);

@@ -182,7 +182,7 @@ const CommandCase kCommandCases[] = {
     {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
     {"AnEmptyTextIs4", {"write", ""}, {}, 4, "", "empty", {}},
     {"AnUnknownOptionIs4", {"read", "--fast"}, {}, 4, "", "unknown option '--fast'", {}},
-    {"AnUnknownCommandIs4", {"frob", "0123"}, {}, 4, "", "unknown command 'frob'; give one of read, write, reset, batch or lookup", {}},
+    {"AnUnknownCommandIs4", {"frob", "0123"}, {}, 4, "", "unknown command 'frob'; give one of read, write, reset, batch, lookup or issue", {}},
     {"AnOptionOfAnotherCommandIs4", {"reset", "--verify"}, {}, 4, "", "--verify has no meaning for reset", {}},
     {"ABatchFromInputWithoutAJournalIs4", {"batch", "-"}, {}, 4, "", "needs --journal", {}},
     {"LookupPrintsCardTabHiddenCode", {"lookup", "0123"}, {}, 0, U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n"), "", {}},
@@ -596,6 +596,8 @@ TEST_F(CardBatch, ClosedStandardStreamsLeaveTheJournalWhole) {
 }
 
 // Hidden codes holding a line break, a tab or frame bytes never reach a card as other cards.
+// A code that is not text, none at all, or one code page 936 lacks never reaches a card by a
+// pipe or by issue, and lookup prints none of its ticket.
 TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
   Encoder();
   const std::string db = (dir / "hostile.db").string();
@@ -605,17 +607,40 @@ TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
       "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000001', 'AB' || char(10) || 'CD');"
       "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000002', 'EF' || char(9) || 'GH');"
       "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000003', 'INJ-A' || char(29, 27, 92, 27, 37, 66, 27, 116) || 'INJ-B');"
-      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000004', 'OK4');";
+      "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000004', 'OK4');"
+      "INSERT INTO Kcard_ticket_BaseInfo VALUES ('7778', 0);"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000005', NULL);"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000006', '');"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000007', 'A' || char(8232) || 'B');"
+      "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000008', 'OK8');";
   ASSERT_EQ(std::system(("sqlite3 '" + db + "' \"" + rows + "\"").c_str()), 0);
   setenv("BRIMLOCK_CONNECTION", Sqlite(db).c_str(), 1);
 
-  const CardResult plain = RunCard({"lookup", "7777"});
-  EXPECT_EQ(plain.status, 4);
-  EXPECT_EQ(plain.out, "");
-  for (const char* named : {"(card \"20000001\": its hidden code)", "(card \"20000002\": its hidden code)",
-                            "(card \"20000003\": its hidden code)"})
-    EXPECT_NE(plain.err.find(named), std::string::npos) << plain.err;
-  EXPECT_EQ(plain.err.find("20000004"), std::string::npos) << plain.err;
+  struct Refusal {
+    std::vector<std::string> args;
+    std::vector<std::string> named;  // each card refused, with its reason
+  };
+  const Refusal refusals[] = {
+      {{"lookup", "7777"},
+       {"(card \"20000001\": its hidden code holds a control", "(card \"20000002\": its hidden code holds a control",
+        "(card \"20000003\": its hidden code holds a control"}},
+      {{"lookup", "7778"}, {"(card \"20000007\": its hidden code)", "code page 936 lacks"}},
+      {{"--json", "lookup", "7778"}, {"(card \"20000007\": its hidden code)"}},
+      {{"issue", "7777", "--record", (dir / "r.db").string()},
+       {"card 20000001: the text holds the control character U+000A", "card 20000002: the text holds the control",
+        "card 20000003: the text holds the control"}},
+      {{"issue", "7778", "--record", (dir / "r.db").string()},
+       {"card 20000005: no hidden code is recorded", "card 20000006: no hidden code is recorded",
+        "card 20000007: its hidden code holds a character code page 936 lacks", "Nothing was written"}},
+  };
+  for (const Refusal& r : refusals) {
+    const CardResult result = RunCard(r.args);
+    EXPECT_EQ(result.status, 4) << r.args[1];
+    if (r.args[0] == "--json") EXPECT_EQ(result.out.find("{\"error\":\"bad-input\""), 0u) << result.out;
+    else EXPECT_EQ(result.out, "");
+    for (const std::string& named : r.named) EXPECT_NE(result.err.find(named), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("OK"), std::string::npos) << result.err;
+  }
   EXPECT_EQ(SortedLines(ParsedJson(RunCard({"--json", "lookup", "7777"}).out)),
             "{\"card\": \"20000001\", \"hidden\": \"AB\\nCD\"}\n{\"card\": \"20000002\", \"hidden\": \"EF\\tGH\"}\n"
             "{\"card\": \"20000003\", \"hidden\": \"INJ-A\\u001d\\u001b\\\\\\u001b%B\\u001btINJ-B\"}\n"

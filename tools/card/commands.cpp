@@ -23,6 +23,13 @@ const Command kCommands[] = {
      "print the ticket's cards as the window finds them: card number TAB\n"
      "hidden code, one line each; a ticket with a field holding a tab, a\n"
      "line break or another control character is refused (--json has it)"},
+    {"issue", RunIssue, "TICKET", "text",
+     OptionBits({kPort, kJson, kNoVerify, kShowCodes, kReissue, kMarkIssued, kRecord}),
+     "[--no-verify] [--show-codes] [--reissue CARD]...\n[--mark-issued CARD]... [--record FILE] TICKET",
+     "issue the ticket's cards one at a time: each is claimed in the issuing\n"
+     "record (sql/issuing-record.sql) before it is written, read back (swipe\n"
+     "it again) and recorded; a card the record shows as issued, or held by\n"
+     "another desk, is not written again"},
 };
 // clang-format on
 

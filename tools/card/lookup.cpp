@@ -7,6 +7,7 @@
 #include "card_text.h"
 #include "commands.h"
 #include "console.h"
+#include "database.h"
 #include "exit_status.h"
 #include "json.h"
 #include "lookup/ticket_query.h"
@@ -15,18 +16,10 @@
 namespace card {
 namespace {
 
-// The apartment the data-access objects live in, for as long as the lookup runs.
-struct Apartment {
-  Apartment() { CoInitialize(nullptr); }
-  ~Apartment() { CoUninitialize(); }
-  Apartment(const Apartment&) = delete;
-  Apartment& operator=(const Apartment&) = delete;
-};
-
-std::string Message(const _com_error& e) { return text::Cp936ToUtf8(e.ErrorMessage()); }
-
 struct Row {
-  std::string card, hidden;
+  std::string card;
+  std::optional<std::string> hidden;  // nothing for a NULL
+  const char* lacking;                // a field holding a character code page 936 lacks
 };
 
 bool HasControl(const std::string& field) { return std::any_of(field.begin(), field.end(), IsControl); }
@@ -37,21 +30,35 @@ bool HasControl(const std::string& field) { return std::any_of(field.begin(), fi
 int Print(const Options& options, const std::vector<Row>& rows) {
   std::string out;
   std::string refused;
+  std::string lacking;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
-    if (options.json) {
-      out += JsonLine({{"card", row.card}, {"hidden", row.hidden}});
-    } else if (HasControl(row.card) || HasControl(row.hidden)) {
-      refused += (refused.empty() ? "" : ", ") + std::string("row ") + std::to_string(i + 1) + " (card \"" +
-                 Printable(row.card) + "\": its " + (HasControl(row.card) ? "card number" : "hidden code") + ")";
+    const std::string which = std::string("row ") + std::to_string(i + 1) + " (card \"" + Printable(row.card) + "\"";
+    const std::string hidden = row.hidden.value_or("");
+    if (row.lacking != nullptr) {
+      lacking += (lacking.empty() ? "" : ", ") + which + ": its " + row.lacking + ")";
+    } else if (options.json) {
+      out += JsonLine({{"card", row.card}, {"hidden", row.hidden ? Json(*row.hidden) : Json(nullptr)}});
+    } else if (!row.hidden || hidden.empty() || HasControl(row.card) || HasControl(hidden)) {
+      const char* why = HasControl(row.card) ? "card number holds a control character"
+                        : !row.hidden        ? "hidden code is NULL"
+                        : hidden.empty()     ? "hidden code is empty"
+                                             : "hidden code holds a control character";
+      refused += (refused.empty() ? "" : ", ") + which + ": its " + why + ")";
     } else {
-      out += row.card + "\t" + row.hidden + "\n";
+      out += row.card + "\t" + hidden + "\n";
     }
   }
+  // A '?' in place of a character would be taken for the code itself, in JSON too.
+  if (!lacking.empty())
+    return Fail(kBadInput, "the ticket '" + Printable(options.operand) +
+                               "' has a field holding a character code page 936 lacks, which no card can "
+                               "carry as it is: " +
+                               lacking + ". Nothing was printed");
   if (!refused.empty())
     return Fail(kBadInput, "the ticket '" + Printable(options.operand) +
-                               "' has a field holding a tab, a line break "
-                               "or another control character, which plain text cannot carry: " +
+                               "' has a field that plain text cannot carry as a card's code (a tab, a line break "
+                               "or another control character, or no code at all): " +
                                refused + ". Nothing was printed; --json gives every value exactly");
   std::string why;
   if (!Write(Stream::Out, out, &why))
@@ -63,19 +70,11 @@ int Lookup(const Options& options, const CString& strTicket) {
   std::vector<Row> rows;
   _ConnectionPtr connection;
   _RecordsetPtr recordset;
-  connection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
+  std::string problem;
+  if (!OpenDatabase(connection, DatabaseConnectionString(), problem)) return Fail(kDatabaseError, problem);
   recordset.CreateInstance(CLSID_Recordset, nullptr, CLSCTX_ALL);
-  if (connection == nullptr || recordset == nullptr)
+  if (recordset == nullptr)
     return Fail(kDatabaseError, "the data-access objects cannot be created; reinstall brimlock");
-  try {
-    connection->Open(DatabaseConnectionString(), "", "", adConnectUnspecified);
-  } catch (const _com_error& e) {
-    return Fail(kDatabaseError, "cannot connect to the database (" + Message(e) +
-                                    "); check BRIMLOCK_CONNECTION, BRIMLOCK_CONNECTION_FILE or "
-                                    "BRIMLOCK_DB_SERVER, and that the server runs");
-  } catch (const std::exception& e) {
-    return Fail(kDatabaseError, std::string("cannot connect to the database (") + e.what() + ")");
-  }
   try {
     OpenTicketRecordset(recordset, connection, TICKET_QUERY_SQL, TicketPattern(strTicket));
     if (recordset->GetadoEOF()) {
@@ -85,13 +84,19 @@ int Lookup(const Options& options, const CString& strTicket) {
                                  "' (tickets in service whose number ends with it)");
     }
     for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
-      rows.push_back({text::Cp936ToUtf8(ColumnText(recordset, "dcard").bytes()),
-                      text::Cp936ToUtf8(ColumnText(recordset, "dcard_sbh").bytes())});
+      bool cardExact = true, hiddenExact = true;
+      const CString card = ExactColumnText(recordset, "dcard", cardExact).value_or(CString());
+      const std::optional<CString> hidden = ExactColumnText(recordset, "dcard_sbh", hiddenExact);
+      rows.push_back({text::Cp936ToUtf8(card.bytes()),
+                      hidden ? std::optional<std::string>(text::Cp936ToUtf8(hidden->bytes())) : std::nullopt,
+                      !cardExact     ? "card number"
+                      : !hiddenExact ? "hidden code"
+                                     : nullptr});
     }
     recordset->Close();
     connection->Close();
   } catch (const _com_error& e) {
-    return Fail(kDatabaseError, "the ticket query failed: " + Message(e));
+    return Fail(kDatabaseError, DatabaseProblem("the ticket query failed", e));
   }
   return Print(options, rows);
 }

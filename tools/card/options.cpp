@@ -34,6 +34,14 @@ const OptionRow kOptionRows[] = {
                                               "(different, unanswered, unreadable)"},
     {kMarkDone, "mark-done", "LINE", "number", "batch: the card of LINE, named as maybe written, holds its text"},
     {kRewrite, "rewrite", "LINE", "number", "batch: write the card of LINE again (one named, or one that failed)"},
+    {kNoVerify, "no-verify", nullptr, "", "issue: do not read each card back"},
+    {kShowCodes, "show-codes", nullptr, "", "issue: give each card's hidden code with its number"},
+    {kReissue, "reissue", "CARD", "text", "issue: write the card numbered CARD again, whatever the record\n"
+                                          "says (the attempt is recorded too)"},
+    {kMarkIssued, "mark-issued", "CARD", "text", "issue: record the card numbered CARD as issued, writing\n"
+                                                 "nothing (after 'read' showed it holds its code)"},
+    {kRecord, "record", "FILE", "file", "issue: keep the issuing record in FILE (SQLite), for a desk\n"
+                                        "whose database has none"},
     {kHelp, "help", nullptr, "", "show this text"},
     {kVersion, "version", nullptr, "", "show the version"},
     {kCompletionWords, "completion-words", nullptr, "", "the commands and their options, for the shell's completion"},
@@ -138,6 +146,17 @@ bool Take(int value, const std::string& argument, const char* optionValue, Optio
       }
       problem = NameOf(value) + " wants a line number of the batch's input, not '" + Printable(given) + "'";
       return false;
+    case kReissue:
+    case kMarkIssued:
+      if (given.empty()) problem = NameOf(value) + " wants a card number";
+      else (value == kReissue ? options.reissue : options.markIssued).push_back(given);
+      return !given.empty();
+    case kRecord:
+      if (given.empty()) problem = "--record wants a file name";
+      options.record = given;
+      return !given.empty();
+    case kNoVerify: options.noVerify = true; return true;
+    case kShowCodes: options.showCodes = true; return true;
     case kJson: options.json = true; return true;
     case kVerify: options.verify = true; return true;
     case kHex: options.hex = true; return true;

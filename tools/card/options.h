@@ -17,10 +17,15 @@ struct Options {
   bool verify = false;
   bool hex = false;
   std::optional<std::string> journal;
-  bool redoFailed = false;     // batch: write again the cards whose check failed
-  std::vector<long> markDone;  // batch: lines the operator found written
-  std::vector<long> rewrite;   // batch: lines the operator wants written again
-  std::string operand;         // TEXT, FILE or TICKET
+  bool redoFailed = false;              // batch: write again the cards whose check failed
+  std::vector<long> markDone;           // batch: lines the operator found written
+  std::vector<long> rewrite;            // batch: lines the operator wants written again
+  bool noVerify = false;                // issue: no read-back
+  bool showCodes = false;               // issue: the hidden codes in the list too
+  std::vector<std::string> reissue;     // issue: card numbers to write again
+  std::vector<std::string> markIssued;  // issue: card numbers the operator found written
+  std::optional<std::string> record;    // issue: a record file of this desk's own
+  std::string operand;                  // TEXT, FILE or TICKET
   bool help = false;
   bool version = false;
   bool completionWords = false;
@@ -38,6 +43,11 @@ enum OptionId : int {
   kHelp,
   kVersion,
   kCompletionWords,
+  kNoVerify,
+  kShowCodes,
+  kReissue,
+  kMarkIssued,
+  kRecord,
 };
 // The options a command takes, one bit per OptionId.
 using OptionSet = std::uint32_t;

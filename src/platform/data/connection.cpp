@@ -37,6 +37,35 @@ HRESULT Connection::Close() {
   return S_OK;
 }
 
+namespace {
+
+// What the driver binds: each text as wide text, a VT_NULL as NULL; nothing else is offered.
+std::vector<odbc::Value> BoundValues(const std::vector<_variant_t>& parameters) {
+  std::vector<odbc::Value> values;
+  values.reserve(parameters.size());
+  for (const _variant_t& parameter : parameters) {
+    if (parameter.vt == VT_NULL) values.emplace_back(std::nullopt);
+    else if (parameter.vt == VT_BSTR) values.emplace_back(static_cast<_bstr_t>(parameter).wide());
+    else throw _com_error(adErrInvalidArgument);
+  }
+  return values;
+}
+
+}  // namespace
+
+odbc::Table Connection::Run(const _bstr_t& statement, const std::vector<_variant_t>& parameters) {
+  if (!m_odbc->IsOpen()) throw _com_error(adErrObjectClosed);
+  try {
+    return m_odbc->Query(statement.wide(), BoundValues(parameters), static_cast<unsigned long>(m_commandTimeout));
+  } catch (const odbc::Error& e) {
+    throw ComErrorFromOdbc(e.failure);
+  }
+}
+
+long Connection::Execute(const _bstr_t& statement, const std::vector<_variant_t>& parameters) {
+  return Run(statement, parameters).rowsAffected;
+}
+
 void Connection::PutConnectionTimeout(long seconds) {
   if (seconds < 0) throw _com_error(adErrInvalidArgument);
   m_connectionTimeout = seconds;

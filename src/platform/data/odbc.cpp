@@ -363,6 +363,9 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
     table.columns.push_back(DescribeColumn(statement, c, sizes[c - 1]));
   }
   if (columns > 0) FetchRows(statement, m_dbc, sizes, table);
+  SQLLEN changed = -1;
+  if (columns == 0 && Succeeded(SQLRowCount(statement.handle(), &changed)))
+    table.rowsAffected = static_cast<long>(changed);
   return table;
 }
 

@@ -28,7 +28,14 @@ void Recordset::RequireOpen() const {
 long Recordset::GetState() { return m_open ? adStateOpen : adStateClosed; }
 
 HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
-                        LockTypeEnum /*lockType*/, long options, const _variant_t& parameter) {
+                        LockTypeEnum lockType, long options, const _variant_t& parameter) {
+  std::vector<_variant_t> parameters;
+  if (parameter.vt != VT_EMPTY) parameters.push_back(parameter);
+  return Open(source, activeConnection, cursorType, lockType, options, parameters);
+}
+
+HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
+                        LockTypeEnum /*lockType*/, long options, const std::vector<_variant_t>& parameters) {
   if (m_open) throw _com_error(adErrObjectOpen);
   // A snapshot is read only, so the lock type has nothing to lock.
   if (cursorType != adOpenStatic || options != adCmdText || source.vt != VT_BSTR) {
@@ -38,19 +45,7 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
   if (connection == nullptr || connection->GetState() == adStateClosed) {
     throw _com_error(adErrInvalidConnection);
   }
-  std::vector<odbc::Value> parameters;
-  if (parameter.vt == VT_NULL) parameters.emplace_back(std::nullopt);
-  else if (parameter.vt == VT_BSTR) parameters.emplace_back(static_cast<_bstr_t>(parameter).wide());
-  else if (parameter.vt != VT_EMPTY) throw _com_error(adErrInvalidArgument);
-
-  odbc::Table table;
-  try {
-    table = connection->m_odbc->Query(static_cast<_bstr_t>(source).wide(), parameters,
-                                      static_cast<unsigned long>(connection->GetCommandTimeout()));
-  } catch (const odbc::Error& e) {
-    throw ComErrorFromOdbc(e.failure);
-  }
-  m_table = std::move(table);
+  m_table = connection->Run(static_cast<_bstr_t>(source), parameters);
   m_position = 0;
   m_open = true;
   return S_OK;

@@ -6,6 +6,7 @@
 // are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
 // BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
 #include <string_view>
+#include <vector>
 
 #include "platform/data/ado_types.h"
 #include "platform/data/com.h"
@@ -22,6 +23,9 @@ class Recordset : public ComObject {
   // default VT_EMPTY nothing is bound. Only adOpenStatic and adCmdText are offered.
   HRESULT Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
                LockTypeEnum lockType, long options, const _variant_t& parameter = _variant_t());
+  // The same with one value for each `?` of the statement, in order.
+  HRESULT Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
+               LockTypeEnum lockType, long options, const std::vector<_variant_t>& parameters);
   HRESULT Close();  // raises adErrObjectClosed when not open
 
   bool GetadoEOF();  // past the last row

@@ -17,6 +17,7 @@ namespace odbc {
 class Table {
  public:
   std::vector<std::u16string> columns;
+  long rowsAffected = -1;  // a statement that changes rows: how many; -1 when not told
 
   Table() = default;
   Table(Table&&) = default;

@@ -17,6 +17,11 @@ std::optional<std::string> EnvironmentSetting(const char* name);
 // says why.
 std::optional<std::string> OwnersFileFirstLine(const std::string& path);
 
+// Who and where the program runs, as an issuing record names a desk: the machine's name
+// and the name of the user the process runs as (empty when the system will not say).
+std::string HostName();
+std::string UserName();
+
 // One line of a connection string is far less.
 inline constexpr long long kConnectionFileLimit = 64 * 1024;
 

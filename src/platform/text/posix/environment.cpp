@@ -1,10 +1,12 @@
 #include "platform/text/text_backend.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -50,6 +52,18 @@ std::optional<std::string> OwnersFileFirstLine(const std::string& path) {
   close(fd);
   if (why != nullptr) return Refused(local, why);
   return Utf8ToCp936(FirstLine(bytes));
+}
+
+std::string HostName() {
+  char name[HOST_NAME_MAX + 1] = {};
+  if (gethostname(name, sizeof name - 1) != 0) return {};
+  return Utf8ToCp936(name);
+}
+
+std::string UserName() {
+  // The account the process runs as, not $USER, which any caller may set.
+  const passwd* entry = getpwuid(geteuid());
+  return entry != nullptr && entry->pw_name != nullptr ? Utf8ToCp936(entry->pw_name) : std::to_string(geteuid());
 }
 
 }  // namespace text

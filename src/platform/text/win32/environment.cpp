@@ -44,4 +44,16 @@ std::optional<std::string> OwnersFileFirstLine(const std::string& path) {
   return Utf8ToCp936(FirstLine(bytes));
 }
 
+std::string HostName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? WideToCp936(std::wstring(name, size)) : std::string();
+}
+
+std::string UserName() {
+  wchar_t name[257] = {};
+  DWORD size = 257;
+  return GetUserNameW(name, &size) && size > 0 ? WideToCp936(std::wstring(name, size - 1)) : std::string();
+}
+
 }  // namespace text
