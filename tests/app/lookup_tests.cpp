@@ -308,10 +308,14 @@ TEST_F(Lookup, ClearBoxOrEmptyTicketStopsAfterClearingWithoutTheDatabase) {
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(ConnectionState(), adStateClosed);
 
-    // A blank is text: this one goes to the (missing) database.
+    // A blank is text: this one goes to the (missing) database. The box keeps its text;
+    // standard error gets the driver's words beside it.
+    testing::internal::CaptureStderr();
     Query(" ");
+    const std::string noted = testing::internal::GetCapturedStderr();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "数据库连接失败");
+    EXPECT_EQ(noted.rfind("brimlock: SQLSTATE ", 0), 0u) << noted;
   });
 }
 
