@@ -20,6 +20,7 @@
 namespace {
 
 using encoder_sim::EncoderOptions;
+constexpr encoder_sim::Millis kSwipe{1500};
 using encoder_sim::FrameKind;
 using encoder_sim::Millis;
 using encoder_sim::VirtualEncoder;
@@ -92,6 +93,8 @@ class Card : public ::testing::Test {
     // Answers are handed over whole after their line time: byte by byte, a loaded machine's
     // scheduler can leave a pause in the encoder longer than the 8 ms that ends a read.
     options.delivery.batch = 128;
+    // A card swiped at the prompt: well after the 800 ms within which no swipe can answer.
+    if (options.answerDelay == Millis(0)) options.answerDelay = kSwipe;
     encoder = std::make_unique<VirtualEncoder>(std::move(options));
     setenv("BRIMLOCK_COM1", encoder->slavePath().c_str(), 1);
     return *encoder;
@@ -170,6 +173,13 @@ const CommandCase kCommandCases[] = {
     {"AReplyFillingTheReadIsUnreadable", {"read"}, {.cardData = "X", .padTo = 120}, 6, "", "whole 100-byte read", {L, R}},
     {"AReplyWithoutDataIsUnreadable", {"read"}, {.rawAnswer = "\x1bs?\x1c"}, 6, "", "holds no data", {L, R}},
     {"ALateReplyIsNotTheCards", {"read"}, {.cardData = "NEW", .lateAnswer = "\x1bsOLD?\x1c"}, 0, "NEW\n", "", {L, R}},
+    {"AnAnswerSoonerThanASwipeIsUnreadable", {"read"}, {.cardData = "OLD", .answerDelay = Millis(100)}, 6, "", "sooner than a card is swiped", {L, R}},
+    {"AVerifyAnsweredSoonerThanASwipeIsUnreadable", {"write", "--verify", "NEW"}, {.cardData = "NEW", .answerDelay = Millis(100)}, 6, "",
+     "sooner than a card is swiped", {L, W, L, R}},
+    {"AReplyCutByALongGapIsUnreadable", {"read"}, {.cardData = "CARD 0001", .splitAfter = 6, .splitGap = Millis(400)}, 6, "", "cut", {L, R}},
+    {"AVerifyOfAReplyCutShortIsUnreadable", {"write", "--verify", "HELLO CARD"}, {.splitAfter = 5, .splitGap = Millis(900)}, 6, "",
+     "so it was cut", {L, W, L, R}, "HELLO CARD"},
+    {"ALineNeverQuietIsUnreadableWithinASecond", {"read"}, {.drip = Millis(7)}, 6, "", "never went quiet", {L}},
     {"ReadToAFullOutputIs8", {"read"}, {.cardData = "A"}, 8, "", "No space left on device", {L, R}, {}, false, "/dev/full"},
     {"JsonWriteToAFullOutputIs8", {"--json", "write", "A"}, {}, 8, "", "No space left", {L, W}, "A", false, "/dev/full"},
     {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
@@ -218,6 +228,17 @@ TEST_P(CardCommands, ExitWithTheirStatus) {
 
 INSTANTIATE_TEST_SUITE_P(Each, CardCommands, ::testing::ValuesIn(kCommandCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An encoder that answers a read after it gave up, and not even a reset stops: that answer
+// reaches the next operation's check, which must not take it for its card.
+TEST_F(CardCommand, AnEarlierReadsLateAnswerIsNotVerified) {
+  Encoder({.cardData = "CARD 7", .answerDelay = Millis(8600), .ignoreReset = true});
+  EXPECT_EQ(RunCard({"read"}).status, 2);
+  // It comes sooner than a swipe after the check's read frame (6), or before it, while the
+  // line is watched for quiet (then the check has no answer of its own: 2).
+  const CardResult verify = RunCard({"write", "--verify", "CARD 7"});
+  EXPECT_TRUE(verify.status == 6 || verify.status == 2) << verify.status << " " << verify.err;
+}
 
 TEST_F(CardCommand, ADatabaseThatCannotBeOpenedIs5) {
   setenv("BRIMLOCK_CONNECTION", Sqlite((dir / "missing.db").string()).c_str(), 1);
@@ -328,7 +349,7 @@ TEST_F(CardBatch, ALineNotInCodePage936StopsTheBatchBeforeAnyCard) {
 // check the kill cut short is named until the operator settles it.
 TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   // Each check waits for its answer, so the signals land while a card is in hand.
-  VirtualEncoder& enc = Encoder({.answerDelay = Millis(250)});
+  VirtualEncoder& enc = Encoder();
   std::string lines;
   for (int i = 1; i <= 6; ++i) lines += "CARD 0" + std::to_string(i) + "\n";
   const std::string cards = File("cards.txt", lines);
@@ -527,7 +548,7 @@ TEST_F(CardBatch, ATornJournalLineIsACardNeverSent) {
 }
 
 TEST_F(CardBatch, ASecondRunOnAJournalInUseIsRefusedNamingTheFirst) {
-  VirtualEncoder& first = Encoder({.answerDelay = Millis(300)});
+  VirtualEncoder& first = Encoder();
   VirtualEncoder second;
   setenv("BRIMLOCK_COM2", second.slavePath().c_str(), 1);
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");

@@ -171,14 +171,14 @@ class Batch {
 
     if (IsTerminal(Stream::Err)) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
     std::string shown;
-    const Outcome read = ReadCard(options_.port, shown);
-    if (read.status == kDone && shown == card.bytes) {
+    const Outcome read = VerifyCard(options_.port, card.bytes, shown);
+    if (read.status == kDone) {
       ++tally_.verified;
       return Finished(card, position, true, true, kDone, "", "verified");
     }
     ++tally_.failed;
     if (read.status == kPortUnavailable) stop_ = kPortUnavailable;
-    if (read.status == kDone)
+    if (read.status == kDifferent)
       return Finished(card, position, true, false, kDifferent,
                       "written, but it reads back as \"" + Printable(TextOfCard(shown)) + "\"", "different");
     return Finished(card, position, true, std::nullopt, read.status, "written but not checked: " + read.problem,
