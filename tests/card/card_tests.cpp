@@ -22,6 +22,7 @@
 namespace {
 
 using encoder_sim::EncoderOptions;
+constexpr encoder_sim::Millis kSwipe{1500};
 using encoder_sim::FrameKind;
 using encoder_sim::Millis;
 using encoder_sim::VirtualEncoder;
@@ -94,6 +95,8 @@ class Card : public ::testing::Test {
     // Answers are handed over whole after their line time: byte by byte, a loaded machine's
     // scheduler can leave a pause in the encoder longer than the 8 ms that ends a read.
     options.delivery.batch = 128;
+    // A card swiped at the prompt: well after the 800 ms within which no swipe can answer.
+    if (options.answerDelay == Millis(0)) options.answerDelay = kSwipe;
     encoder = std::make_unique<VirtualEncoder>(std::move(options));
     setenv("BRIMLOCK_COM1", encoder->slavePath().c_str(), 1);
     return *encoder;
@@ -172,6 +175,13 @@ const CommandCase kCommandCases[] = {
     {"AReplyFillingTheReadIsUnreadable", {"read"}, {.cardData = "X", .padTo = 120}, 6, "", "whole 100-byte read", {L, R}},
     {"AReplyWithoutDataIsUnreadable", {"read"}, {.rawAnswer = "\x1bs?\x1c"}, 6, "", "holds no data", {L, R}},
     {"ALateReplyIsNotTheCards", {"read"}, {.cardData = "NEW", .lateAnswer = "\x1bsOLD?\x1c"}, 0, "NEW\n", "", {L, R}},
+    {"AnAnswerSoonerThanASwipeIsUnreadable", {"read"}, {.cardData = "OLD", .answerDelay = Millis(100)}, 6, "", "sooner than a card is swiped", {L, R}},
+    {"AVerifyAnsweredSoonerThanASwipeIsUnreadable", {"write", "--verify", "NEW"}, {.cardData = "NEW", .answerDelay = Millis(100)}, 6, "",
+     "sooner than a card is swiped", {L, W, L, R}},
+    {"AReplyCutByALongGapIsUnreadable", {"read"}, {.cardData = "CARD 0001", .splitAfter = 6, .splitGap = Millis(400)}, 6, "", "cut", {L, R}},
+    {"AVerifyOfAReplyCutShortIsUnreadable", {"write", "--verify", "HELLO CARD"}, {.splitAfter = 5, .splitGap = Millis(900)}, 6, "",
+     "so it was cut", {L, W, L, R}, "HELLO CARD"},
+    {"ALineNeverQuietIsUnreadableWithinASecond", {"read"}, {.drip = Millis(7)}, 6, "", "never went quiet", {L}},
     {"ReadToAFullOutputIs8", {"read"}, {.cardData = "A"}, 8, "", "No space left on device", {L, R}, {}, false, "/dev/full"},
     {"JsonWriteToAFullOutputIs8", {"--json", "write", "A"}, {}, 8, "", "No space left", {L, W}, "A", false, "/dev/full"},
     {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
@@ -220,6 +230,17 @@ TEST_P(CardCommands, ExitWithTheirStatus) {
 
 INSTANTIATE_TEST_SUITE_P(Each, CardCommands, ::testing::ValuesIn(kCommandCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// An encoder that answers a read after it gave up, and not even a reset stops: that answer
+// reaches the next operation's check, which must not take it for its card.
+TEST_F(CardCommand, AnEarlierReadsLateAnswerIsNotVerified) {
+  Encoder({.cardData = "CARD 7", .answerDelay = Millis(8600), .ignoreReset = true});
+  EXPECT_EQ(RunCard({"read"}).status, 2);
+  // It comes sooner than a swipe after the check's read frame (6), or before it, while the
+  // line is watched for quiet (then the check has no answer of its own: 2).
+  const CardResult verify = RunCard({"write", "--verify", "CARD 7"});
+  EXPECT_TRUE(verify.status == 6 || verify.status == 2) << verify.status << " " << verify.err;
+}
 
 // Each way a database can refuse is told apart: the driver's own words and what to check.
 TEST_F(CardCommand, EachDatabaseFailureSaysWhy) {
@@ -287,7 +308,9 @@ using CardBatch = Card;
 TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   Encoder();
   const std::string cards = File("cards.txt", U8(u8"CARD 0001\n张三\n\n李四 0003\r\n€uro"));
+  const mode_t umaskWas = umask(0);
   const CardResult result = RunCard({"--json", "batch", "--verify", cards});
+  umask(umaskWas);
   EXPECT_EQ(result.status, 0) << result.err;
   EXPECT_NE(result.err.find("4 written, 4 verified, 0 failed"), std::string::npos) << result.err;
   EXPECT_EQ(
@@ -299,11 +322,15 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
   const auto frames = Frames(16);
   EXPECT_EQ(Written(frames), (std::vector<std::string>{"CARD 0001", "张三", "李四 0003", "\x80uro"}));
   EXPECT_EQ(KindsOf(frames), (Kinds{L, W, L, R, L, W, L, R, L, W, L, R, L, W, L, R}));
+  // The journal's digests are the user's alone, even under a umask that lets all read.
+  struct stat info {};
+  ASSERT_EQ(stat((cards + ".journal").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
   std::istringstream journal(ReadFile(cards + ".journal"));
   std::string line;
   std::vector<std::string> rows;
   std::getline(journal, line);
-  EXPECT_EQ(line, "brimlock-card journal 2");
+  EXPECT_TRUE(line.starts_with("brimlock-card journal 3 ")) << line;
   // Each card's steps: on the disk before its frames, once they have left, once checked.
   while (std::getline(journal, line))
     if (line.starts_with("1\t") || line.ends_with("verified"))
@@ -339,7 +366,7 @@ TEST_F(CardBatch, ALineNotInCodePage936StopsTheBatchBeforeAnyCard) {
 // check the kill cut short is named until the operator settles it.
 TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   // Each check waits for its answer, so the signals land while a card is in hand.
-  VirtualEncoder& enc = Encoder({.answerDelay = Millis(250)});
+  VirtualEncoder& enc = Encoder();
   std::string lines;
   for (int i = 1; i <= 6; ++i) lines += "CARD 0" + std::to_string(i) + "\n";
   const std::string cards = File("cards.txt", lines);
@@ -407,7 +434,8 @@ TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
 struct RefusalCase {
   const char* name;
   std::string input;               // the batch's input file
-  std::string journal;             // its journal's content; "" for none, "FIFO" or "DIR" for those
+  std::string journal;             // its journal's content; "" for none, "FIFO", "DIR", "LINK" (to a
+                                   // file not there) or "OTHER" (another user's) for those
   std::vector<std::string> extra;  // options
   int status;
   std::string errHas;
@@ -424,6 +452,8 @@ const RefusalCase kRefusalCases[] = {
     {"ATabOnALine", "EF\tGH\n", "", {}, 4, "control character U+0009"},
     {"AFifoAsJournal", "CARD 1\n", "FIFO", {}, 7, "is not a regular file"},
     {"ADirectoryAsJournal", "CARD 1\n", "DIR", {}, 7, "is not a regular file"},
+    {"ASymbolicLinkAsJournal", "CARD 1\n", "LINK", {}, 7, "a symbolic link, which a journal is never opened through"},
+    {"AnotherUsersFileAsJournal", "CARD 1\n", "OTHER", {}, 7, "it belongs to another user"},
     {"AJournalHashThatIsNotHex", "CARD 1\n", kJournalHeader + "1\tzzzzzzzzzzzzzzzz\twritten\n", {}, 4,
      "is not a brimlock-card journal"},
     {"MarkDoneOfACardNotNamed", "CARD 1\n", "", {"--mark-done", "1"}, 4, "names no card of line 1"},
@@ -441,6 +471,11 @@ TEST_P(CardBatchRefusals, WriteNoCard) {
     ASSERT_EQ(mkfifo(journal.c_str(), 0600), 0);
   } else if (c.journal == "DIR") {
     std::filesystem::create_directory(journal);
+  } else if (c.journal == "LINK") {
+    std::filesystem::create_symlink(dir / "planted", journal);
+  } else if (c.journal == "OTHER") {
+    File("journal", "");
+    if (chown(journal.c_str(), 65534, 65534) != 0) GTEST_SKIP() << "only root can give a file to another user";
   } else if (!c.journal.empty()) {
     File("journal", c.journal);
   }
@@ -451,6 +486,7 @@ TEST_P(CardBatchRefusals, WriteNoCard) {
   EXPECT_EQ(result.status, c.status) << result.err;
   EXPECT_NE(result.err.find(c.errHas), std::string::npos) << result.err;
   EXPECT_TRUE(Frames(0).empty());
+  EXPECT_FALSE(std::filesystem::exists(dir / "planted"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Each, CardBatchRefusals, ::testing::ValuesIn(kRefusalCases),
@@ -469,10 +505,16 @@ void PrintTo(const JournalTextCase& c, std::ostream* out) { *out << c.name; }
 class CardJournalText : public ::testing::TestWithParam<JournalTextCase> {};
 
 const std::string kH1 = "0123456789abcdef", kH2 = "fedcba9876543210";
+const std::string kSalt(16, '\x5a'), kHeader3 = "brimlock-card journal 3 5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a5a\n";
+const std::string kD1 = "lDGddxRY1t6cyeZ.reZhjE7nP/xvk.h4PjkHY0obOc5";
 // clang-format off
 const JournalTextCase kJournalTextCases[] = {
-    {"EmptyIsANewJournal", "", true, "", kJournalHeader},
+    {"EmptyIsANewJournalWithItsSalt", "", true, "", kHeader3},
     {"AHeaderAlone", kJournalHeader, true, "", ""},
+    {"Format3ADigestOfItsLetters", kHeader3 + "1\t" + kD1 + "\tbegun\n1\t" + kD1 + "\twritten\n", true, "1:written", ""},
+    {"Format3AHeaderWithoutSalt", "brimlock-card journal 3 \n", false, "", ""},
+    {"Format3ADigestWithATab", kHeader3 + "1\tab$cd\twritten\n", false, "", ""},
+    {"AHeaderCutShort", "brimlock-card jour", false, "", ""},
     {"ACardsLastStepCounts", kJournalHeader + "1\t" + kH1 + "\tbegun\n2\t" + kH2 + "\tbegun\n1\t" + kH1 + "\tverified\n", true, "1:verified 2:begun", ""},
     {"ATornLineIsEnded", kJournalHeader + "1\t" + kH1 + "\twritten\n2\t" + kH2 + "\tbeg", true, "1:written", "\ttorn\n"},
     {"ALineEndedAsTornIsNoStep", kJournalHeader + "2\t" + kH2 + "\tbeg\ttorn\n3\t" + kH1 + "\tunsent\n", true, "3:unsent", ""},
@@ -489,7 +531,7 @@ const JournalTextCase kJournalTextCases[] = {
 
 TEST_P(CardJournalText, ReadsEachCardsLastStep) {
   const JournalTextCase& c = GetParam();
-  const std::optional<card::JournalText> read = card::ParseJournal(c.text);
+  const std::optional<card::JournalText> read = card::ParseJournal(c.text, kSalt);
   ASSERT_EQ(read.has_value(), c.isJournal);
   if (!read) return;
   std::string entries;
@@ -523,7 +565,7 @@ TEST_F(CardBatch, ATornJournalLineIsACardNeverSent) {
 }
 
 TEST_F(CardBatch, ASecondRunOnAJournalInUseIsRefusedNamingTheFirst) {
-  VirtualEncoder& first = Encoder({.answerDelay = Millis(300)});
+  VirtualEncoder& first = Encoder();
   VirtualEncoder second;
   setenv("BRIMLOCK_COM2", second.slavePath().c_str(), 1);
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");

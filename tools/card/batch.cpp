@@ -20,10 +20,10 @@ constexpr std::size_t kInputLimit = std::size_t{16} << 20;
 constexpr std::string_view kJournalMark = "brimlock-card journal ";
 
 struct Card {
-  long line;          // 1-based, in the input
-  std::string given;  // as the input has it (UTF-8)
-  std::string bytes;  // code page 936, for the card
-  std::string hash;
+  long line;                     // 1-based, in the input
+  std::string given;             // as the input has it (UTF-8)
+  std::string bytes;             // code page 936, for the card
+  mutable std::string digest{};  // the journal's, computed when first needed (it is slow)
 };
 
 // Lines end at LF or CR LF; a byte order mark at the start is no text.
@@ -101,8 +101,7 @@ class Batch {
       if (!bytes)
         return Fail(kBadInput,
                     "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem + "; no card was written");
-      const std::string hash = CardHash(*bytes);
-      cards_.push_back({static_cast<long>(i + 1), lines[i], std::move(*bytes), hash});
+      cards_.push_back({static_cast<long>(i + 1), lines[i], std::move(*bytes)});
     }
     if (cards_.empty()) return Fail(kBadInput, source_ + " holds no card text, so there is nothing to write");
     return kDone;
@@ -118,7 +117,8 @@ class Batch {
     }
     for (const auto& [line, entry] : journal_.entries()) {
       const Card* card = Find(line);
-      if (card == nullptr || card->hash != entry.hash)
+      if (card != nullptr && !DigestOf(*card, problem)) return Fail(kJournalUnusable, problem);
+      if (card == nullptr || card->digest != entry.hash)
         return Fail(kBadInput, "line " + std::to_string(line) + " of " + source_ + " is not the text the journal " +
                                    journalPath_ +
                                    " has for it: the input changed since. No card was written; "
@@ -138,9 +138,8 @@ class Batch {
           return Fail(kBadInput, (markDone ? "--mark-done " : "--rewrite ") + std::to_string(line) + ": the journal " +
                                      journalPath_ + " names no card of line " + std::to_string(line) +
                                      " as maybe written or failed; nothing was written");
-        std::string problem;
-        if (!journal_.Record(line, card->hash, markDone ? "marked-done" : "rewrite", problem))
-          return Fail(kJournalUnusable, problem);
+        if (std::optional<std::string> problem = Record(*card, markDone ? "marked-done" : "rewrite"))
+          return Fail(kJournalUnusable, *problem);
         if (markDone) ++done_;
       }
     }
@@ -172,14 +171,14 @@ class Batch {
 
     if (IsTerminal(Stream::Err)) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
     std::string shown;
-    const Outcome read = ReadCard(options_.port, shown);
-    if (read.status == kDone && shown == card.bytes) {
+    const Outcome read = VerifyCard(options_.port, card.bytes, shown);
+    if (read.status == kDone) {
       ++tally_.verified;
       return Finished(card, position, true, true, kDone, "", "verified");
     }
     ++tally_.failed;
     if (read.status == kPortUnavailable) stop_ = kPortUnavailable;
-    if (read.status == kDone)
+    if (read.status == kDifferent)
       return Finished(card, position, true, false, kDifferent,
                       "written, but it reads back as \"" + Printable(TextOfCard(shown)) + "\"", "different");
     return Finished(card, position, true, std::nullopt, read.status, "written but not checked: " + read.problem,
@@ -192,9 +191,8 @@ class Batch {
   void Stopped(const Card& card, const std::string& position, const Outcome& written) {
     stop_ = written.status;
     if (written.sent == Outcome::Sent::Nothing) {
-      std::string ignored;
       if (journal_.entries().contains(card.line) && journal_.entries().at(card.line).step == "begun")
-        journal_.Record(card.line, card.hash, "unsent", ignored);
+        Record(card, "unsent");
       Emit(card, false, std::nullopt, written.status, written.problem);
       Fail(written.status, position + ": " + written.problem, false);
       return;
@@ -250,8 +248,13 @@ class Batch {
   // The steps' journal entries, as WriteCard's steps want them.
   std::optional<std::string> Record(const Card& card, std::string_view step) {
     std::string problem;
-    if (journal_.Record(card.line, card.hash, step, problem)) return std::nullopt;
+    if (DigestOf(card, problem) && journal_.Record(card.line, card.digest, step, problem)) return std::nullopt;
     return problem;
+  }
+
+  bool DigestOf(const Card& card, std::string& problem) const {
+    if (card.digest.empty()) card.digest = journal_.Digest(card.line, card.bytes, problem).value_or("");
+    return !card.digest.empty();
   }
 
   void Emit(const Card& card, std::optional<bool> written, std::optional<bool> verified, int status,

@@ -1,5 +1,6 @@
 #include "card_operations.h"
 
+#include <chrono>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
@@ -11,12 +12,25 @@
 namespace card {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 // How long the line must stay quiet before the read frame for it to count as quiet: longer
 // than a port holds bytes back (a USB adapter's 16 ms timer, 3 ms more for a late wake-up).
 constexpr DWORD kQuietMs = 30;
-// How long a reply is watched for more after its read ended: the read itself ends up to 28 ms
-// after a batch of bytes, so a gap is seen when it lasts longer than that and at most this.
-constexpr DWORD kWatchMs = 50;
+// A line not quiet by then is one that keeps sending: no reply could be told from it.
+constexpr DWORD kNeverQuietMs = 1000;
+// The reply's wait, as long as the window's five tries of 808 ms and 800 ms pauses.
+constexpr DWORD kReplyWaitMs = 8000;
+// An answer that begins sooner than this after the read frame left cannot be a card swiped
+// at the prompt: it was on its way before (an earlier read's late answer).
+constexpr DWORD kSoonestSwipeMs = 800;
+// How long a reply is watched for more after its read ended: a reply whose rest comes
+// after a gap shorter than this is seen to be cut.
+constexpr DWORD kWatchMs = 600;
+
+DWORD MsSince(Clock::time_point start) {
+  return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
 
 // One operation's port: the name given, the device it stands for, the open handle.
 class Session {
@@ -72,19 +86,41 @@ class Session {
     return true;
   }
 
-  // Reads until the line has been quiet for `ms`: what came (at most `most` bytes; more
-  // than that counts as a line that never goes quiet).
-  std::string Quiet(std::size_t most, DWORD ms) {
-    COMMTIMEOUTS reply{};
-    GetCommTimeouts(hComm_, &reply);
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
+  // Reads what comes until the line has been quiet for `quietMs`, or at most `mostMs`
+  // (0: one wait only): true when it went quiet; `came` counts what came meanwhile.
+  bool Quiet(DWORD quietMs, DWORD mostMs, std::size_t& came) {
+    COMMTIMEOUTS reply = Timeouts();
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, quietMs, reply.WriteTotalTimeoutMultiplier,
+                           reply.WriteTotalTimeoutConstant};
     SetCommTimeouts(hComm_, &firstByte);
-    std::string came;
+    const Clock::time_point start = Clock::now();
     char buffer[REPLY_BUFFER_SIZE];
     DWORD n = 0;
-    while (came.size() <= most && ReadFile(hComm_, buffer, sizeof buffer, &n, nullptr) && n > 0) came.append(buffer, n);
+    bool quiet = false;
+    for (came = 0; !quiet && (came == 0 || MsSince(start) < mostMs);) {
+      quiet = !ReadFile(hComm_, buffer, sizeof buffer, &n, nullptr) || n == 0;
+      came += n;
+    }
     SetCommTimeouts(hComm_, &reply);
-    return came;
+    return quiet;
+  }
+
+  // The reply to the read frame: its first byte within `ms`, then the rest by the window's
+  // reply rule (a read of 100 bytes that a gap ends); `waited` is how long the first took.
+  std::string Reply(DWORD ms, DWORD& waited) {
+    COMMTIMEOUTS reply = Timeouts();
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
+    SetCommTimeouts(hComm_, &firstByte);
+    const Clock::time_point start = Clock::now();
+    char buffer[REPLY_BUFFER_SIZE];
+    DWORD n = 0;
+    const bool first = ReadFile(hComm_, buffer, 1, &n, nullptr) && n == 1;
+    waited = MsSince(start);
+    SetCommTimeouts(hComm_, &reply);
+    if (!first) return {};
+    DWORD more = 0;
+    ReadFile(hComm_, buffer + 1, REPLY_BUFFER_SIZE - 1, &more, nullptr);
+    return std::string(buffer, 1 + more);
   }
 
   HANDLE handle() const { return hComm_; }
@@ -92,6 +128,11 @@ class Session {
 
  private:
   static std::string Advice() { return "; check the encoder's cable and power, then try again"; }
+  COMMTIMEOUTS Timeouts() const {
+    COMMTIMEOUTS timeouts{};
+    GetCommTimeouts(hComm_, &timeouts);
+    return timeouts;
+  }
   static bool Failed(Outcome& outcome, int status, std::string problem) {
     outcome.status = status;
     outcome.problem = std::move(problem);
@@ -106,10 +147,16 @@ class Session {
 // Why a reply cannot be the whole card, or nothing when it can.
 std::optional<std::string> NotWhole(const std::string& reply, bool moreCame) {
   if (reply.size() >= static_cast<std::size_t>(REPLY_BUFFER_SIZE))
-    return "the reply filled the whole " + std::to_string(REPLY_BUFFER_SIZE) + "-byte read, so the card may hold more";
+    return moreCame ? "the line kept sending past the whole " + std::to_string(REPLY_BUFFER_SIZE) +
+                          "-byte read, so it is no card's reply"
+                    : "the reply filled the whole " + std::to_string(REPLY_BUFFER_SIZE) +
+                          "-byte read, so the card may hold more";
   if (moreCame) return "more bytes came right after the reply ended at a gap, so it is cut";
   if (reply.size() <= 4) return "the reply holds no data, only its two leading and two trailing bytes";
   if (reply.find('\0') != std::string::npos) return "the reply holds a 00 byte, which would cut the card's data short";
+  // No card's text holds the bytes that open an answer: two answers came glued together.
+  if (reply.find(reply.substr(0, 2), 2) != std::string::npos)
+    return "the reply holds the opening of a second answer: an earlier read's answer came glued to it";
   return std::nullopt;
 }
 
@@ -143,11 +190,21 @@ Outcome ReadCard(const std::string& port, std::string& shown) {
   Outcome outcome;
   Session session(port);
   if (!session.Open(outcome) || !session.Send({FRAME_LEAD_IN}, outcome)) return outcome;
+  auto unreadable = [&](const std::string& why) {
+    outcome.status = kUnreadable;
+    outcome.problem = "the card on " + session.Named() + " could not be read: " + why;
+    return outcome;
+  };
   // An answer to an earlier operation still on its way is not this card's.
-  session.Quiet(4096, kQuietMs);
+  std::size_t came = 0;
+  if (!session.Quiet(kQuietMs, kNeverQuietMs, came))
+    return unreadable("the line never went quiet (the encoder kept sending, " + std::to_string(came) + " bytes in " +
+                      std::to_string(kNeverQuietMs / 1000) +
+                      " s, before a card was asked for); reset the encoder or check its cable and settings");
   if (!session.Send({FRAME_READ}, outcome)) return outcome;
-  const std::optional<std::string> reply = PollEncoderReplyBytes(session.handle());
-  if (!reply) {
+  DWORD waited = 0;
+  const std::string reply = session.Reply(kReplyWaitMs, waited);
+  if (reply.empty()) {
     Outcome reset;
     session.Send({FRAME_RESET}, reset);
     outcome.status = kNoAnswer;
@@ -156,15 +213,26 @@ Outcome ReadCard(const std::string& port, std::string& shown) {
                       "cable and power";
     return outcome;
   }
-  const bool moreCame = reply->size() < static_cast<std::size_t>(REPLY_BUFFER_SIZE) &&
-                        !session.Quiet(0, kWatchMs).empty();
-  if (const std::optional<std::string> why = NotWhole(*reply, moreCame)) {
-    outcome.status = kUnreadable;
-    outcome.problem = "the card on " + session.Named() + " could not be read whole: " + *why +
-                      "; swipe it again, steadily";
-    return outcome;
-  }
-  shown = reply->substr(2, reply->size() - 4);
+  const bool moreCame = !session.Quiet(kWatchMs, 0, came);
+  if (waited < kSoonestSwipeMs)
+    return unreadable("an answer came " + std::to_string(waited) +
+                      " ms after the card was asked for, sooner than a card is swiped, so it may be an earlier "
+                      "read's late answer and is not taken; swipe the card again after the prompt");
+  if (const std::optional<std::string> why = NotWhole(reply, moreCame))
+    return unreadable(*why + "; swipe it again, steadily");
+  shown = reply.substr(2, reply.size() - 4);
+  return outcome;
+}
+
+Outcome VerifyCard(const std::string& port, const std::string& expected, std::string& shown) {
+  Outcome outcome = ReadCard(port, shown);
+  if (outcome.status != kDone || shown == expected) return outcome;
+  // Less of the card than was written, and the same as far as it goes: a reply cut short.
+  outcome.status = expected.starts_with(shown) ? kUnreadable : kDifferent;
+  if (outcome.status == kUnreadable)
+    outcome.problem = "the card on " + port + " could not be read whole: the reply is " + std::to_string(shown.size()) +
+                      " of the " + std::to_string(expected.size()) +
+                      " bytes written and agrees with them, so it was cut; swipe it again, steadily";
   return outcome;
 }
 

@@ -26,8 +26,14 @@ Outcome ResetEncoder(const std::string& port);
 // a problem from either ends the write with kJournalUnusable.
 Outcome WriteCard(const std::string& port, const std::string& bytes, const Step& beforeFrames = {},
                   const Step& afterFrames = {});
-// open, FRAME_LEAD_IN, FRAME_READ, the five-try poll; FRAME_RESET when nothing came; close.
-// On success `shown` holds the card's data by the reply rule.
+// open, FRAME_LEAD_IN, FRAME_READ, up to 8 s for the reply; FRAME_RESET when nothing came;
+// close. On success `shown` holds the card's data by the reply rule. A reply is no card's
+// data (kUnreadable) when the line was not quiet before the read frame, when it began
+// sooner than a card can be swiped after it, or when it cannot be whole.
 Outcome ReadCard(const std::string& port, std::string& shown);
+// ReadCard, then the card's data against `expected`: kDifferent when it differs, and
+// kUnreadable when it is a cut of it (shorter, and the same as far as it goes). `shown`
+// holds what was read.
+Outcome VerifyCard(const std::string& port, const std::string& expected, std::string& shown);
 
 }  // namespace card

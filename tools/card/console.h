@@ -5,6 +5,7 @@
 // (the console on Windows) gets its own encoding, files and pipes carry UTF-8.
 #include <cstdint>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,6 +47,13 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why);
 // After the port's driver says its frames have left (FlushFileBuffers), whatever more the
 // platform's drivers need before the port may be let go: `bytes` frames' worth of line time.
 void LetFramesLeave(std::size_t bytes);
+
+// `n` bytes from the system's random source.
+std::string RandomBytes(std::size_t n);
+// A deliberately slow, salted digest of a card's bytes (about 10 ms and a few MiB of memory
+// a card): yescrypt on Linux, PBKDF2-HMAC-SHA-256 on Windows, as letters of
+// [./0-9A-Za-z]. Nothing when the system cannot compute it.
+std::optional<std::string> SlowDigest(std::string_view bytes, std::string_view salt);
 
 // The batch's journal: a regular file, read whole and then appended to, each append on the
 // disk by the time it returns, held exclusively (a lock the system drops when the process

@@ -17,17 +17,26 @@ Journal::Opened Journal::Open(const std::string& path, std::string& problem) {
       return Opened::Held;
     case JournalFile::Opened::Failed: problem = "cannot keep the journal " + path + ": " + why; return Opened::Failed;
   }
-  std::optional<JournalText> read = ParseJournal(content);
+  std::optional<JournalText> read = ParseJournal(content, content.empty() ? RandomBytes(16) : std::string());
   if (!read) {
     problem = path + " is not a brimlock-card journal, and is left as it is; name another with --journal";
     return Opened::NotAJournal;
   }
+  format_ = read->format;
+  salt_ = std::move(read->salt);
   entries_ = std::move(read->entries);
   if (!read->toAdd.empty() && !file_.Append(read->toAdd, why)) {
     problem = "cannot keep the journal " + path + ": " + why;
     return Opened::Failed;
   }
   return Opened::Ok;
+}
+
+std::optional<std::string> Journal::Digest(long line, std::string_view bytes, std::string& problem) const {
+  if (format_ < 3) return CardHash(bytes);
+  std::optional<std::string> digest = SlowDigest(bytes, salt_ + std::to_string(line));
+  if (!digest) problem = "cannot compute the journal's digest of line " + std::to_string(line);
+  return digest;
 }
 
 bool Journal::Record(long line, const std::string& hash, std::string_view step, std::string& problem) {

@@ -7,8 +7,11 @@
 namespace card {
 namespace {
 
-constexpr std::string_view kHeader = "brimlock-card journal 2\n";
+constexpr std::string_view kHeader = "brimlock-card journal 3 ";
+constexpr std::string_view kHeaderFormat2 = "brimlock-card journal 2\n";
 constexpr std::string_view kHeaderFormat1 = "brimlock-card journal 1\n";
+constexpr std::string_view kHexDigits = "0123456789abcdef";
+constexpr std::string_view kDigestCharacters = "./0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 
 bool AllOf(std::string_view s, std::size_t size, std::string_view allowed) {
   if (s.empty() || s.size() > size) return false;
@@ -62,21 +65,39 @@ CardState StateOfStep(std::string_view step) {
   return found != nullptr ? found->state : CardState::Failed;
 }
 
-std::optional<JournalText> ParseJournal(std::string_view content) {
+std::string JournalHeader(std::string_view salt) {
+  std::string header(kHeader);
+  for (const char c : salt)
+    header.append(1, kHexDigits[static_cast<unsigned char>(c) >> 4]).append(1, kHexDigits[c & 0xF]);
+  return header + "\n";
+}
+
+std::optional<JournalText> ParseJournal(std::string_view content, std::string_view newSalt) {
   JournalText read;
   if (content.empty()) {
-    read.toAdd = kHeader;
+    read.salt = newSalt;
+    read.toAdd = JournalHeader(newSalt);
     return read;
   }
-  const bool format1 = content.starts_with(kHeaderFormat1);
-  if (!format1 && !content.starts_with(kHeader)) return std::nullopt;
-  for (std::size_t at = kHeader.size(); at < content.size();) {
+  if (content.find('\n') == std::string_view::npos) return std::nullopt;
+  std::size_t at = content.find('\n') + 1;
+  read.format = content.starts_with(kHeaderFormat1) ? 1 : content.starts_with(kHeaderFormat2) ? 2 : 3;
+  if (read.format == 3) {
+    const std::string_view salt = content.substr(0, at).substr(std::min(kHeader.size(), at));
+    if (!content.starts_with(kHeader) || salt.size() != 33 || !AllOf(salt.substr(0, 32), 32, kHexDigits))
+      return std::nullopt;
+    for (std::size_t i = 0; i < 32; i += 2)
+      read.salt += static_cast<char>(std::stoi(std::string(salt.substr(i, 2)), nullptr, 16));
+  }
+  const bool format1 = read.format == 1;
+  while (at < content.size()) {
     const std::size_t end = std::min(content.find('\n', at), content.size());
     const std::vector<std::string_view> fields = Fields(content.substr(at, end - at));
     const bool torn = end == content.size();
     at = end + 1;
-    const bool wellFormed = AllOf(fields[0], 9, "0123456789") && fields.size() >= 2 && fields[1].size() == 16 &&
-                            AllOf(fields[1], 16, "0123456789abcdef");
+    const bool wellFormed = AllOf(fields[0], 9, "0123456789") && fields.size() >= 2 &&
+                            (read.format < 3 ? fields[1].size() == 16 && AllOf(fields[1], 16, kHexDigits)
+                                             : AllOf(fields[1], 88, kDigestCharacters));
     const long line = wellFormed ? std::stol(std::string(fields[0])) : 0;
     if (torn) {
       read.toAdd = "\ttorn\n";

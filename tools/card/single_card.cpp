@@ -67,14 +67,13 @@ int RunWrite(const Options& options) {
 
   Prompt("Written. Swipe the card again to check it.");
   std::string shown;
-  const Outcome read = ReadCard(options.port, shown);
-  if (read.status != kDone)
-    return end(true, std::nullopt, read.status, "the card was written but not checked: " + read.problem);
-  if (shown != *bytes) {
+  const Outcome read = VerifyCard(options.port, *bytes, shown);
+  if (read.status == kDifferent)
     return end(true, false, kDifferent,
                "the card holds other data than was written: it reads back as \"" +
                    (options.hex ? HexOfCard(shown) : Printable(TextOfCard(shown))) + "\"; write it again");
-  }
+  if (read.status != kDone)
+    return end(true, std::nullopt, read.status, "the card was written but not checked: " + read.problem);
   if (!options.json && IsTerminal(Stream::Err)) Write(Stream::Err, "Written and verified.\n");
   return end(true, true, kDone, "");
 }

@@ -106,10 +106,25 @@ std::chrono::steady_clock::time_point PtyPeer::lastHandedOver() const {
   return lastHandedOver_;
 }
 
-void PtyPeer::sendAfter(Millis delay, std::string bytes) { schedule(delay, {0, false, std::move(bytes)}); }
+std::uint64_t PtyPeer::sendAfter(Millis delay, std::string bytes) {
+  return schedule(delay, {0, false, std::move(bytes)});
+}
 
-void PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest, Millis after) {
-  schedule(after, {0, false, std::move(first), gap, std::move(rest)});
+std::uint64_t PtyPeer::sendWithGap(std::string first, Millis gap, std::string rest, Millis after) {
+  return schedule(after, {0, false, std::move(first), gap, std::move(rest)});
+}
+
+void PtyPeer::sendEvery(Millis every, std::string bytes) {
+  schedule(every, {.bytes = std::move(bytes), .onLine = true, .every = every});
+}
+
+bool PtyPeer::cancel(std::uint64_t id) {
+  std::lock_guard lock(mutex_);
+  if (std::erase_if(actions_, [&](const auto& timed) { return timed.second.id == id && !timed.second.begun; }) == 0)
+    return false;
+  unfinished_.erase(id);
+  changed_.notify_all();
+  return true;
 }
 
 bool PtyPeer::waitQueued(Millis timeout) {
@@ -158,7 +173,10 @@ void PtyPeer::run() {
         // The last of what follows carries the id, so a send returns once all of it is out.
         if (next.empty()) unfinished_.erase(id);
         else next.back().second.id = id;
-        for (Timed& timed : next) actions_.emplace(std::move(timed));
+        for (Timed& timed : next) {
+          timed.second.begun = true;
+          actions_.emplace(std::move(timed));
+        }
         changed_.notify_all();
       }
       if (!actions_.empty()) wakeAt = actions_.begin()->first;
@@ -228,6 +246,7 @@ std::vector<PtyPeer::Timed> PtyPeer::perform(Action action) {
   }
   if (delivery.paced && !action.onLine) return pace(std::move(action), characterTime(), delivery);
   writeNow(action.bytes);
+  if (action.every > Millis(0)) return {{Clock::now() + action.every, std::move(action)}};
   if (action.rest.empty()) return {};
   return {{Clock::now() + action.gap, Action{0, false, std::move(action.rest)}}};
 }

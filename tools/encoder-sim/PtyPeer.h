@@ -63,9 +63,13 @@ class PtyPeer {
 
   // Written to the line by the time it returns.
   void send(std::string_view bytes);
-  // These return at once; the peer's thread writes on time.
-  void sendAfter(Millis delay, std::string bytes);
-  void sendWithGap(std::string first, Millis gap, std::string rest, Millis after = Millis(0));
+  // These return at once, with the send's id; the peer's thread writes on time.
+  std::uint64_t sendAfter(Millis delay, std::string bytes);
+  std::uint64_t sendWithGap(std::string first, Millis gap, std::string rest, Millis after = Millis(0));
+  // `bytes` as they are, every `every`, from `every` on, until the peer ends.
+  void sendEvery(Millis every, std::string bytes);
+  // A send whose first bytes have not yet left is dropped whole: true when one was.
+  bool cancel(std::uint64_t id);
   // True once bytes sent wait in the slave's input queue, where the program will read
   // them (a pty hands a write over asynchronously; the purge tests need it arrived).
   bool waitQueued(Millis timeout);
@@ -84,6 +88,8 @@ class PtyPeer {
     Millis gap{0};        // then, this long after `bytes` left the line,
     std::string rest{};   // these (a gap timed from the first part, not from the request)
     bool onLine = false;  // a batch already timed by the delivery: written as it is
+    Millis every{0};      // > 0: written as it is, and again this long after, without end
+    bool begun = false;   // what follows a part already written
   };
   using Timed = std::pair<Clock::time_point, Action>;
 

@@ -55,6 +55,7 @@ VirtualEncoder::VirtualEncoder(EncoderOptions options)
       card_(options_.cardData),
       peer_(PtyPeer::Handlers{[this](std::string_view bytes) { onBytes(bytes); }, [this] { onQuiet(); }, Millis(20)}) {
   peer_.setDelivery(options_.delivery);
+  if (options_.drip > Millis(0)) peer_.sendEvery(options_.drip, std::string(1, kDripByte));
 }
 
 std::vector<ReceivedFrame> VirtualEncoder::frames() const {
@@ -164,6 +165,8 @@ void VirtualEncoder::accept(FrameKind kind, std::string bytes, std::string text)
     addLog(DescribeBytes("late", *options_.lateAnswer, *options_.lateAnswer, true));
     peer_.sendAfter(Millis(0), *options_.lateAnswer);
   }
+  if (kind == FrameKind::Reset && !options_.ignoreReset && peer_.cancel(std::exchange(pendingAnswer_, 0)))
+    addLog("(the answer not yet sent is dropped: reset)");
   if (kind != FrameKind::Read) return;  // reset, lead-in and write are never answered
 
   if (options_.noAnswer) {
@@ -174,9 +177,10 @@ void VirtualEncoder::accept(FrameKind kind, std::string bytes, std::string text)
   addLog(DescribeBytes("answer", reply, reply, true));
   const std::size_t split = options_.splitAfter;
   if (split > 0 && split < reply.size()) {
-    peer_.sendWithGap(reply.substr(0, split), options_.splitGap, reply.substr(split), options_.answerDelay);
+    pendingAnswer_ = peer_.sendWithGap(reply.substr(0, split), options_.splitGap, reply.substr(split),
+                                       options_.answerDelay);
   } else {
-    peer_.sendAfter(options_.answerDelay, reply);
+    pendingAnswer_ = peer_.sendAfter(options_.answerDelay, reply);
   }
 }
 

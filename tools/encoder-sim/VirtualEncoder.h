@@ -3,6 +3,7 @@
 // card's data, answers a read request with that data and stores what a write carries.
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -20,6 +21,8 @@ inline constexpr char kAnswerLead[] = "\x1b\x73";
 inline constexpr char kAnswerTrail[] = "\x3f\x1c";
 // Fills the data up to EncoderOptions::padTo in an answer.
 inline constexpr char kAnswerPadding = '_';
+// What a dripping line sends.
+inline constexpr char kDripByte = '~';
 
 enum class FrameKind { Reset, LeadIn, Read, Write, Unknown };
 
@@ -40,6 +43,11 @@ struct EncoderOptions {
   // Sent once, as soon as the first lead-in has come: an earlier operation's answer still
   // on its way when the next operation begins.
   std::optional<std::string> lateAnswer{};
+  // A reset drops an answer not yet begun, as a device abandons the read it was asked for;
+  // with this the answer comes all the same (a device that answers late and ignores reset).
+  bool ignoreReset = false;
+  // > 0: from the start, one byte every this long, without end (a line that is never quiet).
+  Millis drip{0};
   bool logToStdout = false;  // print each log line as well, for the operator
   // As a device on a real port answers: a character time per byte at the port's baud,
   // handed over byte by byte unless a batch or a latency timer is asked for.
@@ -78,9 +86,10 @@ class VirtualEncoder {
   std::string card_;
   std::vector<ReceivedFrame> frames_;
   std::vector<std::string> log_;
-  std::string pending_;          // bytes not yet known to form a frame; peer thread only
-  bool lateAnswerSent_ = false;  // peer thread only
-  PtyPeer peer_;                 // last: its thread stops before the state above goes
+  std::string pending_;              // bytes not yet known to form a frame; peer thread only
+  bool lateAnswerSent_ = false;      // peer thread only
+  std::uint64_t pendingAnswer_ = 0;  // peer thread only: the latest answer's send
+  PtyPeer peer_;                     // last: its thread stops before the state above goes
 };
 
 // "WRITE    1B 74 41 1D 1B 5C  |.tA...|  text: A" — hex, then printable ASCII with '.'

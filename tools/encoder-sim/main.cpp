@@ -25,7 +25,7 @@ write's text) and for every answer it sends. Ctrl-C ends it.
 Point the program at it with BRIMLOCK_COM1=<device> (or BRIMLOCK_COM2), or use --link.
 
 Frames it takes (hex):
-  RESET    1B 30                       accepted, not answered
+  RESET    1B 30                       accepted, not answered; drops an answer not yet sent
   LEAD_IN  1B 25 42                    accepted, not answered
   READ     1B 5D                       answered: 1B 73, the card's data, 3F 1C
   WRITE    1B 74, text, 1D 1B 5C       the text becomes the card's data; not answered
@@ -39,6 +39,11 @@ Options:
                   an empty card
   --delay MS      wait MS milliseconds before answering a read (default 0)
   --no-answer     never answer a read
+  --ignore-reset  answer a read even after a reset came (by default a reset drops an
+                  answer not yet sent): with --delay 8600, an encoder whose late answer
+                  reaches the next operation
+  --drip MS       from the start, send one '~' every MS milliseconds without end: a
+                  line that is never quiet
   --split N       send the answer's first N bytes, then a gap, then the rest
   --gap MS        the gap for --split (default 60)
   --raw HEX       answer with these bytes instead (e.g. "1B 73 41 42 3F 1C")
@@ -97,7 +102,9 @@ enum Option {
   kLatency,
   kLink,
   kShowHelp,
-  kVersion
+  kVersion,
+  kIgnoreReset,
+  kDrip,
 };
 
 // clang-format off
@@ -108,7 +115,8 @@ const option kLongOptions[] = {
     {"late", required_argument, nullptr, kLate},       {"pad-to", required_argument, nullptr, kPadTo},
     {"batch", required_argument, nullptr, kBatch},     {"latency", required_argument, nullptr, kLatency},
     {"link", required_argument, nullptr, kLink},       {"help", no_argument, nullptr, kShowHelp},
-    {"version", no_argument, nullptr, kVersion},       {nullptr, 0, nullptr, 0},
+    {"version", no_argument, nullptr, kVersion},       {"ignore-reset", no_argument, nullptr, kIgnoreReset},
+    {"drip", required_argument, nullptr, kDrip},       {nullptr, 0, nullptr, 0},
 };
 // clang-format on
 
@@ -129,6 +137,8 @@ int main(int argc, char** argv) {
       case kData: options.cardData = text::Utf8ToCp936(optarg); break;
       case kDelay: options.answerDelay = encoder_sim::Millis(Number("--delay", optarg, 600000)); break;
       case kNoAnswer: options.noAnswer = true; break;
+      case kIgnoreReset: options.ignoreReset = true; break;
+      case kDrip: options.drip = encoder_sim::Millis(Number("--drip", optarg, 600000)); break;
       case kSplit: options.splitAfter = Number("--split", optarg, 100000); break;
       case kGap: options.splitGap = encoder_sim::Millis(Number("--gap", optarg, 600000)); break;
       case kRaw: options.rawAnswer = HexBytes(optarg); break;

@@ -1,5 +1,7 @@
+#include <crypt.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/random.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -194,6 +196,28 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why) {
 
 void LetFramesLeave(std::size_t /*bytes*/) {}
 
+std::string RandomBytes(std::size_t n) {
+  std::string bytes(n, '\0');
+  for (std::size_t at = 0; at < n;) {
+    const ssize_t got = getrandom(bytes.data() + at, n - at, 0);
+    if (got > 0) at += static_cast<std::size_t>(got);
+    else if (errno != EINTR) std::abort();  // a kernel without a random source: nothing to keep a secret with
+  }
+  return bytes;
+}
+
+std::optional<std::string> SlowDigest(std::string_view bytes, std::string_view salt) {
+  // yescrypt at cost 3: about 13 ms and 4 MiB a card here, so a 6-digit code takes hours
+  // of trying where an unsalted fast hash took a tenth of a second.
+  char setting[CRYPT_GENSALT_OUTPUT_SIZE];
+  if (crypt_gensalt_rn("$y$", 3, salt.data(), static_cast<int>(salt.size()), setting, sizeof setting) == nullptr)
+    return std::nullopt;
+  crypt_data work{};
+  const char* hashed = crypt_r(std::string(bytes).c_str(), setting, &work);
+  if (hashed == nullptr || hashed[0] != '$') return std::nullopt;
+  return std::string(std::strrchr(hashed, '$') + 1);
+}
+
 JournalFile::~JournalFile() {
   if (handle_ >= 0) close(static_cast<int>(handle_));  // also drops the lock
 }
@@ -201,16 +225,27 @@ JournalFile::~JournalFile() {
 JournalFile::Opened JournalFile::Open(const std::string& path, std::string& content, long& holder, std::string& why) {
   holder = 0;
   // O_NONBLOCK: a FIFO named as the journal must not hang the open; it is refused below.
-  int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+  // O_NOFOLLOW: a link planted where the journal goes must not make it elsewhere.
+  int fd = open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW, 0600);
   if (fd < 0) {
-    why = std::strerror(errno);
-    return errno == EISDIR ? Opened::NotAFile : Opened::Failed;
+    why = errno == ELOOP ? "a symbolic link, which a journal is never opened through" : std::strerror(errno);
+    return errno == EISDIR || errno == ELOOP ? Opened::NotAFile : Opened::Failed;
   }
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  // Another user's file, or one with a second name, may be read by others or planted.
+  if (!regular || info.st_uid != geteuid() || info.st_nlink != 1) {
     close(fd);
-    why = "not a regular file";
+    why = !regular                   ? "not a regular file"
+          : info.st_uid != geteuid() ? "it belongs to another user"
+                                     : "it has another name (a hard link) besides this one";
     return Opened::NotAFile;
+  }
+  // The hidden codes' digests are for this user alone, whatever the umask or the file had.
+  if ((info.st_mode & 0777) != 0600 && fchmod(fd, 0600) != 0) {
+    why = std::string("its mode cannot be made 0600: ") + std::strerror(errno);
+    close(fd);
+    return Opened::Failed;
   }
   fcntl(fd, F_SETFL, O_APPEND);
   handle_ = fd;
@@ -228,10 +263,10 @@ JournalFile::Opened JournalFile::Open(const std::string& path, std::string& cont
     const std::string::size_type slash = path.rfind('/');
     const std::string directory = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
     const int dir = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-      fsync(dir);
-      close(dir);
-    }
+    const bool synced = dir >= 0 && fsync(dir) == 0;
+    if (!synced) why = "its folder " + directory + " cannot be synced to disk: " + std::strerror(errno);
+    if (dir >= 0) close(dir);
+    if (!synced) return Opened::Failed;
   }
   return Opened::Ok;
 }

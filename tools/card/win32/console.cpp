@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <bcrypt.h>
 #include <restartmanager.h>
 #include <shellapi.h>
 
@@ -176,6 +177,32 @@ void LetFramesLeave(std::size_t bytes) {
   // driver's flush may return once the bytes are in its hands (a pseudo-terminal under Wine,
   // a network bridge), and the far side then needs that long to take them off the line.
   Sleep(static_cast<DWORD>(bytes * 104 / 100 + 100));
+}
+
+std::string RandomBytes(std::size_t n) {
+  std::string bytes(n, '\0');
+  if (BCryptGenRandom(nullptr, reinterpret_cast<PUCHAR>(bytes.data()), static_cast<ULONG>(n),
+                      BCRYPT_USE_SYSTEM_PREFERRED_RNG) != 0)
+    std::abort();  // no random source: nothing to keep a secret with
+  return bytes;
+}
+
+std::optional<std::string> SlowDigest(std::string_view bytes, std::string_view salt) {
+  // PBKDF2-HMAC-SHA-256 at 100 000 rounds, about as slow a card as yescrypt on Linux.
+  BCRYPT_ALG_HANDLE sha256 = nullptr;
+  if (BCryptOpenAlgorithmProvider(&sha256, BCRYPT_SHA256_ALGORITHM, nullptr, BCRYPT_ALG_HANDLE_HMAC_FLAG) != 0)
+    return std::nullopt;
+  std::string phrase(bytes), seasoning(salt);
+  unsigned char key[32];
+  const bool done = BCryptDeriveKeyPBKDF2(sha256, reinterpret_cast<PUCHAR>(phrase.data()),
+                                          static_cast<ULONG>(phrase.size()), reinterpret_cast<PUCHAR>(seasoning.data()),
+                                          static_cast<ULONG>(seasoning.size()), 100000, key, sizeof key, 0) == 0;
+  BCryptCloseAlgorithmProvider(sha256, 0);
+  if (!done) return std::nullopt;
+  static const char kLetters[] = "./0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  std::string digest;
+  for (const unsigned char b : key) digest.append(1, kLetters[b >> 2]);
+  return digest;
 }
 
 JournalFile::~JournalFile() {
