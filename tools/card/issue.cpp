@@ -78,9 +78,6 @@ class TicketIssue {
     const std::optional<Claim> held = record.Find(ticket, card);
     const bool reissue = Listed(options_.reissue, number), markIssued = Listed(options_.markIssued, number);
     if (held && !reissue && !markIssued) return Refusal(number, *held);
-    if (!held && markIssued) {
-      // Nothing claimed it yet: the operator vouches for a card written some other way.
-    }
 
     const CString attempt = record.BeginAttempt(ticket, card, desk_,
                                                 markIssued ? "mark-issued"
@@ -222,9 +219,10 @@ class TicketIssue {
                                    {"status", static_cast<long>(status)}}));
       return;
     }
-    Write(Stream::Err, "brimlock-card: ticket " + Printable(Utf8(ticket)) + ": " + std::to_string(n) + " card(s), " +
-                           std::to_string(issued) + " issued now, " + std::to_string(count("already-issued")) +
-                           " issued before" + (status == kDone ? "" : "; see above for the rest") + "\n");
+    Write(Stream::Err, "brimlock-card: ticket " + Printable(Utf8(ticket)) + ": " + std::to_string(n) +
+                           (n == 1 ? " card, " : " cards, ") + std::to_string(issued) + " issued now, " +
+                           std::to_string(count("already-issued")) + " issued before" +
+                           (status == kDone ? "" : "; see above for the rest") + "\n");
   }
 
   const Options& options_;
