@@ -169,7 +169,8 @@ class Batch {
     // Without a check, the step journaled once the frames left is the card's last.
     if (!options_.verify) return Finished(card, position, true, std::nullopt, kDone, "", "");
 
-    if (IsTerminal(Stream::Err)) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
+    if (IsTerminal(Stream::Err))
+      Write(Stream::Err, "  written; swipe the card again to check it (brimlock-card waits up to 8 seconds)\n");
     std::string shown;
     const Outcome read = VerifyCard(options_.port, card.bytes, shown);
     if (read.status == kDone) {
@@ -238,8 +239,10 @@ class Batch {
     if (!failed.empty()) {
       std::string lines;
       for (const long line : failed) lines.append(" ").append(std::to_string(line));
-      summary.append("\n  ").append(std::to_string(failed.size())).append(" card(s) written but not verified (line");
-      summary.append(lines).append("); to write them again: ").append(Command("--redo-failed"));
+      summary.append("\n  ").append(failed.size() == 1 ? "1 card was" : std::to_string(failed.size()) + " cards were");
+      summary.append(" written but not verified (line").append(failed.size() == 1 ? "" : "s").append(lines);
+      summary.append("); to write ").append(failed.size() == 1 ? "it" : "them").append(" again: ");
+      summary.append(Command("--redo-failed"));
     }
     Write(Stream::Err, "brimlock-card: " + summary + "\n");
     return status;
@@ -285,27 +288,19 @@ class Batch {
     return state == CardState::ToWrite || (state == CardState::Failed && options_.redoFailed);
   }
 
-  int StatusOf(const Card& card) const {
-    if (State(card) == CardState::Unsettled) return kUnsettled;
-    const std::string& step = journal_.entries().at(card.line).step;
-    return step == "different" ? kDifferent : step == "unreadable" ? kUnreadable : kNoAnswer;
-  }
+  const StepRow& Row(const Card& card) const { return RowOfStep(journal_.entries().at(card.line).step); }
+  int StatusOf(const Card& card) const { return Row(card).status; }
 
-  // What is known of a card not done, and what settles it.
+  // What is known of a card not done, and what settles it, by its step's row.
   std::string Explained(const Card& card) const {
+    const StepRow& row = Row(card);
     const std::string line = std::to_string(card.line);
-    if (State(card) == CardState::Unsettled)
-      return "\"" + card.given +
-             "\" may have been written: its frames may have reached the encoder when the batch "
-             "stopped. Check that card with 'brimlock-card --port " +
-             Quoted(options_.port) + " read', then run " + Command("--mark-done " + line) +
-             " if it holds that text, or " + Command("--rewrite " + line) + " to write it again";
-    const std::string& step = journal_.entries().at(card.line).step;
-    return "\"" + card.given + "\" was written but its check found it " +
-           (step == "different"    ? "different"
-            : step == "unreadable" ? "unreadable"
-                                   : "unanswered") +
-           "; to write it again: " + Command("--rewrite " + line);
+    const std::string said = "\"" + card.given + "\" " + row.known;
+    if (row.settle == Settle::Rewrite) return said + "; to write it again: " + Command("--rewrite " + line);
+    return said + ". Check that card with 'brimlock-card" +
+           (options_.port != "com1" ? " --port " + Quoted(options_.port) : std::string()) + " read', then run " +
+           Command("--mark-done " + line) + " if it holds that text, or " + Command("--rewrite " + line) +
+           " to write it again";
   }
 
   // This batch's command again, with `extra`.

@@ -8,7 +8,8 @@ const Command kCommands[] = {
     {"read", RunRead, "", "none", OptionBits({kPort, kJson, kHex}), "[--hex]",
      "read a card (swipe it within 8 s) and print its Track 1 text"},
     {"write", RunWrite, "TEXT", "text", OptionBits({kPort, kJson, kVerify, kHex}), "[--verify] [--hex] TEXT",
-     "write TEXT onto a card; with --verify read it back and compare"},
+     "write TEXT onto a card; with --verify read it back and compare. TEXT '-'\n"
+     "is read from standard input (one line): other users can see arguments"},
     {"reset", RunReset, "", "none", OptionBits({kPort, kJson}), "",
      "reset the encoder"},
     {"batch", RunBatch, "FILE", "file",

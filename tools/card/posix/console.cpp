@@ -102,6 +102,9 @@ void PrepareStandardStreams() {
     if (open("/dev/null", O_RDWR) == fd && fd == STDOUT_FILENO) g_outClosed = true;
   }
   signal(SIGPIPE, SIG_IGN);
+  // A file grown past `ulimit -f` is then a write that fails, told as the journal's or the
+  // output's failure, not a kill without a word.
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 bool IsTerminal(Stream stream) { return isatty(Descriptor(stream)) == 1; }
@@ -183,6 +186,12 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why) {
                                               : nullptr;
   if (kind != nullptr) {
     why = named + " is " + kind + ", not a serial port; name the encoder's port with --port";
+    return false;
+  }
+  // /dev/ptmx opens a new pseudo-terminal's master: a terminal, and no line to anything.
+  if (S_ISCHR(info.st_mode) && info.st_rdev == makedev(5, 2)) {
+    why = named + " is the pseudo-terminal multiplexer, which opens a new terminal of its own, not a serial "
+                  "port; name the encoder's port with --port";
     return false;
   }
   dev_t own = 0;
