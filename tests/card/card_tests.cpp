@@ -306,7 +306,15 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
       U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
          u8"{\"error\": null, \"message\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
          u8"{\"error\": null, \"message\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
-         u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
+         u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n") +
+          "{\"batch\": \"" + cards +
+          "\", \"cards\": 4, \"done_earlier\": 0, \"error\": null, \"failed\": 0, \"not_done\": [], "
+          "\"status\": 0, \"verified\": 4, \"written\": 4}\n");
+  // A rerun with nothing left to do still ends with its summary, so the output is never empty.
+  EXPECT_EQ(ParsedJson(RunCard({"--json", "batch", "--verify", cards}).out),
+            "{\"batch\": \"" + cards +
+                "\", \"cards\": 4, \"done_earlier\": 4, \"error\": null, \"failed\": 0, "
+                "\"not_done\": [], \"status\": 0, \"verified\": 0, \"written\": 0}\n");
   const auto frames = Frames(16);
   EXPECT_EQ(Written(frames), (std::vector<std::string>{"CARD 0001", "张三", "李四 0003", "\x80uro"}));
   EXPECT_EQ(KindsOf(frames), (Kinds{L, W, L, R, L, W, L, R, L, W, L, R, L, W, L, R}));

@@ -70,7 +70,7 @@ class Batch {
     if (done_ == static_cast<long>(cards_.size())) {
       Write(Stream::Err, "brimlock-card: every card of " + source_ + " is done already, by the journal " +
                              journalPath_ + "; nothing to write\n");
-      return kDone;
+      return EmitSummary(kDone);
     }
     CatchStopSignals();
     for (std::size_t k = 0; k < cards_.size() && stop_ == kDone; ++k) {
@@ -245,7 +245,30 @@ class Batch {
       summary.append(Command("--redo-failed"));
     }
     Write(Stream::Err, "brimlock-card: " + summary + "\n");
-    return status;
+    return EmitSummary(status);
+  }
+
+  // Under --json the run's last object: {batch, cards, written, verified, failed,
+  // done_earlier, not_done (the lines), error, status}, a rerun with nothing to do included.
+  int EmitSummary(int status) {
+    if (!options_.json) return status;
+    Json notDone = Json::array();
+    for (const Card& card : cards_)
+      if (const CardState state = State(card); state == CardState::Unsettled || state == CardState::Failed)
+        notDone.push_back(card.line);
+    std::string why;
+    const bool written = Write(Stream::Out,
+                               JsonLine({{"batch", source_},
+                                         {"cards", cards_.size()},
+                                         {"written", tally_.written},
+                                         {"verified", tally_.verified},
+                                         {"failed", tally_.failed},
+                                         {"done_earlier", done_},
+                                         {"not_done", notDone},
+                                         {"error", status == kDone ? Json(nullptr) : Json(StatusWord(status))},
+                                         {"status", status}}),
+                               &why);
+    return written || status != kDone ? status : Fail(kOutputFailed, "the summary could not be written: " + why, false);
   }
 
   // The steps' journal entries, as WriteCard's steps want them.
