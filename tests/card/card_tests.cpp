@@ -147,7 +147,7 @@ void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
 using CardCommand = Card;
 class CardCommands : public Card, public ::testing::WithParamInterface<CommandCase> {};
 
-const std::string k1018(1018, 'x');
+const std::string k95(95, 'x');
 constexpr auto L = FrameKind::LeadIn;
 constexpr auto R = FrameKind::Read;
 constexpr auto W = FrameKind::Write;
@@ -160,7 +160,7 @@ const CommandCase kCommandCases[] = {
     {"WriteTakesItsTextFromInput", {"write", "-"}, {}, 0, "", "", {L, W}, "SECRET 1", false, nullptr, nullptr, "SECRET 1\r\n"},
     {"WriteHexTakesItsBytesFromInput", {"write", "--hex", "-"}, {}, 0, "", "", {L, W}, "AB", false, nullptr, nullptr, "41 42\n"},
     {"WriteSendsLeadInAndTheTextInCodePage936", {"write", U8(u8"李四 €0002")}, {}, 0, "", "", {L, W}, "李四 \x80" "0002"},
-    {"WriteTakesTheLongestTextAFrameCarries", {"--port", "com1", "write", k1018}, {}, 0, "", "", {L, W}, k1018},
+    {"WriteAndVerifyTakeTheCapacityOf95Bytes", {"--port", "com1", "write", "--verify", k95}, {}, 0, "", "", {L, W, L, R}, k95},
     {"WriteHexTakesBytesThatAreNoText", {"write", "--hex", "01 41:1D"}, {}, 0, "", "", {L, W}, "\x01" "A\x1d"},
     {"VerifyReadsTheCardBack", {"write", "--verify", "CARD-7"}, {}, 0, "", "", {L, W, L, R}, "CARD-7"},
     {"ResetSendsTheResetFrame", {"reset"}, {}, 0, "", "", {FrameKind::Reset}},
@@ -190,8 +190,8 @@ const CommandCase kCommandCases[] = {
     {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
     {"APortTheWindowHoldsIs3", {"write", "A"}, {}, 3, "", "in use by another program", {}, {}, true},
     {"ACharacterCodePage936LacksIs4", {"write", U8(u8"A😀")}, {}, 4, "", "U+1F600", {}},
-    {"ATextOverAFrameIs4", {"write", k1018 + "x"}, {}, 4, "", "at most 1018", {}},
-    {"AVerifiedTextOverAReplyIs4", {"write", "--verify", std::string(97, 'x')}, {}, 4, "", "at most 96", {}},
+    {"ATextOf96BytesIs4", {"write", k95 + "x"}, {}, 4, "", "a card holds at most 95", {}},
+    {"AVerifiedTextOf97BytesIs4", {"write", "--verify", k95 + "xx"}, {}, 4, "", "a card holds at most 95", {}},
     {"AHexNulIs4", {"write", "--hex", "41 00"}, {}, 4, "", "00 byte", {}},
     {"AHexEscIs4", {"write", "--hex", "41 1d 1b 5c"}, {}, 4, "", "1B (ESC)", {}},
     {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
@@ -450,6 +450,7 @@ const RefusalCase kRefusalCases[] = {
     {"AJournalAsInput", kJournalHeader + "1\t0123456789abcdef\tbegun\n", "", {}, 4, "is a brimlock-card journal"},
     {"AControlByteOnALine", "CARD 1\nINJ-A\x1d\x1b\\\x1btINJ-B\n", "", {}, 4, "line 2 of"},
     {"ATabOnALine", "EF\tGH\n", "", {}, 4, "control character U+0009"},
+    {"ALineOf96Bytes", "CARD 1\n" + std::string(96, 'x') + "\n", "", {}, 4, "line 2 of"},
     {"AFifoAsJournal", "CARD 1\n", "FIFO", {}, 7, "is not a regular file"},
     {"ADirectoryAsJournal", "CARD 1\n", "DIR", {}, 7, "is not a regular file"},
     {"ASymbolicLinkAsJournal", "CARD 1\n", "LINK", {}, 7, "a symbolic link, which a journal is never opened through"},

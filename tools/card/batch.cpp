@@ -97,7 +97,7 @@ class Batch {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].empty()) continue;
       std::string problem;
-      std::optional<std::string> bytes = CardBytesOfText(lines[i], options_.verify, problem);
+      std::optional<std::string> bytes = CardBytesOfText(lines[i], problem);
       if (!bytes)
         return Fail(kBadInput,
                     "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem + "; no card was written");

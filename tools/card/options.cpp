@@ -204,8 +204,10 @@ std::string Usage() {
       usage += Entry(NameOf(row.id) + (row.value != nullptr ? std::string(" ") + row.value : ""), row.help);
   usage += "\nText is UTF-8 (the console's own on Windows) and goes onto the card as code page 936;\n"
            "a control character, or one that code page lacks, is refused and nothing is written. A\n"
-           "card takes at most 1018 bytes, and a verified one at most 96 (a Chinese character\n"
-           "counts two).\n\nExit status (and --json's \"error\"):\n";
+           "card holds at most " +
+           std::to_string(kCardCapacity) +
+           " bytes, all one read gives back whole (a Chinese character counts\n"
+           "two).\n\nExit status (and --json's \"error\"):\n";
   return usage + StatusTable();
 }
 

@@ -56,8 +56,8 @@ int RunRead(const Options& options) {
 int RunWrite(const Options& options) {
   std::string problem, given = options.operand;
   if (given == "-" && !TextFromInput(given, problem)) return Fail(kBadInput, problem + "; nothing was written");
-  const std::optional<std::string> bytes = options.hex ? CardBytesOfHex(given, options.verify, problem)
-                                                       : CardBytesOfText(given, options.verify, problem);
+  const std::optional<std::string> bytes = options.hex ? CardBytesOfHex(given, problem)
+                                                       : CardBytesOfText(given, problem);
   if (!bytes) return Fail(kBadInput, problem + "; nothing was written");
   const std::string text = options.hex ? HexOfCard(*bytes) : given;
 
