@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -338,7 +339,7 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
 TEST_F(CardBatch, OnATerminalEachCardIsAnnouncedWithARunningCount) {
   Encoder();
   const std::string cards = File("cards.txt", U8(u8"CARD 0001\n张三\n"));
-  const CardResult result = CardProgram({"batch", cards}, "", {.errOnTerminal = true}).Wait();
+  const CardResult result = CardProgram({"batch", "--pace", "0", cards}, "", {.errOnTerminal = true}).Wait();
   EXPECT_EQ(result.status, 0);
   std::string err = result.err;
   std::erase(err, '\r');  // a terminal ends its lines with CR LF
@@ -421,8 +422,8 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
 TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
   Encoder();
   const std::string card = std::string("'") + BRIMLOCK_CARD + "'";
-  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --journal '" + (dir / "j").string() +
-                               "' - 2>/dev/null";
+  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --pace 0 --journal '" +
+                               (dir / "j").string() + "' - 2>/dev/null";
   EXPECT_EQ(std::system(pipeline.c_str()), 0);
   std::vector<std::string> written = Written(Frames(4));
   std::sort(written.begin(), written.end());
@@ -450,6 +451,7 @@ const RefusalCase kRefusalCases[] = {
     {"AJournalAsInput", kJournalHeader + "1\t0123456789abcdef\tbegun\n", "", {}, 4, "is a brimlock-card journal"},
     {"AControlByteOnALine", "CARD 1\nINJ-A\x1d\x1b\\\x1btINJ-B\n", "", {}, 4, "line 2 of"},
     {"ATabOnALine", "EF\tGH\n", "", {}, 4, "control character U+0009"},
+    {"SeveralCardsUnpacedOffATerminal", "CARD 1\nCARD 2\n", "", {}, 4, "give --pace SECONDS"},
     {"ALineOf96Bytes", "CARD 1\n" + std::string(96, 'x') + "\n", "", {}, 4, "line 2 of"},
     {"AFifoAsJournal", "CARD 1\n", "FIFO", {}, 7, "is not a regular file"},
     {"ADirectoryAsJournal", "CARD 1\n", "DIR", {}, 7, "is not a regular file"},
@@ -558,7 +560,10 @@ TEST_F(CardBatch, ATornJournalLineIsACardNeverSent) {
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\nCARD 3\n");
   const std::string hash1 = "f4b3b7f319caba34";
   File("cards.txt.journal", kJournalHeader + "1\t" + hash1 + "\tbegun\n1\t" + hash1 + "\twritten\n2\t");
-  const CardResult rest = RunCard({"batch", cards});
+  // Without a check the cards are paced: --pace 1 waits a second between them.
+  const auto start = std::chrono::steady_clock::now();
+  const CardResult rest = RunCard({"batch", "--pace", "1", cards});
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
   EXPECT_EQ(rest.status, 0) << rest.err;
   EXPECT_EQ(Written(Frames(4)), (std::vector<std::string>{"CARD 2", "CARD 3"}));
   EXPECT_NE(ReadFile(cards + ".journal").find("\n2\t\ttorn\n"), std::string::npos);
@@ -599,10 +604,10 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
     const std::size_t before = enc.frames().size();
     const std::string killed = untraced +
                                "strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=" +
-                               std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --journal " + journal + " " +
-                               cards + " 2>/dev/null";
+                               std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --pace 0 --journal " + journal +
+                               " " + cards + " 2>/dev/null";
     ASSERT_NE(std::system(killed.c_str()), 0);
-    const CardResult rerun = RunCard({"batch", "--journal", journal, cards});
+    const CardResult rerun = RunCard({"batch", "--pace", "0", "--journal", journal, cards});
     EXPECT_TRUE(rerun.status == 0 || rerun.status == 9) << rerun.err;
     // A reset right after the last write ends it on the line; then every write has come.
     EXPECT_EQ(RunCard({"reset"}).status, 0);
@@ -625,7 +630,7 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
   EXPECT_EQ(named, 3);  // killed at each card's first step, each in turn
   const std::string terminated =
       "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=5 '" +
-      std::string(BRIMLOCK_CARD) + "' batch --journal " + (dir / "t").string() + " " + cards;
+      std::string(BRIMLOCK_CARD) + "' batch --pace 0 --journal " + (dir / "t").string() + " " + cards;
   CardResult stopped;
   {
     FILE* run = popen((terminated + " 2>&1").c_str(), "r");
@@ -636,18 +641,18 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
   EXPECT_EQ(stopped.status, 143) << stopped.err;
   // The fifth flush is the second card's first step: that card is finished.
   EXPECT_NE(stopped.err.find("2 written, 0 verified, 0 failed; stopped by SIGTERM"), std::string::npos) << stopped.err;
-  EXPECT_EQ(RunCard({"batch", "--journal", (dir / "t").string(), cards}).status, 0);
+  EXPECT_EQ(RunCard({"batch", "--pace", "0", "--journal", (dir / "t").string(), cards}).status, 0);
 }
 
 // Standard output and error closed: the journal never takes their descriptors.
 TEST_F(CardBatch, ClosedStandardStreamsLeaveTheJournalWhole) {
   Encoder();
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");
-  EXPECT_EQ(RunCard({"batch", cards}, "", {.outErrClosed = true}).status, 0);
+  EXPECT_EQ(RunCard({"batch", "--pace", "0", cards}, "", {.outErrClosed = true}).status, 0);
   EXPECT_NE(RunCard({"batch", cards}).err.find("done already"), std::string::npos);
   // The JSON results cannot be written: the batch stops after the card in hand.
   const std::string more = File("more.txt", "CARD 3\nCARD 4\n");
-  EXPECT_EQ(RunCard({"--json", "batch", more}, "", {.outErrClosed = true}).status, 8);
+  EXPECT_EQ(RunCard({"--json", "batch", "--pace", "0", more}, "", {.outErrClosed = true}).status, 8);
   const CardResult rest = RunCard({"batch", more});
   EXPECT_EQ(rest.status, 0) << rest.err;
   EXPECT_NE(rest.err.find("1 written, 0 verified, 0 failed (and 1 done by an earlier run)"), std::string::npos)

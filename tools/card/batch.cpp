@@ -2,6 +2,7 @@
 // run that stops goes on after the last card done, never writes one twice, and names a
 // card it cannot know to be written.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "card_operations.h"
@@ -11,6 +12,7 @@
 #include "exit_status.h"
 #include "journal.h"
 #include "json.h"
+#include "pace.h"
 
 namespace card {
 namespace {
@@ -72,9 +74,19 @@ class Batch {
                              journalPath_ + "; nothing to write\n");
       return EmitSummary(kDone);
     }
+    const long toWrite = std::count_if(cards_.begin(), cards_.end(), [&](const Card& c) { return ToWrite(c); });
+    if (!options_.verify && toWrite > 1)
+      if (std::optional<std::string> why = WhyUnpaced(options_.pace))
+        return Fail(kBadInput, *why + "; no card was written");
     CatchStopSignals();
+    bool first = true;
     for (std::size_t k = 0; k < cards_.size() && stop_ == kDone; ++k) {
-      if (ToWrite(cards_[k])) WriteOne(k);
+      if (!ToWrite(cards_[k])) continue;
+      if (!std::exchange(first, false) && !options_.verify && !AwaitOperator(Position(k), options_.pace)) {
+        stop_ = StopRequested() != 0 ? StopRequested() : kHungUp;  // no signal: the terminal went away
+        break;
+      }
+      WriteOne(k);
       if (stop_ == kDone && StopRequested() != 0) stop_ = StopRequested();
     }
     return Finish();
@@ -158,8 +170,7 @@ class Batch {
 
   void WriteOne(std::size_t k) {
     const Card& card = cards_[k];
-    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) + " (line " +
-                                 std::to_string(card.line) + ")";
+    const std::string position = Position(k);
     if (IsTerminal(Stream::Err)) Write(Stream::Err, position + ": " + card.given + "\n");
     const Outcome written = WriteCard(
         options_.port, card.bytes, [&] { return Record(card, "begun"); },
@@ -292,6 +303,11 @@ class Batch {
       stop_ = kOutputFailed;
       Fail(kOutputFailed, "the results could not be written to standard output (" + why + "); stopped", false);
     }
+  }
+
+  std::string Position(std::size_t k) const {
+    return "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) + " (line " +
+           std::to_string(cards_[k].line) + ")";
   }
 
   // The cards are in line order.

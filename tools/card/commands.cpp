@@ -13,13 +13,14 @@ const Command kCommands[] = {
     {"reset", RunReset, "", "none", OptionBits({kPort, kJson}), "",
      "reset the encoder"},
     {"batch", RunBatch, "FILE", "file",
-     OptionBits({kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite}),
-     "[--verify] [--journal FILE]\n[--redo-failed] [--mark-done LINE]... [--rewrite LINE]... FILE|-",
+     OptionBits({kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite, kPace}),
+     "[--verify] [--journal FILE] [--pace SECONDS]\n[--redo-failed] [--mark-done LINE]... [--rewrite LINE]... FILE|-",
      "write one card per line of FILE ('-': standard input), with a journal\n"
      "so that a run stopped (Ctrl-C, SIGTERM or SIGHUP stop after the card\n"
      "in hand) or broken goes on where it stopped and never writes a card\n"
      "twice; a card that may have reached the encoder when a run died is\n"
-     "named, with the commands that settle it"},
+     "named, with the commands that settle it. Without --verify each card\n"
+     "after the first waits for the operator (Enter, or --pace)"},
     {"lookup", RunLookup, "TICKET", "text", OptionBits({kJson}), "TICKET",
      "print the ticket's cards as the window finds them: card number TAB\n"
      "hidden code, one line each; a ticket with a field holding a tab, a\n"

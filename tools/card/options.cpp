@@ -34,6 +34,8 @@ const OptionRow kOptionRows[] = {
                                               "(different, unanswered, unreadable)"},
     {kMarkDone, "mark-done", "LINE", "number", "batch: the card of LINE, named as maybe written, holds its text"},
     {kRewrite, "rewrite", "LINE", "number", "batch: write the card of LINE again (one named, or one that failed)"},
+    {kPace, "pace", "SECONDS", "number", "batch without --verify, off a terminal: wait SECONDS between cards\n"
+                                         "for the operator to swipe each (on a terminal, Enter)"},
     {kHelp, "help", nullptr, "", "show this text"},
     {kVersion, "version", nullptr, "", "show the version"},
     {kCompletionWords, "completion-words", nullptr, "", "the commands and their options, for the shell's completion"},
@@ -137,6 +139,14 @@ bool Take(int value, const std::string& argument, const char* optionValue, Optio
         return true;
       }
       problem = NameOf(value) + " wants a line number of the batch's input, not '" + Printable(given) + "'";
+      return false;
+    case kPace:
+      if (const std::optional<long> seconds = given == "0" ? std::optional<long>(0) : LineNumber(given);
+          seconds && *seconds <= 3600) {
+        options.pace = static_cast<int>(*seconds);
+        return true;
+      }
+      problem = "--pace wants a number of seconds from 0 to 3600, not '" + Printable(given) + "'";
       return false;
     case kJson: options.json = true; return true;
     case kVerify: options.verify = true; return true;

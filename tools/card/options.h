@@ -20,6 +20,7 @@ struct Options {
   bool redoFailed = false;     // batch: write again the cards whose check failed
   std::vector<long> markDone;  // batch: lines the operator found written
   std::vector<long> rewrite;   // batch: lines the operator wants written again
+  std::optional<int> pace;     // seconds between cards written without a check
   std::string operand;         // TEXT, FILE or TICKET
   bool help = false;
   bool version = false;
@@ -35,6 +36,7 @@ enum OptionId : int {
   kRedoFailed,
   kMarkDone,
   kRewrite,
+  kPace,
   kHelp,
   kVersion,
   kCompletionWords,

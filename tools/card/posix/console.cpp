@@ -1,5 +1,6 @@
 #include <crypt.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/file.h>
@@ -142,6 +143,29 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t li
   const bool read = ReadAll(fd, content, limit, why);
   close(fd);
   return read;
+}
+
+bool CanAskOperator() {
+  if (!IsTerminal(Stream::Err)) return false;
+  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty >= 0) close(tty);
+  return tty >= 0;
+}
+
+bool WaitForEnter() {
+  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0) return false;
+  // The terminal hands over a line once Enter is pressed; poll, unlike read, is never
+  // restarted after a signal, so a stop ends the wait.
+  bool entered = false;
+  for (char c = 0; !entered && g_stop == 0;) {
+    pollfd waiter{tty, POLLIN, 0};
+    if (poll(&waiter, 1, -1) < 0) continue;
+    if (read(tty, &c, 1) != 1) break;
+    entered = c == '\n';
+  }
+  close(tty);
+  return entered;
 }
 
 void CatchStopSignals() {
