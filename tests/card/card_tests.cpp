@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -141,6 +142,7 @@ struct CommandCase {
   bool portHeld = false;                // the window holds the port meanwhile
   const char* outFile = nullptr;        // standard output goes there (and `out` is not read)
   const char* emptyVariable = nullptr;  // set, but empty, while the command runs
+  std::string input{};                  // standard input
 };
 // Test listings name a case, not its bytes.
 void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
@@ -148,7 +150,7 @@ void PrintTo(const CommandCase& c, std::ostream* out) { *out << c.name; }
 using CardCommand = Card;
 class CardCommands : public Card, public ::testing::WithParamInterface<CommandCase> {};
 
-const std::string k1018(1018, 'x');
+const std::string k95(95, 'x');
 constexpr auto L = FrameKind::LeadIn;
 constexpr auto R = FrameKind::Read;
 constexpr auto W = FrameKind::Write;
@@ -157,8 +159,11 @@ constexpr auto W = FrameKind::Write;
 const CommandCase kCommandCases[] = {
     {"ReadPrintsTheTrack1Text", {"read"}, {.cardData = "0123 张三"}, 0, U8(u8"0123 张三\n"), "", {L, R}},
     {"ReadHexGivesTheCardsBytes", {"read", "--hex"}, {.cardData = "A张"}, 0, "41 D5 C5\n", "", {L, R}},
+    {"ReadOfACardHoldingALineFeedIs4", {"read"}, {.cardData = "A\nB"}, 4, "", "control bytes (41 0A 42)", {L, R}},
+    {"WriteTakesItsTextFromInput", {"write", "-"}, {}, 0, "", "", {L, W}, "SECRET 1", false, nullptr, nullptr, "SECRET 1\r\n"},
+    {"WriteHexTakesItsBytesFromInput", {"write", "--hex", "-"}, {}, 0, "", "", {L, W}, "AB", false, nullptr, nullptr, "41 42\n"},
     {"WriteSendsLeadInAndTheTextInCodePage936", {"write", U8(u8"李四 €0002")}, {}, 0, "", "", {L, W}, "李四 \x80" "0002"},
-    {"WriteTakesTheLongestTextAFrameCarries", {"--port", "com1", "write", k1018}, {}, 0, "", "", {L, W}, k1018},
+    {"WriteAndVerifyTakeTheCapacityOf95Bytes", {"--port", "com1", "write", "--verify", k95}, {}, 0, "", "", {L, W, L, R}, k95},
     {"WriteHexTakesBytesThatAreNoText", {"write", "--hex", "01 41:1D"}, {}, 0, "", "", {L, W}, "\x01" "A\x1d"},
     {"VerifyReadsTheCardBack", {"write", "--verify", "CARD-7"}, {}, 0, "", "", {L, W, L, R}, "CARD-7"},
     {"ResetSendsTheResetFrame", {"reset"}, {}, 0, "", "", {FrameKind::Reset}},
@@ -168,6 +173,7 @@ const CommandCase kCommandCases[] = {
     {"AMissingPortIs3", {"--port", "/nonexistent/ttyX", "read"}, {}, 3, "", "/nonexistent/ttyX does not exist", {}},
     {"ADirectoryIsNoPort", {"--port", "/tmp", "read"}, {}, 3, "", "/tmp is a directory, not a serial port", {}},
     {"ADeviceThatIsNoTerminalIsNoPort", {"--port", "/dev/null", "reset"}, {}, 3, "", "cannot be opened as a serial port", {}},
+    {"APseudoTerminalMasterIsNoPort", {"--port", "/dev/ptmx", "read"}, {}, 3, "", "pseudo-terminal multiplexer", {}},
     {"TheProgramsOwnTerminalIsNoPort", {"--port", "/dev/tty", "read"}, {}, 3, "", "the terminal brimlock-card runs in", {}},
     {"AnEmptyComVariableIs3", {"--port=com2", "read"}, {}, 3, "", "BRIMLOCK_COM2 is set but empty", {}, {}, false,
      nullptr, "BRIMLOCK_COM2"},
@@ -187,8 +193,8 @@ const CommandCase kCommandCases[] = {
     {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
     {"APortTheWindowHoldsIs3", {"write", "A"}, {}, 3, "", "in use by another program", {}, {}, true},
     {"ACharacterCodePage936LacksIs4", {"write", U8(u8"A😀")}, {}, 4, "", "U+1F600", {}},
-    {"ATextOverAFrameIs4", {"write", k1018 + "x"}, {}, 4, "", "at most 1018", {}},
-    {"AVerifiedTextOverAReplyIs4", {"write", "--verify", std::string(97, 'x')}, {}, 4, "", "at most 96", {}},
+    {"ATextOf96BytesIs4", {"write", k95 + "x"}, {}, 4, "", "a card holds at most 95", {}},
+    {"AVerifiedTextOf97BytesIs4", {"write", "--verify", k95 + "xx"}, {}, 4, "", "a card holds at most 95", {}},
     {"AHexNulIs4", {"write", "--hex", "41 00"}, {}, 4, "", "00 byte", {}},
     {"AHexEscIs4", {"write", "--hex", "41 1d 1b 5c"}, {}, 4, "", "1B (ESC)", {}},
     {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
@@ -211,7 +217,7 @@ TEST_P(CardCommands, ExitWithTheirStatus) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
   }
   if (c.emptyVariable != nullptr) setenv(c.emptyVariable, "", 1);
-  const CardResult result = RunCard(c.args, "", {.outFile = c.outFile});
+  const CardResult result = RunCard(c.args, c.input, {.outFile = c.outFile});
   if (c.emptyVariable != nullptr) unsetenv(c.emptyVariable);
   if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   EXPECT_EQ(result.status, c.status) << result.err;
@@ -318,7 +324,15 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
       U8(u8"{\"error\": null, \"message\": null, \"row\": 1, \"text\": \"CARD 0001\", \"verified\": true, \"written\": true}\n"
          u8"{\"error\": null, \"message\": null, \"row\": 2, \"text\": \"张三\", \"verified\": true, \"written\": true}\n"
          u8"{\"error\": null, \"message\": null, \"row\": 4, \"text\": \"李四 0003\", \"verified\": true, \"written\": true}\n"
-         u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n"));
+         u8"{\"error\": null, \"message\": null, \"row\": 5, \"text\": \"€uro\", \"verified\": true, \"written\": true}\n") +
+          "{\"batch\": \"" + cards +
+          "\", \"cards\": 4, \"done_earlier\": 0, \"error\": null, \"failed\": 0, \"not_done\": [], "
+          "\"status\": 0, \"verified\": 4, \"written\": 4}\n");
+  // A rerun with nothing left to do still ends with its summary, so the output is never empty.
+  EXPECT_EQ(ParsedJson(RunCard({"--json", "batch", "--verify", cards}).out),
+            "{\"batch\": \"" + cards +
+                "\", \"cards\": 4, \"done_earlier\": 4, \"error\": null, \"failed\": 0, "
+                "\"not_done\": [], \"status\": 0, \"verified\": 0, \"written\": 0}\n");
   const auto frames = Frames(16);
   EXPECT_EQ(Written(frames), (std::vector<std::string>{"CARD 0001", "张三", "李四 0003", "\x80uro"}));
   EXPECT_EQ(KindsOf(frames), (Kinds{L, W, L, R, L, W, L, R, L, W, L, R, L, W, L, R}));
@@ -342,7 +356,7 @@ TEST_F(CardBatch, ChineseAndAsciiLinesAreWrittenAndVerifiedInOrder) {
 TEST_F(CardBatch, OnATerminalEachCardIsAnnouncedWithARunningCount) {
   Encoder();
   const std::string cards = File("cards.txt", U8(u8"CARD 0001\n张三\n"));
-  const CardResult result = CardProgram({"batch", cards}, "", {.errOnTerminal = true}).Wait();
+  const CardResult result = CardProgram({"batch", "--pace", "0", cards}, "", {.errOnTerminal = true}).Wait();
   EXPECT_EQ(result.status, 0);
   std::string err = result.err;
   std::erase(err, '\r');  // a terminal ends its lines with CR LF
@@ -363,7 +377,7 @@ TEST_F(CardBatch, ALineNotInCodePage936StopsTheBatchBeforeAnyCard) {
 
 // Stopped by Ctrl-C, by a closed terminal, then killed while a card is checked, then
 // edited, then run to the end: every card is written once, none twice, and the card whose
-// check the kill cut short is named until the operator settles it.
+// check the kill cut short is named, with a read to settle it, until the operator does.
 TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   // Each check waits for its answer, so the signals land while a card is in hand.
   VirtualEncoder& enc = Encoder();
@@ -400,11 +414,15 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
   EXPECT_NE(edited.err.find("line 1 of " + cards + " is not the text the journal"), std::string::npos) << edited.err;
   File("cards.txt", lines);
 
+  // The killed card's check never ran: it is named as written but not checked, with a read.
   const CardResult rest = RunCard(batch);
-  EXPECT_EQ(rest.status, 2) << rest.err;
+  EXPECT_EQ(rest.status, 9) << rest.err;
   EXPECT_NE(rest.err.find("2 written, 2 verified, 0 failed (and 3 done by an earlier run)"), std::string::npos)
       << rest.err;
-  EXPECT_NE(rest.err.find("(line 4); to write them again: 'brimlock-card batch --verify --redo-failed " + cards + "'"),
+  EXPECT_NE(rest.err.find("line 4: \"CARD 04\" was written but not checked: the batch stopped before its check. "
+                          "Check that card with 'brimlock-card read', then run 'brimlock-card batch --verify "
+                          "--mark-done 4 " +
+                          cards + "'"),
             std::string::npos)
       << rest.err;
   EXPECT_EQ(Written(Frames(24)),
@@ -421,8 +439,8 @@ TEST_F(CardBatch, AStoppedRunGoesOnAfterTheLastCardDone) {
 TEST_F(CardBatch, ALookupPipedIntoABatchWritesTheTicketsHiddenCodes) {
   Encoder();
   const std::string card = std::string("'") + BRIMLOCK_CARD + "'";
-  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --journal '" + (dir / "j").string() +
-                               "' - 2>/dev/null";
+  const std::string pipeline = card + " lookup 0123 | cut -f2 | " + card + " batch --pace 0 --journal '" +
+                               (dir / "j").string() + "' - 2>/dev/null";
   EXPECT_EQ(std::system(pipeline.c_str()), 0);
   std::vector<std::string> written = Written(Frames(4));
   std::sort(written.begin(), written.end());
@@ -450,6 +468,8 @@ const RefusalCase kRefusalCases[] = {
     {"AJournalAsInput", kJournalHeader + "1\t0123456789abcdef\tbegun\n", "", {}, 4, "is a brimlock-card journal"},
     {"AControlByteOnALine", "CARD 1\nINJ-A\x1d\x1b\\\x1btINJ-B\n", "", {}, 4, "line 2 of"},
     {"ATabOnALine", "EF\tGH\n", "", {}, 4, "control character U+0009"},
+    {"SeveralCardsUnpacedOffATerminal", "CARD 1\nCARD 2\n", "", {}, 4, "give --pace SECONDS"},
+    {"ALineOf96Bytes", "CARD 1\n" + std::string(96, 'x') + "\n", "", {}, 4, "line 2 of"},
     {"AFifoAsJournal", "CARD 1\n", "FIFO", {}, 7, "is not a regular file"},
     {"ADirectoryAsJournal", "CARD 1\n", "DIR", {}, 7, "is not a regular file"},
     {"ASymbolicLinkAsJournal", "CARD 1\n", "LINK", {}, 7, "a symbolic link, which a journal is never opened through"},
@@ -557,7 +577,10 @@ TEST_F(CardBatch, ATornJournalLineIsACardNeverSent) {
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\nCARD 3\n");
   const std::string hash1 = "f4b3b7f319caba34";
   File("cards.txt.journal", kJournalHeader + "1\t" + hash1 + "\tbegun\n1\t" + hash1 + "\twritten\n2\t");
-  const CardResult rest = RunCard({"batch", cards});
+  // Without a check the cards are paced: --pace 1 waits a second between them.
+  const auto start = std::chrono::steady_clock::now();
+  const CardResult rest = RunCard({"batch", "--pace", "1", cards});
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(950));
   EXPECT_EQ(rest.status, 0) << rest.err;
   EXPECT_EQ(Written(Frames(4)), (std::vector<std::string>{"CARD 2", "CARD 3"}));
   EXPECT_NE(ReadFile(cards + ".journal").find("\n2\t\ttorn\n"), std::string::npos);
@@ -598,10 +621,10 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
     const std::size_t before = enc.frames().size();
     const std::string killed = untraced +
                                "strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=KILL:when=" +
-                               std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --journal " + journal + " " +
-                               cards + " 2>/dev/null";
+                               std::to_string(flush) + " '" + BRIMLOCK_CARD + "' batch --pace 0 --journal " + journal +
+                               " " + cards + " 2>/dev/null";
     ASSERT_NE(std::system(killed.c_str()), 0);
-    const CardResult rerun = RunCard({"batch", "--journal", journal, cards});
+    const CardResult rerun = RunCard({"batch", "--pace", "0", "--journal", journal, cards});
     EXPECT_TRUE(rerun.status == 0 || rerun.status == 9) << rerun.err;
     // A reset right after the last write ends it on the line; then every write has come.
     EXPECT_EQ(RunCard({"reset"}).status, 0);
@@ -624,7 +647,7 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
   EXPECT_EQ(named, 3);  // killed at each card's first step, each in turn
   const std::string terminated =
       "ASAN_OPTIONS=detect_leaks=0 strace -f -qq -o /dev/null -e trace=fsync -e inject=fsync:signal=TERM:when=5 '" +
-      std::string(BRIMLOCK_CARD) + "' batch --journal " + (dir / "t").string() + " " + cards;
+      std::string(BRIMLOCK_CARD) + "' batch --pace 0 --journal " + (dir / "t").string() + " " + cards;
   CardResult stopped;
   {
     FILE* run = popen((terminated + " 2>&1").c_str(), "r");
@@ -635,18 +658,18 @@ TEST_F(CardBatch, KilledAtEachFlushEveryCardIsWrittenOnceOrNamed) {
   EXPECT_EQ(stopped.status, 143) << stopped.err;
   // The fifth flush is the second card's first step: that card is finished.
   EXPECT_NE(stopped.err.find("2 written, 0 verified, 0 failed; stopped by SIGTERM"), std::string::npos) << stopped.err;
-  EXPECT_EQ(RunCard({"batch", "--journal", (dir / "t").string(), cards}).status, 0);
+  EXPECT_EQ(RunCard({"batch", "--pace", "0", "--journal", (dir / "t").string(), cards}).status, 0);
 }
 
 // Standard output and error closed: the journal never takes their descriptors.
 TEST_F(CardBatch, ClosedStandardStreamsLeaveTheJournalWhole) {
   Encoder();
   const std::string cards = File("cards.txt", "CARD 1\nCARD 2\n");
-  EXPECT_EQ(RunCard({"batch", cards}, "", {.outErrClosed = true}).status, 0);
+  EXPECT_EQ(RunCard({"batch", "--pace", "0", cards}, "", {.outErrClosed = true}).status, 0);
   EXPECT_NE(RunCard({"batch", cards}).err.find("done already"), std::string::npos);
   // The JSON results cannot be written: the batch stops after the card in hand.
   const std::string more = File("more.txt", "CARD 3\nCARD 4\n");
-  EXPECT_EQ(RunCard({"--json", "batch", more}, "", {.outErrClosed = true}).status, 8);
+  EXPECT_EQ(RunCard({"--json", "batch", "--pace", "0", more}, "", {.outErrClosed = true}).status, 8);
   const CardResult rest = RunCard({"batch", more});
   EXPECT_EQ(rest.status, 0) << rest.err;
   EXPECT_NE(rest.err.find("1 written, 0 verified, 0 failed (and 1 done by an earlier run)"), std::string::npos)

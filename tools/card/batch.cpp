@@ -2,6 +2,7 @@
 // run that stops goes on after the last card done, never writes one twice, and names a
 // card it cannot know to be written.
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "card_operations.h"
@@ -11,6 +12,7 @@
 #include "exit_status.h"
 #include "journal.h"
 #include "json.h"
+#include "pace.h"
 
 namespace card {
 namespace {
@@ -70,11 +72,21 @@ class Batch {
     if (done_ == static_cast<long>(cards_.size())) {
       Write(Stream::Err, "brimlock-card: every card of " + source_ + " is done already, by the journal " +
                              journalPath_ + "; nothing to write\n");
-      return kDone;
+      return EmitSummary(kDone);
     }
+    const long toWrite = std::count_if(cards_.begin(), cards_.end(), [&](const Card& c) { return ToWrite(c); });
+    if (!options_.verify && toWrite > 1)
+      if (std::optional<std::string> why = WhyUnpaced(options_.pace))
+        return Fail(kBadInput, *why + "; no card was written");
     CatchStopSignals();
+    bool first = true;
     for (std::size_t k = 0; k < cards_.size() && stop_ == kDone; ++k) {
-      if (ToWrite(cards_[k])) WriteOne(k);
+      if (!ToWrite(cards_[k])) continue;
+      if (!std::exchange(first, false) && !options_.verify && !AwaitOperator(Position(k), options_.pace)) {
+        stop_ = StopRequested() != 0 ? StopRequested() : kHungUp;  // no signal: the terminal went away
+        break;
+      }
+      WriteOne(k);
       if (stop_ == kDone && StopRequested() != 0) stop_ = StopRequested();
     }
     return Finish();
@@ -97,7 +109,7 @@ class Batch {
     for (std::size_t i = 0; i < lines.size(); ++i) {
       if (lines[i].empty()) continue;
       std::string problem;
-      std::optional<std::string> bytes = CardBytesOfText(lines[i], options_.verify, problem);
+      std::optional<std::string> bytes = CardBytesOfText(lines[i], problem);
       if (!bytes)
         return Fail(kBadInput,
                     "line " + std::to_string(i + 1) + " of " + source_ + ": " + problem + "; no card was written");
@@ -158,8 +170,7 @@ class Batch {
 
   void WriteOne(std::size_t k) {
     const Card& card = cards_[k];
-    const std::string position = "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) + " (line " +
-                                 std::to_string(card.line) + ")";
+    const std::string position = Position(k);
     if (IsTerminal(Stream::Err)) Write(Stream::Err, position + ": " + card.given + "\n");
     const Outcome written = WriteCard(
         options_.port, card.bytes, [&] { return Record(card, "begun"); },
@@ -169,7 +180,8 @@ class Batch {
     // Without a check, the step journaled once the frames left is the card's last.
     if (!options_.verify) return Finished(card, position, true, std::nullopt, kDone, "", "");
 
-    if (IsTerminal(Stream::Err)) Write(Stream::Err, "  written; swipe the card again to check it (up to 8 seconds)\n");
+    if (IsTerminal(Stream::Err))
+      Write(Stream::Err, "  written; swipe the card again to check it (brimlock-card waits up to 8 seconds)\n");
     std::string shown;
     const Outcome read = VerifyCard(options_.port, card.bytes, shown);
     if (read.status == kDone) {
@@ -238,11 +250,36 @@ class Batch {
     if (!failed.empty()) {
       std::string lines;
       for (const long line : failed) lines.append(" ").append(std::to_string(line));
-      summary.append("\n  ").append(std::to_string(failed.size())).append(" card(s) written but not verified (line");
-      summary.append(lines).append("); to write them again: ").append(Command("--redo-failed"));
+      summary.append("\n  ").append(failed.size() == 1 ? "1 card was" : std::to_string(failed.size()) + " cards were");
+      summary.append(" written but not verified (line").append(failed.size() == 1 ? "" : "s").append(lines);
+      summary.append("); to write ").append(failed.size() == 1 ? "it" : "them").append(" again: ");
+      summary.append(Command("--redo-failed"));
     }
     Write(Stream::Err, "brimlock-card: " + summary + "\n");
-    return status;
+    return EmitSummary(status);
+  }
+
+  // Under --json the run's last object: {batch, cards, written, verified, failed,
+  // done_earlier, not_done (the lines), error, status}, a rerun with nothing to do included.
+  int EmitSummary(int status) {
+    if (!options_.json) return status;
+    Json notDone = Json::array();
+    for (const Card& card : cards_)
+      if (const CardState state = State(card); state == CardState::Unsettled || state == CardState::Failed)
+        notDone.push_back(card.line);
+    std::string why;
+    const bool written = Write(Stream::Out,
+                               JsonLine({{"batch", source_},
+                                         {"cards", cards_.size()},
+                                         {"written", tally_.written},
+                                         {"verified", tally_.verified},
+                                         {"failed", tally_.failed},
+                                         {"done_earlier", done_},
+                                         {"not_done", notDone},
+                                         {"error", status == kDone ? Json(nullptr) : Json(StatusWord(status))},
+                                         {"status", status}}),
+                               &why);
+    return written || status != kDone ? status : Fail(kOutputFailed, "the summary could not be written: " + why, false);
   }
 
   // The steps' journal entries, as WriteCard's steps want them.
@@ -268,6 +305,11 @@ class Batch {
     }
   }
 
+  std::string Position(std::size_t k) const {
+    return "card " + std::to_string(k + 1) + " of " + std::to_string(cards_.size()) + " (line " +
+           std::to_string(cards_[k].line) + ")";
+  }
+
   // The cards are in line order.
   const Card* Find(long line) const {
     const auto card = std::lower_bound(cards_.begin(), cards_.end(), line,
@@ -285,27 +327,19 @@ class Batch {
     return state == CardState::ToWrite || (state == CardState::Failed && options_.redoFailed);
   }
 
-  int StatusOf(const Card& card) const {
-    if (State(card) == CardState::Unsettled) return kUnsettled;
-    const std::string& step = journal_.entries().at(card.line).step;
-    return step == "different" ? kDifferent : step == "unreadable" ? kUnreadable : kNoAnswer;
-  }
+  const StepRow& Row(const Card& card) const { return RowOfStep(journal_.entries().at(card.line).step); }
+  int StatusOf(const Card& card) const { return Row(card).status; }
 
-  // What is known of a card not done, and what settles it.
+  // What is known of a card not done, and what settles it, by its step's row.
   std::string Explained(const Card& card) const {
+    const StepRow& row = Row(card);
     const std::string line = std::to_string(card.line);
-    if (State(card) == CardState::Unsettled)
-      return "\"" + card.given +
-             "\" may have been written: its frames may have reached the encoder when the batch "
-             "stopped. Check that card with 'brimlock-card --port " +
-             Quoted(options_.port) + " read', then run " + Command("--mark-done " + line) +
-             " if it holds that text, or " + Command("--rewrite " + line) + " to write it again";
-    const std::string& step = journal_.entries().at(card.line).step;
-    return "\"" + card.given + "\" was written but its check found it " +
-           (step == "different"    ? "different"
-            : step == "unreadable" ? "unreadable"
-                                   : "unanswered") +
-           "; to write it again: " + Command("--rewrite " + line);
+    const std::string said = "\"" + card.given + "\" " + row.known;
+    if (row.settle == Settle::Rewrite) return said + "; to write it again: " + Command("--rewrite " + line);
+    return said + ". Check that card with 'brimlock-card" +
+           (options_.port != "com1" ? " --port " + Quoted(options_.port) : std::string()) + " read', then run " +
+           Command("--mark-done " + line) + " if it holds that text, or " + Command("--rewrite " + line) +
+           " to write it again";
   }
 
   // This batch's command again, with `extra`.

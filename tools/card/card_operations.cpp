@@ -56,6 +56,10 @@ class Session {
         return Failed(outcome, kPortUnavailable,
                       Named() + " is in use by another program (the Brimlock window, or another brimlock-card); "
                                 "wait until its operation is done, or close it, and try again");
+      case ERROR_WRITE_FAULT:
+        return Failed(outcome, kPortUnavailable,
+                      Named() + " was not opened: its lock file, which keeps other programs off it, could not "
+                                "be written (is the disk holding /var/lock full?); nothing was sent");
       case ERROR_ACCESS_DENIED:
         return Failed(outcome, kPortUnavailable,
                       Named() + " refused to open: it is in use, or you may not use it (on Linux, join the group "

@@ -3,31 +3,15 @@
 #include <cctype>
 #include <cstdio>
 
-#include "encoder/encoder_line.h"
 #include "platform/text/codepage.h"
 
 namespace card {
 namespace {
 
-// The bound every card operation shares, checked after conversion: a frame carries at most
-// 1018 text bytes whole, and a verification reads back at most 96.
-std::optional<std::string> Fits(std::string bytes, bool verify, std::string& problem) {
-  if (bytes.empty()) {
-    problem = "the text is empty, so there is nothing to write";
-    return std::nullopt;
-  }
-  if (bytes.find('\0') != std::string::npos) {
-    problem = "the text holds a 00 byte, which ends a frame on the line; a card cannot take it";
-    return std::nullopt;
-  }
-  if (bytes.size() > static_cast<std::size_t>(MAX_WRITE_TEXT)) {
-    problem = "the text is " + std::to_string(bytes.size()) + " bytes in code page 936; a card write takes at most " +
-              std::to_string(MAX_WRITE_TEXT) + " (a Chinese character counts two)";
-    return std::nullopt;
-  }
-  if (verify && bytes.size() > static_cast<std::size_t>(MAX_READ_TEXT)) {
-    problem = "the text is " + std::to_string(bytes.size()) + " bytes in code page 936; a read brings back at most " +
-              std::to_string(MAX_READ_TEXT) + ", so it cannot be verified (leave out --verify, or shorten it)";
+// The checks every card shares, after conversion.
+std::optional<std::string> Fits(std::string bytes, std::string& problem) {
+  if (std::optional<std::string> why = WhyNotOnACard(bytes)) {
+    problem = std::move(*why);
     return std::nullopt;
   }
   return bytes;
@@ -47,7 +31,17 @@ std::string Character(std::string_view utf8, std::size_t at) {
 
 }  // namespace
 
-std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, std::string& problem) {
+std::optional<std::string> WhyNotOnACard(std::string_view bytes) {
+  if (bytes.empty()) return "the text is empty, so there is nothing to write";
+  if (bytes.find('\0') != std::string_view::npos)
+    return "the text holds a 00 byte, which ends a frame on the line; a card cannot take it";
+  if (bytes.size() > kCardCapacity)
+    return "the text is " + std::to_string(bytes.size()) + " bytes in code page 936; a card holds at most " +
+           std::to_string(kCardCapacity) + ", all one read gives back whole (a Chinese character counts two)";
+  return std::nullopt;
+}
+
+std::optional<std::string> CardBytesOfText(std::string_view utf8, std::string& problem) {
   // A control byte has no place on a card's text, and ESC and GS would end the write frame
   // and begin another on the line.
   for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -64,10 +58,10 @@ std::optional<std::string> CardBytesOfText(std::string_view utf8, bool verify, s
               " is not in code page 936, the card's encoding; change or remove it";
     return std::nullopt;
   }
-  return Fits(std::move(*bytes), verify, problem);
+  return Fits(std::move(*bytes), problem);
 }
 
-std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std::string& problem) {
+std::optional<std::string> CardBytesOfHex(std::string_view hex, std::string& problem) {
   std::string digits;
   for (std::size_t i = 0; i < hex.size(); ++i) {
     const char c = hex[i];
@@ -91,7 +85,7 @@ std::optional<std::string> CardBytesOfHex(std::string_view hex, bool verify, std
     problem = "the bytes hold 1B (ESC), which begins a frame on the line; a card cannot take it";
     return std::nullopt;
   }
-  return Fits(std::move(bytes), verify, problem);
+  return Fits(std::move(bytes), problem);
 }
 
 std::string TextOfCard(std::string_view bytes) { return text::Cp936ToUtf8(bytes); }

@@ -33,6 +33,12 @@ bool ReadAllInput(std::string& all, std::size_t limit, std::string& why);
 // A regular file whole (its name UTF-8), as ReadAllInput.
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit, std::string& why);
 
+// A terminal to ask the operator on: standard error is one, and the controlling terminal (the
+// console on Windows) can be read, whatever standard input is.
+bool CanAskOperator();
+// Waits for Enter on that terminal: false when there is none, or a stop signal came first.
+bool WaitForEnter();
+
 // The signals that ask a program to stop (Ctrl-C; SIGTERM and SIGHUP on Linux, Ctrl-Break
 // and a closed console on Windows) from now on only set StopRequested; a second one ends the
 // program at once.

@@ -2,6 +2,7 @@
 // frames leave, written, read back and recorded, so that no desk writes a card twice.
 #include <algorithm>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "card_operations.h"
@@ -11,6 +12,7 @@
 #include "database.h"
 #include "exit_status.h"
 #include "json.h"
+#include "pace.h"
 #include "lookup/issuing_record.h"
 #include "lookup/ticket_query.h"
 #include "platform/text/codepage.h"
@@ -64,7 +66,9 @@ class TicketIssue {
       }
       Report(i + 1, cards.size(), number, cards[i], result);
       if (result.status != kDone && status == kDone) status = result.status;
-      if (result.status == kDatabaseError || result.status == kPortUnavailable) break;
+      if (result.status == kDatabaseError || result.status == kPortUnavailable ||
+          result.outcome == std::string("stopped"))
+        break;
       counts_[result.outcome]++;
     }
     Summary(ticket, cards.size(), status);
@@ -78,6 +82,15 @@ class TicketIssue {
     const std::optional<Claim> held = record.Find(ticket, card);
     const bool reissue = Listed(options_.reissue, number), markIssued = Listed(options_.markIssued, number);
     if (held && !reissue && !markIssued) return Refusal(number, *held);
+    // Unchecked, the encoder learns of the next card only when the last is swiped.
+    if (!markIssued && options_.noVerify && std::exchange(wroteOne_, true) &&
+        !AwaitOperator("card " + std::to_string(k) + " of " + std::to_string(n) + ", number " + number,
+                       options_.pace)) {
+      return {"stopped",
+              StopRequested() != 0 ? StopRequested() : kHungUp,
+              "stopped before this card; run the same command again to go on",
+              {}};
+    }
 
     const CString attempt = record.BeginAttempt(ticket, card, desk_,
                                                 markIssued ? "mark-issued"
@@ -229,6 +242,7 @@ class TicketIssue {
   _ConnectionPtr& record_;
   issuing::Desk desk_;
   std::map<std::string, std::size_t> counts_;
+  bool wroteOne_ = false;
 };
 
 // The cards of the one ticket meant, each one's bytes as they go onto the card: every card
@@ -254,7 +268,7 @@ int Prepare(const Options& options, const std::vector<TicketCard>& found, CStrin
     else if (card.lacking != nullptr)
       problem = std::string("its ") + card.lacking + " holds a character code page 936 lacks";
     else if (!card.hidden || card.hidden->IsEmpty()) problem = "no hidden code is recorded for it";
-    else onCard = CardBytesOfText(Utf8(*card.hidden), !options.noVerify, problem);
+    else onCard = CardBytesOfText(Utf8(*card.hidden), problem);
     if (!onCard) {
       refused += (refused.empty() ? "" : "; ") + std::string("card ") + Printable(Utf8(card.card)) + ": " + problem;
       continue;
@@ -300,6 +314,9 @@ int RunIssue(const Options& options) {
   std::vector<TicketCard> cards;
   std::vector<std::string> bytes;
   if (const int status = Prepare(options, found, ticket, cards, bytes); status != kDone) return status;
+  if (options.noVerify && cards.size() > 1)
+    if (std::optional<std::string> why = WhyUnpaced(options.pace))
+      return Fail(kBadInput, *why + "; no card was written");
 
   // The record: the shared one in the lookup's database, or this desk's own file.
   _ConnectionPtr own;

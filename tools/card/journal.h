@@ -34,9 +34,22 @@ namespace card {
 // Format 2's hash, kept for the journals begun in that format.
 std::string CardHash(std::string_view bytes);
 
-// What a card's last step says about it.
+// What a card's last step says about it, the one table of the states a card can be left
+// in: the rerun's status and messages and the manual page's JOURNAL section follow it.
 enum class CardState { ToWrite, Unsettled, Failed, Done };
-CardState StateOfStep(std::string_view step);
+// What settles a card not done: a `read` and then --mark-done or --rewrite (it may or may
+// not hold its text), or --rewrite (or --redo-failed: it was written, and its check failed).
+enum class Settle { Nothing, ReadThenMark, Rewrite };
+struct StepRow {
+  std::string_view step;
+  CardState state;
+  int status;         // what a rerun exits with for a card left here (0: done, or to write)
+  const char* known;  // what is known of the card, after its quoted text
+  Settle settle;
+};
+// The row of a step; an unknown one (no journal holds it) reads as a failed check.
+const StepRow& RowOfStep(std::string_view step);
+inline CardState StateOfStep(std::string_view step) { return RowOfStep(step).state; }
 
 struct JournalEntry {
   std::string hash;

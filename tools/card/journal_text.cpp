@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "exit_status.h"
 #include "journal.h"
 
 namespace card {
@@ -30,20 +31,25 @@ std::vector<std::string_view> Fields(std::string_view line) {
   }
 }
 
-struct StepState {
-  std::string_view step;
-  CardState state;
+// clang-format off
+constexpr StepRow kSteps[] = {
+    {"begun", CardState::Unsettled, kUnsettled, "may have been written: its frames may have reached the encoder when the batch stopped", Settle::ReadThenMark},
+    {"sent", CardState::Unsettled, kUnsettled, "was written but not checked: the batch stopped before its check", Settle::ReadThenMark},
+    {"unsent", CardState::ToWrite, kDone, "", Settle::Nothing},
+    {"written", CardState::Done, kDone, "", Settle::Nothing},
+    {"verified", CardState::Done, kDone, "", Settle::Nothing},
+    {"marked-done", CardState::Done, kDone, "", Settle::Nothing},
+    {"rewrite", CardState::ToWrite, kDone, "", Settle::Nothing},
+    {"different", CardState::Failed, kDifferent, "was written but its check read back other data", Settle::Rewrite},
+    {"unanswered", CardState::Failed, kNoAnswer, "was written but its check got no answer", Settle::Rewrite},
+    {"unreadable", CardState::Failed, kUnreadable, "was written but its check got no whole answer of its own", Settle::Rewrite},
+    {"failed", CardState::Failed, kNoAnswer, "was written but its check failed", Settle::Rewrite},
 };
-constexpr StepState kSteps[] = {
-    {"begun", CardState::Unsettled},   {"sent", CardState::Failed},       {"unsent", CardState::ToWrite},
-    {"written", CardState::Done},      {"verified", CardState::Done},     {"different", CardState::Failed},
-    {"unanswered", CardState::Failed}, {"unreadable", CardState::Failed}, {"failed", CardState::Failed},
-    {"marked-done", CardState::Done},  {"rewrite", CardState::ToWrite},
-};
+// clang-format on
 
-const StepState* FindStep(std::string_view step) {
-  for (const StepState& s : kSteps)
-    if (s.step == step) return &s;
+const StepRow* FindStep(std::string_view step) {
+  for (const StepRow& row : kSteps)
+    if (row.step == step) return &row;
   return nullptr;
 }
 
@@ -60,11 +66,10 @@ std::string CardHash(std::string_view bytes) {
   return hex;
 }
 
-CardState StateOfStep(std::string_view step) {
-  const StepState* found = FindStep(step);
-  return found != nullptr ? found->state : CardState::Failed;
+const StepRow& RowOfStep(std::string_view step) {
+  const StepRow* found = FindStep(step);
+  return found != nullptr ? *found : *FindStep("failed");
 }
-
 std::string JournalHeader(std::string_view salt) {
   std::string header(kHeader);
   for (const char c : salt)

@@ -42,6 +42,8 @@ const OptionRow kOptionRows[] = {
                                                  "nothing (after 'read' showed it holds its code)"},
     {kRecord, "record", "FILE", "file", "issue: keep the issuing record in FILE (SQLite), for a desk\n"
                                         "whose database has none"},
+    {kPace, "pace", "SECONDS", "number", "batch without --verify, issue --no-verify, off a terminal: wait\nSECONDS between cards "
+                                         "for the operator to swipe each (on a terminal, Enter)"},
     {kHelp, "help", nullptr, "", "show this text"},
     {kVersion, "version", nullptr, "", "show the version"},
     {kCompletionWords, "completion-words", nullptr, "", "the commands and their options, for the shell's completion"},
@@ -157,6 +159,14 @@ bool Take(int value, const std::string& argument, const char* optionValue, Optio
       return !given.empty();
     case kNoVerify: options.noVerify = true; return true;
     case kShowCodes: options.showCodes = true; return true;
+    case kPace:
+      if (const std::optional<long> seconds = given == "0" ? std::optional<long>(0) : LineNumber(given);
+          seconds && *seconds <= 3600) {
+        options.pace = static_cast<int>(*seconds);
+        return true;
+      }
+      problem = "--pace wants a number of seconds from 0 to 3600, not '" + Printable(given) + "'";
+      return false;
     case kJson: options.json = true; return true;
     case kVerify: options.verify = true; return true;
     case kHex: options.hex = true; return true;
@@ -223,8 +233,10 @@ std::string Usage() {
       usage += Entry(NameOf(row.id) + (row.value != nullptr ? std::string(" ") + row.value : ""), row.help);
   usage += "\nText is UTF-8 (the console's own on Windows) and goes onto the card as code page 936;\n"
            "a control character, or one that code page lacks, is refused and nothing is written. A\n"
-           "card takes at most 1018 bytes, and a verified one at most 96 (a Chinese character\n"
-           "counts two).\n\nExit status (and --json's \"error\"):\n";
+           "card holds at most " +
+           std::to_string(kCardCapacity) +
+           " bytes, all one read gives back whole (a Chinese character counts\n"
+           "two).\n\nExit status (and --json's \"error\"):\n";
   return usage + StatusTable();
 }
 

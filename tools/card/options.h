@@ -25,6 +25,7 @@ struct Options {
   std::vector<std::string> reissue;     // issue: card numbers to write again
   std::vector<std::string> markIssued;  // issue: card numbers the operator found written
   std::optional<std::string> record;    // issue: a record file of this desk's own
+  std::optional<int> pace;              // seconds between cards written without a check
   std::string operand;                  // TEXT, FILE or TICKET
   bool help = false;
   bool version = false;
@@ -40,6 +41,7 @@ enum OptionId : int {
   kRedoFailed,
   kMarkDone,
   kRewrite,
+  kPace,
   kHelp,
   kVersion,
   kCompletionWords,

@@ -1,4 +1,6 @@
 // read, write and reset: one card operation each, as one click in the window.
+#include <algorithm>
+
 #include "card_operations.h"
 #include "card_text.h"
 #include "commands.h"
@@ -9,9 +11,18 @@
 namespace card {
 namespace {
 
-// Card data is not trusted to be text: on a terminal its control bytes (an escape that
-// would drive the terminal) show as '?'. Pipes and files get it as it is.
-std::string ForTerminal(std::string text) { return IsTerminal(Stream::Out) ? Printable(std::move(text)) : text; }
+// A card's text kept off the command line, where other users could read it: standard input,
+// less one line end.
+bool TextFromInput(std::string& text, std::string& problem) {
+  std::string why;
+  if (!ReadAllInput(text, 64 << 10, why)) {
+    problem = "cannot read the card's text from standard input: " + why;
+    return false;
+  }
+  if (text.ends_with('\n')) text.pop_back();
+  if (text.ends_with('\r')) text.pop_back();
+  return true;
+}
 
 void Prompt(const std::string& what) {
   if (IsTerminal(Stream::Err)) Write(Stream::Err, what + " (brimlock-card waits up to 8 seconds)\n");
@@ -33,15 +44,22 @@ int RunRead(const Options& options) {
   const Outcome outcome = ReadCard(options.port, shown);
   if (outcome.status != kDone) return Fail(outcome.status, outcome.problem);
   if (options.json) return Print(JsonLine({{"text", TextOfCard(shown)}, {"hex", HexOfCard(shown)}}));
-  return Print((options.hex ? HexOfCard(shown) : ForTerminal(TextOfCard(shown))) + "\n");
+  // A control byte as plain text would make lines or drive a terminal: such a card is
+  // printed exactly, or not at all.
+  if (!options.hex && std::any_of(shown.begin(), shown.end(), IsControl))
+    return Fail(kBadInput, "the card holds control bytes (" + HexOfCard(shown) +
+                               "), which plain text cannot carry; nothing was printed: --hex or --json gives "
+                               "them exactly");
+  return Print((options.hex ? HexOfCard(shown) : TextOfCard(shown)) + "\n");
 }
 
 int RunWrite(const Options& options) {
-  std::string problem;
-  const std::optional<std::string> bytes = options.hex ? CardBytesOfHex(options.operand, options.verify, problem)
-                                                       : CardBytesOfText(options.operand, options.verify, problem);
+  std::string problem, given = options.operand;
+  if (given == "-" && !TextFromInput(given, problem)) return Fail(kBadInput, problem + "; nothing was written");
+  const std::optional<std::string> bytes = options.hex ? CardBytesOfHex(given, problem)
+                                                       : CardBytesOfText(given, problem);
   if (!bytes) return Fail(kBadInput, problem + "; nothing was written");
-  const std::string text = options.hex ? HexOfCard(*bytes) : options.operand;
+  const std::string text = options.hex ? HexOfCard(*bytes) : given;
 
   // Under --json the card's object is the one object; the message goes to standard error too.
   auto end = [&](std::optional<bool> written, std::optional<bool> verified, int status, const std::string& message) {
@@ -65,7 +83,7 @@ int RunWrite(const Options& options) {
     return end(true, std::nullopt, kDone, "");
   }
 
-  Prompt("Written. Swipe the card again to check it.");
+  Prompt("Written; swipe the card again to check it.");
   std::string shown;
   const Outcome read = VerifyCard(options.port, *bytes, shown);
   if (read.status == kDifferent)

@@ -11,7 +11,8 @@
 //   /dev/ttyS<N-1>. A name that starts with '/' is taken as a device path. Every other
 //   name fails with ERROR_FILE_NOT_FOUND, as does a path that is not a terminal.
 // - Share mode 0 is an exclusive open: a UUCP lock file in /var/lock, flock(2) and
-//   TIOCEXCL; a port another process holds fails with ERROR_SHARING_VIOLATION.
+//   TIOCEXCL; a port another process holds fails with ERROR_SHARING_VIOLATION, and one
+//   whose lock file was made but could not be written (a full disk) with ERROR_WRITE_FAULT.
 // - ReadFile and WriteFile honour COMMTIMEOUTS as the Windows serial driver does.
 // - Calls on INVALID_HANDLE_VALUE (or any handle not open) fail at once with
 //   ERROR_INVALID_HANDLE and touch nothing; ReadFile then reports 0 bytes.
@@ -62,6 +63,7 @@ constexpr DWORD ERROR_SUCCESS = 0;
 constexpr DWORD ERROR_FILE_NOT_FOUND = 2;
 constexpr DWORD ERROR_ACCESS_DENIED = 5;
 constexpr DWORD ERROR_INVALID_HANDLE = 6;
+constexpr DWORD ERROR_WRITE_FAULT = 29;
 constexpr DWORD ERROR_GEN_FAILURE = 31;
 constexpr DWORD ERROR_SHARING_VIOLATION = 32;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;

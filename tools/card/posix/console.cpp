@@ -1,5 +1,6 @@
 #include <crypt.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/file.h>
@@ -102,6 +103,9 @@ void PrepareStandardStreams() {
     if (open("/dev/null", O_RDWR) == fd && fd == STDOUT_FILENO) g_outClosed = true;
   }
   signal(SIGPIPE, SIG_IGN);
+  // A file grown past `ulimit -f` is then a write that fails, told as the journal's or the
+  // output's failure, not a kill without a word.
+  signal(SIGXFSZ, SIG_IGN);
 }
 
 bool IsTerminal(Stream stream) { return isatty(Descriptor(stream)) == 1; }
@@ -139,6 +143,29 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t li
   const bool read = ReadAll(fd, content, limit, why);
   close(fd);
   return read;
+}
+
+bool CanAskOperator() {
+  if (!IsTerminal(Stream::Err)) return false;
+  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty >= 0) close(tty);
+  return tty >= 0;
+}
+
+bool WaitForEnter() {
+  const int tty = open("/dev/tty", O_RDONLY | O_NOCTTY | O_CLOEXEC);
+  if (tty < 0) return false;
+  // The terminal hands over a line once Enter is pressed; poll, unlike read, is never
+  // restarted after a signal, so a stop ends the wait.
+  bool entered = false;
+  for (char c = 0; !entered && g_stop == 0;) {
+    pollfd waiter{tty, POLLIN, 0};
+    if (poll(&waiter, 1, -1) < 0) continue;
+    if (read(tty, &c, 1) != 1) break;
+    entered = c == '\n';
+  }
+  close(tty);
+  return entered;
 }
 
 void CatchStopSignals() {
@@ -183,6 +210,12 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why) {
                                               : nullptr;
   if (kind != nullptr) {
     why = named + " is " + kind + ", not a serial port; name the encoder's port with --port";
+    return false;
+  }
+  // /dev/ptmx opens a new pseudo-terminal's master: a terminal, and no line to anything.
+  if (S_ISCHR(info.st_mode) && info.st_rdev == makedev(5, 2)) {
+    why = named + " is the pseudo-terminal multiplexer, which opens a new terminal of its own, not a serial "
+                  "port; name the encoder's port with --port";
     return false;
   }
   dev_t own = 0;

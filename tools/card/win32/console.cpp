@@ -162,6 +162,31 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t li
   return read;
 }
 
+bool CanAskOperator() {
+  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (console != INVALID_HANDLE_VALUE) CloseHandle(console);
+  return console != INVALID_HANDLE_VALUE && IsTerminal(Stream::Err);
+}
+
+bool WaitForEnter() {
+  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  if (console == INVALID_HANDLE_VALUE) return false;
+  // Key by key, a fifth of a second at a time, so that Ctrl-C or a closed console ends the wait.
+  bool entered = false;
+  while (!entered && g_stop == 0) {
+    if (WaitForSingleObject(console, 200) != WAIT_OBJECT_0) continue;
+    INPUT_RECORD record{};
+    DWORD n = 0;
+    if (!ReadConsoleInputW(console, &record, 1, &n) || n == 0) break;
+    entered = record.EventType == KEY_EVENT && record.Event.KeyEvent.bKeyDown &&
+              record.Event.KeyEvent.wVirtualKeyCode == VK_RETURN;
+  }
+  CloseHandle(console);
+  return entered;
+}
+
 void CatchStopSignals() { SetConsoleCtrlHandler(OnControl, TRUE); }
 
 int StopRequested() { return static_cast<int>(g_stop); }

@@ -90,7 +90,7 @@ LockResult TakeUucpLock(const std::string& deviceName, std::string& lockPath) {
         return LockResult::Taken;
       }
       unlink(lockPath.c_str());
-      return LockResult::Unavailable;
+      return LockResult::Unwritten;
     }
     if (errno != EEXIST) return LockResult::Unavailable;
 

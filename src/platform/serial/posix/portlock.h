@@ -9,6 +9,8 @@ enum class LockResult {
   Taken,        // the lock file is ours; release it at close
   Held,         // a live process holds the port, or the lock path is no lock file at all
   Unavailable,  // the lock directory cannot be written; the other mechanisms still apply
+  Unwritten,    // the lock file was made but its pid could not be written (a full disk): the
+                // port is refused, since nobody could tell whose lock it is
 };
 
 // deviceName is the basename of the resolved device ("ttyUSB0", "5" for /dev/pts/5).

@@ -158,8 +158,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void* /*security*/, D
   if (exclusive) {
     const std::string baseName = device.substr(device.rfind('/') + 1);
     const serial::LockResult lock = serial::TakeUucpLock(baseName, lockPath);
-    if (lock == serial::LockResult::Held) {
-      Fail(ERROR_SHARING_VIOLATION);
+    if (lock == serial::LockResult::Held || lock == serial::LockResult::Unwritten) {
+      Fail(lock == serial::LockResult::Held ? ERROR_SHARING_VIOLATION : ERROR_WRITE_FAULT);
       return INVALID_HANDLE_VALUE;
     }
     if (lock != serial::LockResult::Taken) lockPath.clear();
