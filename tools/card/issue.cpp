@@ -315,8 +315,10 @@ int RunIssue(const Options& options) {
   std::vector<std::string> bytes;
   if (const int status = Prepare(options, found, ticket, cards, bytes); status != kDone) return status;
   if (options.noVerify && cards.size() > 1)
-    if (std::optional<std::string> why = WhyUnpaced(options.pace))
-      return Fail(kBadInput, *why + "; no card was written");
+    if (WhyUnpaced(options.pace))
+      return Fail(kBadInput, "cards issued with --no-verify follow each other only as fast as the operator swipes "
+                             "them, and there is no terminal to wait on: give --pace SECONDS, or leave out "
+                             "--no-verify; no card was written");
 
   // The record: the shared one in the lookup's database, or this desk's own file.
   _ConnectionPtr own;
