@@ -51,24 +51,33 @@ class Session {
       ConfigureEncoderPort(hComm_);
       return true;
     }
-    switch (GetLastError()) {
+    const DWORD error = GetLastError();
+    // What the system shows against the device: the group, the process holding it.
+    std::string seen = WhyNotOpen(device_);
+    if (seen.empty() && error == ERROR_SHARING_VIOLATION) seen = OpenedBy(device_);
+    const std::string because = seen.empty() ? "" : ": " + seen;
+    switch (error) {
       case ERROR_SHARING_VIOLATION:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " is in use by another program (the Brimlock window, or another brimlock-card); "
-                                "wait until its operation is done, or close it, and try again");
+                      Named() + " is in use by another program" +
+                          (seen.empty() ? " (the Brimlock window, or another brimlock-card)" : because) +
+                          "; wait until it is done with the port, or close it, and try again");
       case ERROR_WRITE_FAULT:
         return Failed(outcome, kPortUnavailable,
                       Named() + " was not opened: its lock file, which keeps other programs off it, could not "
                                 "be written (is the disk holding /var/lock full?); nothing was sent");
       case ERROR_ACCESS_DENIED:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " refused to open: it is in use, or you may not use it (on Linux, join the group "
-                                "that owns the device, usually 'dialout', and log in again)");
+                      Named() + " refused to open" +
+                          (seen.empty() ? ": it is in use, or you may not use it (on Linux, join the group that owns "
+                                          "the device, usually 'dialout', and log in again)"
+                                        : because));
       default:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " cannot be opened as a serial port: it is not one, or no hardware answers behind "
-                                "it; connect the encoder, or name its port with --port (com1, com2 or a device "
-                                "path; see --help for what com1 and com2 stand for)");
+                      Named() + " cannot be opened as a serial port" +
+                          (seen.empty() ? ": it is not one, or no hardware answers behind it" : because) +
+                          "; connect the encoder, or name its port with --port (com1, com2 or a device path; "
+                          "'brimlock-card ports' lists them)");
     }
   }
 

@@ -25,6 +25,10 @@ const Command kCommands[] = {
      "print the ticket's cards as the window finds them: card number TAB\n"
      "hidden code, one line each; a ticket with a field holding a tab, a\n"
      "line break or another control character is refused (--json has it)"},
+    {"ports", RunPorts, "", "none", OptionBits({kJson}), "",
+     "list the serial ports (com1 and com2 first, then each device by its\n"
+     "stable name): port TAB device TAB whether this user can open it, or\n"
+     "why not (a group to join, the process that holds it, no hardware)"},
 };
 // clang-format on
 

@@ -14,6 +14,7 @@ int RunWrite(const Options& options);
 int RunReset(const Options& options);
 int RunBatch(const Options& options);
 int RunLookup(const Options& options);
+int RunPorts(const Options& options);
 
 struct Command {
   const char* name;

@@ -225,11 +225,14 @@ std::string CompletionWords() {
   auto words = [](OptionSet set) {
     std::string line;
     for (const OptionRow& row : kOptionRows)
-      if (Has(set, row.id) && row.id != kCompletionWords)
-        line += " " + NameOf(row.id) + (*row.completion != '\0' ? std::string(":") + row.completion : "");
+      if (Has(set, row.id) && row.id != kCompletionWords) {
+        line.append(" --").append(row.name);
+        if (*row.completion != '\0') line.append(":").append(row.completion);
+      }
     return line;
   };
-  std::string all = "-" + words(kStandalone | kBeforeCommand) + "\n";
+  std::string all("-");
+  all.append(words(kStandalone | kBeforeCommand)).append("\n");
   for (const Command& command : Commands())
     all += std::string(command.name) + " " + command.completion + words(command.options) + "\n";
   return all;
