@@ -14,7 +14,7 @@ const Command kCommands[] = {
      "reset the encoder"},
     {"batch", RunBatch, "FILE", "file",
      OptionBits({kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite, kPace}),
-     "[--verify] [--journal FILE] [--pace SECONDS]\n[--redo-failed] [--mark-done LINE]... [--rewrite LINE]... FILE|-",
+     "[--verify] [--journal FILE]\n[--pace SECONDS] [--redo-failed] [--mark-done LINE]...\n[--rewrite LINE]... FILE|-",
      "write one card per line of FILE ('-': standard input), with a journal\n"
      "so that a run stopped (Ctrl-C, SIGTERM or SIGHUP stop after the card\n"
      "in hand) or broken goes on where it stopped and never writes a card\n"

@@ -22,11 +22,13 @@ struct OptionRow {
 
 // clang-format off
 const OptionRow kOptionRows[] = {
-    {kPort, "port", "NAME", "port", "com1 (the default), com2, or a device path; comN is the device\n"
-                                    "BRIMLOCK_COMN names, else /dev/ttyS<N-1>"},
+    {kPort, "port", "NAME", "port", "com1 (the default), com2 ... com256, or a device path; comN is the\n"
+                                    "device BRIMLOCK_COMN names, else /dev/ttyS<N-1> ('ports' lists them)"},
     {kJson, "json", nullptr, "", "one JSON object per line: read {text, hex}; write and batch {row,\n"
-                                 "text, written, verified, error, message}; lookup {card, hidden}; a\n"
-                                 "failure {error, message, status}"},
+                                 "text, written, verified, error, message}, and batch's summary last\n"
+                                 "{batch, cards, written, verified, failed, done_earlier, not_done,\n"
+                                 "error, status}; lookup {card, hidden}; ports {port, device, usable,\n"
+                                 "why}; a failure {error, message, status}"},
     {kVerify, "verify", nullptr, "", "read each card back (swipe it again) and compare byte for byte"},
     {kHex, "hex", nullptr, "", "read: print the card's bytes as hex; write: TEXT is hex (\"41 42\")"},
     {kJournal, "journal", "FILE", "file", "the batch's journal (default FILE.journal; needed with '-')"},
