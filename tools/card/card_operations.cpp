@@ -102,49 +102,42 @@ class Session {
   // Reads what comes until the line has been quiet for `quietMs`, or at most `mostMs`
   // (0: one wait only): true when it went quiet; `came` counts what came meanwhile.
   bool Quiet(DWORD quietMs, DWORD mostMs, std::size_t& came) {
-    COMMTIMEOUTS reply = Timeouts();
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, quietMs, reply.WriteTotalTimeoutMultiplier,
-                           reply.WriteTotalTimeoutConstant};
-    SetCommTimeouts(hComm_, &firstByte);
     const Clock::time_point start = Clock::now();
     char buffer[REPLY_BUFFER_SIZE];
-    DWORD n = 0;
-    bool quiet = false;
-    for (came = 0; !quiet && (came == 0 || MsSince(start) < mostMs);) {
-      quiet = !ReadFile(hComm_, buffer, sizeof buffer, &n, nullptr) || n == 0;
-      came += n;
-    }
-    SetCommTimeouts(hComm_, &reply);
-    return quiet;
+    DWORD n = 1;
+    for (came = 0; n > 0 && (came == 0 || MsSince(start) < mostMs); came += n)
+      n = ReadWithin(quietMs, buffer, sizeof buffer);
+    return n == 0;
   }
 
   // The reply to the read frame: its first byte within `ms`, then the rest by the window's
   // reply rule (a read of 100 bytes that a gap ends); `waited` is how long the first took.
   std::string Reply(DWORD ms, DWORD& waited) {
-    COMMTIMEOUTS reply = Timeouts();
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
-    SetCommTimeouts(hComm_, &firstByte);
     const Clock::time_point start = Clock::now();
     char buffer[REPLY_BUFFER_SIZE];
-    DWORD n = 0;
-    const bool first = ReadFile(hComm_, buffer, 1, &n, nullptr) && n == 1;
+    const bool first = ReadWithin(ms, buffer, 1) == 1;
     waited = MsSince(start);
-    SetCommTimeouts(hComm_, &reply);
     if (!first) return {};
     DWORD more = 0;
     ReadFile(hComm_, buffer + 1, REPLY_BUFFER_SIZE - 1, &more, nullptr);
     return std::string(buffer, 1 + more);
   }
 
-  HANDLE handle() const { return hComm_; }
   std::string Named() const { return port_ == device_ || device_.empty() ? port_ : port_ + " (" + device_ + ")"; }
 
  private:
   static std::string Advice() { return "; check the encoder's cable and power, then try again"; }
-  COMMTIMEOUTS Timeouts() const {
-    COMMTIMEOUTS timeouts{};
-    GetCommTimeouts(hComm_, &timeouts);
-    return timeouts;
+  // One read that waits at most `ms` for a first byte and ends as soon as bytes came; the
+  // reply's timeouts are set again after it.
+  DWORD ReadWithin(DWORD ms, char* buffer, DWORD size) {
+    COMMTIMEOUTS reply{};
+    GetCommTimeouts(hComm_, &reply);
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
+    SetCommTimeouts(hComm_, &firstByte);
+    DWORD n = 0;
+    if (!ReadFile(hComm_, buffer, size, &n, nullptr)) n = 0;
+    SetCommTimeouts(hComm_, &reply);
+    return n;
   }
   static bool Failed(Outcome& outcome, int status, std::string problem) {
     outcome.status = status;
