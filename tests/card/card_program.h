@@ -2,6 +2,7 @@
 // brimlock-card run as a user runs it: a child process with its own standard streams, its
 // exit status, what it printed; Ctrl-C or a kill while it runs.
 #include <fcntl.h>
+#include <grp.h>
 #include <stdlib.h>
 #include <poll.h>
 #include <signal.h>
@@ -26,6 +27,7 @@ struct CardStreams {
   bool errOnTerminal = false;     // standard error is a terminal (a pseudo-terminal), as in a shell
   const char* outFile = nullptr;  // standard output is this file (/dev/full), not read back
   bool outErrClosed = false;      // both closed, as some service managers start programs
+  bool asNobody = false;          // run as the user nobody (the test must run as root)
 };
 
 class CardProgram {
@@ -47,6 +49,7 @@ class CardProgram {
       dup2(out[1], 1);
       dup2(err[1], 2);
       if (streams.outFile != nullptr) dup2(open(streams.outFile, O_WRONLY), 1);
+      if (streams.asNobody && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
       if (streams.outErrClosed) {
         close(1);
         close(2);

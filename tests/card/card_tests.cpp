@@ -191,7 +191,7 @@ const CommandCase kCommandCases[] = {
     {"ReadToAFullOutputIs8", {"read"}, {.cardData = "A"}, 8, "", "No space left on device", {L, R}, {}, false, "/dev/full"},
     {"JsonWriteToAFullOutputIs8", {"--json", "write", "A"}, {}, 8, "", "No space left", {L, W}, "A", false, "/dev/full"},
     {"LookupToAFullOutputIs8", {"lookup", "0123"}, {}, 8, "", "No space left", {}, {}, false, "/dev/full"},
-    {"APortTheWindowHoldsIs3", {"write", "A"}, {}, 3, "", "in use by another program", {}, {}, true},
+    {"APortTheWindowHoldsIs3NamingTheProcess", {"write", "A"}, {}, 3, "", "in use by another program: process ", {}, {}, true},
     {"ACharacterCodePage936LacksIs4", {"write", U8(u8"A😀")}, {}, 4, "", "U+1F600", {}},
     {"ATextOf96BytesIs4", {"write", k95 + "x"}, {}, 4, "", "a card holds at most 95", {}},
     {"AVerifiedTextOf97BytesIs4", {"write", "--verify", k95 + "xx"}, {}, 4, "", "a card holds at most 95", {}},
@@ -200,7 +200,7 @@ const CommandCase kCommandCases[] = {
     {"ATextHoldingFrameBytesIs4", {"write", "INJ-A\x1d\x1b\\\x1b%B\x1btINJ-B"}, {}, 4, "", "control character U+001D", {}},
     {"AnEmptyTextIs4", {"write", ""}, {}, 4, "", "empty", {}},
     {"AnUnknownOptionIs4", {"read", "--fast"}, {}, 4, "", "unknown option '--fast'", {}},
-    {"AnUnknownCommandIs4", {"frob", "0123"}, {}, 4, "", "unknown command 'frob'; give one of read, write, reset, batch, lookup or issue", {}},
+    {"AnUnknownCommandIs4", {"frob", "0123"}, {}, 4, "", "unknown command 'frob'; give one of read, write, reset, batch, lookup, issue or ports", {}},
     {"AnOptionOfAnotherCommandIs4", {"reset", "--verify"}, {}, 4, "", "--verify has no meaning for reset", {}},
     {"ABatchFromInputWithoutAJournalIs4", {"batch", "-"}, {}, 4, "", "needs --journal", {}},
     {"LookupPrintsCardTabHiddenCode", {"lookup", "0123"}, {}, 0, U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n"), "", {}},
@@ -246,6 +246,31 @@ TEST_F(CardCommand, AnEarlierReadsLateAnswerIsNotVerified) {
   // line is watched for quiet (then the check has no answer of its own: 2).
   const CardResult verify = RunCard({"write", "--verify", "CARD 7"});
   EXPECT_TRUE(verify.status == 6 || verify.status == 2) << verify.status << " " << verify.err;
+}
+
+// What com1 stands for and whether it can be opened; a port held names its process, one
+// this user may not use names the device's group.
+TEST_F(CardCommand, PortsAndWhyOneCannotBeOpenedAreNamed) {
+  Encoder();
+  const std::string com1 = "com1\t" + encoder->slavePath() + "\t";
+  EXPECT_NE(RunCard({"ports"}).out.find(com1 + "can be opened\n"), std::string::npos);
+  HANDLE held = OpenEncoderPort("com1");
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const CardResult listed = RunCard({"ports"});
+  CloseHandle(held);
+  EXPECT_NE(listed.out.find(com1 + "process " + std::to_string(getpid()) + " (card_tests) holds it\n"),
+            std::string::npos)
+      << listed.out;
+  // A serial device as distributions make it: root's, mode 0660, group dialout.
+  const group* dialout = getgrnam("dialout");
+  if (geteuid() != 0 || dialout == nullptr) GTEST_SKIP() << "needs root and a group dialout";
+  ASSERT_EQ(chown(encoder->slavePath().c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(encoder->slavePath().c_str(), 0660), 0);
+  const CardResult refused = RunCard({"read"}, "", {.asNobody = true});
+  EXPECT_EQ(refused.status, 3) << refused.err;
+  EXPECT_NE(refused.err.find("refused to open: it belongs to group 'dialout', which you are not in: join it"),
+            std::string::npos)
+      << refused.err;
 }
 
 // Each way a database can refuse is told apart: the driver's own words and what to check.

@@ -51,24 +51,33 @@ class Session {
       ConfigureEncoderPort(hComm_);
       return true;
     }
-    switch (GetLastError()) {
+    const DWORD error = GetLastError();
+    // What the system shows against the device: the group, the process holding it.
+    std::string seen = WhyNotOpen(device_);
+    if (seen.empty() && error == ERROR_SHARING_VIOLATION) seen = OpenedBy(device_);
+    const std::string because = seen.empty() ? "" : ": " + seen;
+    switch (error) {
       case ERROR_SHARING_VIOLATION:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " is in use by another program (the Brimlock window, or another brimlock-card); "
-                                "wait until its operation is done, or close it, and try again");
+                      Named() + " is in use by another program" +
+                          (seen.empty() ? " (the Brimlock window, or another brimlock-card)" : because) +
+                          "; wait until it is done with the port, or close it, and try again");
       case ERROR_WRITE_FAULT:
         return Failed(outcome, kPortUnavailable,
                       Named() + " was not opened: its lock file, which keeps other programs off it, could not "
                                 "be written (is the disk holding /var/lock full?); nothing was sent");
       case ERROR_ACCESS_DENIED:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " refused to open: it is in use, or you may not use it (on Linux, join the group "
-                                "that owns the device, usually 'dialout', and log in again)");
+                      Named() + " refused to open" +
+                          (seen.empty() ? ": it is in use, or you may not use it (on Linux, join the group that owns "
+                                          "the device, usually 'dialout', and log in again)"
+                                        : because));
       default:
         return Failed(outcome, kPortUnavailable,
-                      Named() + " cannot be opened as a serial port: it is not one, or no hardware answers behind "
-                                "it; connect the encoder, or name its port with --port (com1, com2 or a device "
-                                "path; see --help for what com1 and com2 stand for)");
+                      Named() + " cannot be opened as a serial port" +
+                          (seen.empty() ? ": it is not one, or no hardware answers behind it" : because) +
+                          "; connect the encoder, or name its port with --port (com1, com2 or a device path; "
+                          "'brimlock-card ports' lists them)");
     }
   }
 
@@ -93,49 +102,42 @@ class Session {
   // Reads what comes until the line has been quiet for `quietMs`, or at most `mostMs`
   // (0: one wait only): true when it went quiet; `came` counts what came meanwhile.
   bool Quiet(DWORD quietMs, DWORD mostMs, std::size_t& came) {
-    COMMTIMEOUTS reply = Timeouts();
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, quietMs, reply.WriteTotalTimeoutMultiplier,
-                           reply.WriteTotalTimeoutConstant};
-    SetCommTimeouts(hComm_, &firstByte);
     const Clock::time_point start = Clock::now();
     char buffer[REPLY_BUFFER_SIZE];
-    DWORD n = 0;
-    bool quiet = false;
-    for (came = 0; !quiet && (came == 0 || MsSince(start) < mostMs);) {
-      quiet = !ReadFile(hComm_, buffer, sizeof buffer, &n, nullptr) || n == 0;
-      came += n;
-    }
-    SetCommTimeouts(hComm_, &reply);
-    return quiet;
+    DWORD n = 1;
+    for (came = 0; n > 0 && (came == 0 || MsSince(start) < mostMs); came += n)
+      n = ReadWithin(quietMs, buffer, sizeof buffer);
+    return n == 0;
   }
 
   // The reply to the read frame: its first byte within `ms`, then the rest by the window's
   // reply rule (a read of 100 bytes that a gap ends); `waited` is how long the first took.
   std::string Reply(DWORD ms, DWORD& waited) {
-    COMMTIMEOUTS reply = Timeouts();
-    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
-    SetCommTimeouts(hComm_, &firstByte);
     const Clock::time_point start = Clock::now();
     char buffer[REPLY_BUFFER_SIZE];
-    DWORD n = 0;
-    const bool first = ReadFile(hComm_, buffer, 1, &n, nullptr) && n == 1;
+    const bool first = ReadWithin(ms, buffer, 1) == 1;
     waited = MsSince(start);
-    SetCommTimeouts(hComm_, &reply);
     if (!first) return {};
     DWORD more = 0;
     ReadFile(hComm_, buffer + 1, REPLY_BUFFER_SIZE - 1, &more, nullptr);
     return std::string(buffer, 1 + more);
   }
 
-  HANDLE handle() const { return hComm_; }
   std::string Named() const { return port_ == device_ || device_.empty() ? port_ : port_ + " (" + device_ + ")"; }
 
  private:
   static std::string Advice() { return "; check the encoder's cable and power, then try again"; }
-  COMMTIMEOUTS Timeouts() const {
-    COMMTIMEOUTS timeouts{};
-    GetCommTimeouts(hComm_, &timeouts);
-    return timeouts;
+  // One read that waits at most `ms` for a first byte and ends as soon as bytes came; the
+  // reply's timeouts are set again after it.
+  DWORD ReadWithin(DWORD ms, char* buffer, DWORD size) {
+    COMMTIMEOUTS reply{};
+    GetCommTimeouts(hComm_, &reply);
+    COMMTIMEOUTS firstByte{MAXDWORD, MAXDWORD, ms, reply.WriteTotalTimeoutMultiplier, reply.WriteTotalTimeoutConstant};
+    SetCommTimeouts(hComm_, &firstByte);
+    DWORD n = 0;
+    if (!ReadFile(hComm_, buffer, size, &n, nullptr)) n = 0;
+    SetCommTimeouts(hComm_, &reply);
+    return n;
   }
   static bool Failed(Outcome& outcome, int status, std::string problem) {
     outcome.status = status;

@@ -14,7 +14,7 @@ const Command kCommands[] = {
      "reset the encoder"},
     {"batch", RunBatch, "FILE", "file",
      OptionBits({kPort, kJson, kVerify, kJournal, kRedoFailed, kMarkDone, kRewrite, kPace}),
-     "[--verify] [--journal FILE] [--pace SECONDS]\n[--redo-failed] [--mark-done LINE]... [--rewrite LINE]... FILE|-",
+     "[--verify] [--journal FILE]\n[--pace SECONDS] [--redo-failed] [--mark-done LINE]...\n[--rewrite LINE]... FILE|-",
      "write one card per line of FILE ('-': standard input), with a journal\n"
      "so that a run stopped (Ctrl-C, SIGTERM or SIGHUP stop after the card\n"
      "in hand) or broken goes on where it stopped and never writes a card\n"
@@ -32,6 +32,10 @@ const Command kCommands[] = {
      "record (sql/issuing-record.sql) before it is written, read back (swipe\n"
      "it again) and recorded; a card the record shows as issued, or held by\n"
      "another desk, is not written again"},
+    {"ports", RunPorts, "", "none", OptionBits({kJson}), "",
+     "list the serial ports (com1 and com2 first, then each device by its\n"
+     "stable name): port TAB device TAB whether this user can open it, or\n"
+     "why not (a group to join, the process that holds it, no hardware)"},
 };
 // clang-format on
 

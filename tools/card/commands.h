@@ -15,6 +15,7 @@ int RunReset(const Options& options);
 int RunBatch(const Options& options);
 int RunLookup(const Options& options);
 int RunIssue(const Options& options);
+int RunPorts(const Options& options);
 
 struct Command {
   const char* name;

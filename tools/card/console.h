@@ -50,6 +50,26 @@ int StopRequested();
 // own terminal; false with `why` (the device named) when it is not.
 bool CheckPort(const std::string& port, std::string& device, std::string& why);
 
+// A serial port as `ports` lists it: its name (com1, or the device's stable name), the
+// device, and whether this user can open it now; `why` says why not.
+struct PortInfo {
+  std::string name;
+  std::string device;
+  bool usable = false;
+  std::string why;
+};
+// com1 and com2 first, then every serial device the system has (on Linux each under its
+// /dev/serial/by-id name where it has one). Nothing is opened on Linux: an open alone
+// raises a serial line's DTR.
+std::vector<PortInfo> ListPorts();
+// Why this user cannot open `device` now, in plain words (it is missing, not a serial port,
+// no hardware behind it, a group this user is not in, a lock file naming a live process),
+// or empty when nothing is seen against it.
+std::string WhyNotOpen(const std::string& device);
+// After an open refused as in use and WhyNotOpen saw no lock: another process that has the
+// device open ("process 1234 (picocom) has it open"), or empty (Windows cannot tell).
+std::string OpenedBy(const std::string& device);
+
 // After the port's driver says its frames have left (FlushFileBuffers), whatever more the
 // platform's drivers need before the port may be let go: `bytes` frames' worth of line time.
 void LetFramesLeave(std::size_t bytes);

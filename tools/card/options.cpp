@@ -22,11 +22,13 @@ struct OptionRow {
 
 // clang-format off
 const OptionRow kOptionRows[] = {
-    {kPort, "port", "NAME", "port", "com1 (the default), com2, or a device path; comN is the device\n"
-                                    "BRIMLOCK_COMN names, else /dev/ttyS<N-1>"},
+    {kPort, "port", "NAME", "port", "com1 (the default), com2 ... com256, or a device path; comN is the\n"
+                                    "device BRIMLOCK_COMN names, else /dev/ttyS<N-1> ('ports' lists them)"},
     {kJson, "json", nullptr, "", "one JSON object per line: read {text, hex}; write and batch {row,\n"
-                                 "text, written, verified, error, message}; lookup {card, hidden}; a\n"
-                                 "failure {error, message, status}"},
+                                 "text, written, verified, error, message}, and batch's summary last\n"
+                                 "{batch, cards, written, verified, failed, done_earlier, not_done,\n"
+                                 "error, status}; lookup {card, hidden}; ports {port, device, usable,\n"
+                                 "why}; a failure {error, message, status}"},
     {kVerify, "verify", nullptr, "", "read each card back (swipe it again) and compare byte for byte"},
     {kHex, "hex", nullptr, "", "read: print the card's bytes as hex; write: TEXT is hex (\"41 42\")"},
     {kJournal, "journal", "FILE", "file", "the batch's journal (default FILE.journal; needed with '-')"},
@@ -244,11 +246,14 @@ std::string CompletionWords() {
   auto words = [](OptionSet set) {
     std::string line;
     for (const OptionRow& row : kOptionRows)
-      if (Has(set, row.id) && row.id != kCompletionWords)
-        line += " " + NameOf(row.id) + (*row.completion != '\0' ? std::string(":") + row.completion : "");
+      if (Has(set, row.id) && row.id != kCompletionWords) {
+        line.append(" --").append(row.name);
+        if (*row.completion != '\0') line.append(":").append(row.completion);
+      }
     return line;
   };
-  std::string all = "-" + words(kStandalone | kBeforeCommand) + "\n";
+  std::string all("-");
+  all.append(words(kStandalone | kBeforeCommand)).append("\n");
   for (const Command& command : Commands())
     all += std::string(command.name) + " " + command.completion + words(command.options) + "\n";
   return all;

@@ -1,6 +1,10 @@
 #include <crypt.h>
+#include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <limits.h>
 #include <poll.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/random.h>
 #include <sys/file.h>
@@ -8,6 +12,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -198,7 +203,7 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why) {
   if (stat(device.c_str(), &info) != 0) {
     why = errno == ENOENT || errno == ENOTDIR
               ? named + " does not exist; connect the encoder, or name its port with --port (com1, com2 or a "
-                        "device path; see --help for what com1 and com2 stand for)"
+                        "device path; 'brimlock-card ports' lists them and what com1 and com2 stand for)"
               : named + " cannot be looked at: " + std::strerror(errno);
     return false;
   }
@@ -228,6 +233,126 @@ bool CheckPort(const std::string& port, std::string& device, std::string& why) {
 }
 
 void LetFramesLeave(std::size_t /*bytes*/) {}
+
+namespace {
+
+std::string ProcessName(long pid) {
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  return name.empty() ? "" : " (" + name + ")";
+}
+
+// The live process a UUCP lock file names for the device, as serial programs leave them.
+long LockHolder(const std::string& device) {
+  std::ifstream lock("/var/lock/LCK.." + device.substr(device.rfind('/') + 1));
+  long pid = 0;
+  if (!(lock >> pid) || pid <= 0 || pid == getpid()) return 0;
+  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM ? pid : 0;
+}
+
+// Another process with the device open (only the processes this user may look into).
+long Opener(const std::string& device) {
+  DIR* processes = opendir("/proc");
+  if (processes == nullptr) return 0;
+  long found = 0;
+  for (dirent* entry; found == 0 && (entry = readdir(processes)) != nullptr;) {
+    const long pid = std::strtol(entry->d_name, nullptr, 10);
+    if (pid <= 0 || pid == getpid()) continue;
+    const std::string fds = "/proc/" + std::string(entry->d_name) + "/fd";
+    DIR* open = opendir(fds.c_str());
+    if (open == nullptr) continue;
+    for (dirent* fd; found == 0 && (fd = readdir(open)) != nullptr;) {
+      char target[PATH_MAX];
+      const ssize_t n = readlink((fds + "/" + fd->d_name).c_str(), target, sizeof target - 1);
+      if (n > 0 && std::string_view(target, static_cast<std::size_t>(n)) == device) found = pid;
+    }
+    closedir(open);
+  }
+  closedir(processes);
+  return found;
+}
+
+// A group this user is not in, in the process's groups and (since the last login) at all.
+std::string GroupAdvice(gid_t group) {
+  const struct group* entry = getgrgid(group);
+  const std::string name = entry != nullptr ? entry->gr_name : std::to_string(group);
+  bool listed = false;
+  if (const struct passwd* user = getpwuid(getuid()); user != nullptr && entry != nullptr)
+    for (char** member = entry->gr_mem; *member != nullptr; ++member)
+      listed = listed || user->pw_name == std::string(*member);
+  return listed ? "you joined its group '" + name + "', but this login does not have it yet: log in again"
+                : "it belongs to group '" + name + "', which you are not in: join it (sudo usermod -aG " + name +
+                      " $USER) and log in again";
+}
+
+}  // namespace
+
+std::string WhyNotOpen(const std::string& path) {
+  char real[PATH_MAX];
+  const std::string device = realpath(path.c_str(), real) != nullptr ? real : path;
+  struct stat info {};
+  if (stat(device.c_str(), &info) != 0) return "it does not exist";
+  if (!S_ISCHR(info.st_mode)) return "it is not a character device, so no serial port";
+  if (access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+    bool inGroup = getegid() == info.st_gid;
+    gid_t groups[256];
+    const int count = getgroups(256, groups);
+    for (int i = 0; i < count; ++i) inGroup = inGroup || groups[i] == info.st_gid;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    return inGroup || info.st_gid == 0 ? std::string("you may not open it (mode ") + mode + ")"
+                                       : GroupAdvice(info.st_gid);
+  }
+  if (const long pid = LockHolder(device); pid != 0)
+    return "process " + std::to_string(pid) + ProcessName(pid) + " holds it";
+  // A serial driver's port with no UART found behind it.
+  const std::string base = device.substr(device.rfind('/') + 1);
+  std::ifstream type("/sys/class/tty/" + base + "/type");
+  if (int uart = -1; type >> uart && uart == 0) return "no hardware answers behind it (no UART at that port)";
+  if (info.st_rdev == makedev(5, 2)) return "it is the pseudo-terminal multiplexer, not a serial port";
+  return "";
+}
+
+std::string OpenedBy(const std::string& path) {
+  char real[PATH_MAX];
+  const long pid = Opener(realpath(path.c_str(), real) != nullptr ? real : path);
+  return pid != 0 ? "process " + std::to_string(pid) + ProcessName(pid) + " has it open" : "";
+}
+
+std::vector<PortInfo> ListPorts() {
+  std::vector<PortInfo> ports;
+  std::vector<std::string> seen;
+  auto add = [&](const std::string& name, const std::string& device) {
+    char real[PATH_MAX];
+    const std::string resolved = realpath(device.c_str(), real) != nullptr ? real : device;
+    seen.push_back(resolved);
+    const std::string why = WhyNotOpen(device);
+    ports.push_back({name, resolved, why.empty(), why});
+  };
+  for (const char* com : {"com1", "com2"}) add(com, serial::DevicePathForName(com).value_or(""));
+  auto each = [](const std::string& folder, const std::string& prefix, const auto& take) {
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> names;
+    for (dirent* entry; (entry = readdir(dir)) != nullptr;)
+      if (std::string_view(entry->d_name).starts_with(prefix) && entry->d_name[0] != '.')
+        names.push_back(entry->d_name);
+    closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) take(folder + "/" + name);
+  };
+  each("/dev/serial/by-id", "", [&](const std::string& path) { add(path, path); });
+  for (const char* prefix : {"ttyUSB", "ttyACM", "ttyAMA", "ttyS"}) {
+    each("/dev", prefix, [&](const std::string& path) {
+      const std::string why = WhyNotOpen(path);
+      // The serial driver makes ports it finds no UART behind: listed only as com1 or com2.
+      if (std::find(seen.begin(), seen.end(), path) == seen.end() && why.find("no hardware") == std::string::npos)
+        add(path, path);
+    });
+  }
+  return ports;
+}
 
 std::string RandomBytes(std::size_t n) {
   std::string bytes(n, '\0');

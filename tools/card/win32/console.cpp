@@ -4,7 +4,12 @@
 #include <restartmanager.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cwchar>
+
 #include "console.h"
+#include "platform/serial/portname.h"
 #include "platform/text/codepage.h"
 
 namespace card {
@@ -191,10 +196,44 @@ void CatchStopSignals() { SetConsoleCtrlHandler(OnControl, TRUE); }
 
 int StopRequested() { return static_cast<int>(g_stop); }
 
-// The port's name is the device's own; opening it tells the rest.
-bool CheckPort(const std::string& port, std::string& device, std::string& /*why*/) {
-  device = port;
-  return true;
+// The port's device by the serial layer's map; opening it tells the rest.
+bool CheckPort(const std::string& port, std::string& device, std::string& why) {
+  const std::optional<std::string> path = serial::DevicePathForName(port.c_str());
+  if (!path) why = "'" + port + "' is no port name; give com1, com2 (up to com256) or a device path";
+  device = path.value_or("");
+  return path.has_value();
+}
+
+// Windows tells no more than the open does.
+std::string WhyNotOpen(const std::string& /*device*/) { return ""; }
+std::string OpenedBy(const std::string& /*device*/) { return ""; }
+
+std::vector<PortInfo> ListPorts() {
+  std::vector<std::string> names{"com1", "com2"};
+  // The system's COM devices, by their DOS device names.
+  std::vector<wchar_t> all(65536);
+  const DWORD length = QueryDosDeviceW(nullptr, all.data(), static_cast<DWORD>(all.size()));
+  for (DWORD at = 0; at < length && all[at] != L'\0'; at += static_cast<DWORD>(wcslen(&all[at])) + 1) {
+    std::string name = Utf8(&all[at]);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (name.starts_with("com") && name.size() > 3 && std::find(names.begin(), names.end(), name) == names.end())
+      names.push_back(name);
+  }
+  std::vector<PortInfo> ports;
+  for (const std::string& name : names) {
+    const std::string device = serial::DevicePathForName(name.c_str()).value_or(name);
+    // A look costs an open on Windows: the port is held for that moment only.
+    HANDLE port = CreateFileW(Wide(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    const DWORD error = port == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+    if (port != INVALID_HANDLE_VALUE) CloseHandle(port);
+    ports.push_back({name, device, error == 0,
+                     error == 0                      ? ""
+                     : error == ERROR_ACCESS_DENIED  ? "it is in use by another program, or you may not use it"
+                     : error == ERROR_FILE_NOT_FOUND ? "it does not exist"
+                                                     : "Windows error " + std::to_string(error)});
+  }
+  return ports;
 }
 
 void LetFramesLeave(std::size_t bytes) {
