@@ -87,6 +87,31 @@ TEST(Screen, ButtonsAndEditsShowExactlyWhatTheyPaint) {
   });
 }
 
+// The picture software centres show of the program, saved where BRIMLOCK_SCREENSHOT says:
+// the window as it reaches the screen, a Track 1 text typed and the Write button focused.
+TEST(Screen, PictureForSoftwareCentres) {
+  const QString path = qEnvironmentVariable("BRIMLOCK_SCREENSHOT");
+  if (path.isEmpty()) GTEST_SKIP() << "BRIMLOCK_SCREENSHOT names no file";
+  MainWindow dlg;
+  RunModal(dlg, [&] {
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+    QWidget* window = WidgetOf(dlg);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QTest::keyClicks(WidgetOf(dlg.m_editTrack1), "BRIMLOCK DEMO CARD 0001");
+    dlg.m_btnWrite.SetFocus();
+    // Saved once the screen shows what the window paints, text and focus included.
+    const QRect area(window->mapToGlobal(QPoint()), window->size());
+    QImage picture;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          picture = Screen().copy(area);
+          return picture == window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        },
+        kWaitMs));
+    EXPECT_TRUE(picture.save(path, "PNG")) << path.toStdString();
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) { return RunQtTests(argc, argv, "xcb"); }

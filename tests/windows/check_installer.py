@@ -2,9 +2,9 @@
 """Checks the built installer as Windows Installer reads it: a per-machine package of the
 project's name, publisher and version in code page 936, with its fixed UpgradeCode, a major
 upgrade that also replaces a package differing only in the fourth part of the version, the
-Start-menu shortcut and the two programs.
+Start-menu shortcut and the two programs, which go in without symbols or debug sections.
 Usage: check_installer.py <brimlock.msi> <version> <publisher>"""
-import subprocess, sys
+import os, struct, subprocess, sys, tempfile
 
 msi, version, publisher = sys.argv[1:4]
 failures = []
@@ -39,6 +39,21 @@ check(len(shortcuts) == 1 and shortcuts[0]["Name"].split("|")[-1] == "磁卡读�
 files = sorted(row["FileName"] for row in table("File"))
 check(files == ["BRIMCARD.EXE|brimlock-card.exe", "brimlock.exe"],
       f"the window and brimlock-card, the latter with a short name too: {files}")
+
+# What a desk receives: the programs carry no debug sections and no COFF symbols (the count
+# in the PE file header is 0); their debug files stay with the build.
+with tempfile.TemporaryDirectory() as folder:
+    subprocess.run(["msiextract", "-C", folder, msi], check=True, capture_output=True)
+    for root, _, names in os.walk(folder):
+        for name in (n for n in names if n.endswith(".exe")):
+            with open(os.path.join(root, name), "rb") as f:
+                data = f.read()
+            pe = struct.unpack_from("<I", data, 0x3C)[0]
+            symbols = struct.unpack_from("<I", data, pe + 16)[0]
+            sections = subprocess.run(["i686-w64-mingw32-objdump", "-h", os.path.join(root, name)],
+                                      check=True, capture_output=True, text=True).stdout
+            check(symbols == 0 and ".debug_" not in sections,
+                  f"{name} in the package is stripped ({len(data)} bytes)")
 
 upgrades = {row["ActionProperty"]: row for row in table("Upgrade")}
 older = upgrades.get("WIX_UPGRADE_DETECTED", {})
