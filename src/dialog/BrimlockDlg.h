@@ -1,5 +1,6 @@
 #pragma once
-// The main window: the card panel the operator works with and the (hidden) ticket lookup.
+// The main window: the card panel the operator works with and the ticket lookup, shown
+// only in the window for ticket desks.
 #include <optional>
 
 #include "controls/XPButton.h"
@@ -58,7 +59,7 @@ class CBrimlockDlg : public CDialog {
     issuing::Claim claim;
   };
   bool ClaimCardOnShow(std::optional<CardClaim>& claim);
-  void RecordCardWritten(CardClaim& claim, bool bPortOpened, bool bFrameSent);
+  void RecordCardWritten(CardClaim& card, bool bPortOpened, bool bFrameSent);
   void RefuseHeldCard(const CString& card, const issuing::Claim& claim);
 
   DECLARE_MESSAGE_MAP()
