@@ -1,6 +1,23 @@
 #include "app/BrimlockApp.h"
 
+#include <sstream>
+#include <string>
+
 #include "dialog/BrimlockDlg.h"
+
+namespace {
+
+// A desk that issues by ticket starts the window with --tickets; any other word on the
+// command line is left alone, as the window has always left it.
+bool AsksForTicketPanel(LPCSTR commandLine) {
+  std::istringstream words(commandLine);
+  for (std::string word; words >> word;) {
+    if (word == "--tickets") return true;
+  }
+  return false;
+}
+
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CBrimlockApp, CWinApp)
   ON_COMMAND(ID_HELP, OnHelp)
@@ -27,7 +44,7 @@ BOOL CBrimlockApp::InitInstance() {
   CoInitialize(nullptr);
   m_pConnection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
 
-  CBrimlockDlg dlg(m_pConnection);
+  CBrimlockDlg dlg(m_pConnection, AsksForTicketPanel(m_lpCmdLine));
   m_pMainWnd = &dlg;
   dlg.DoModal();
   // The dialog object is destroyed on the way out, releasing its recordset while COM is up.

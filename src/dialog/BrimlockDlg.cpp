@@ -3,8 +3,12 @@
 #include "app/AboutDlg.h"
 #include "encoder/frames.h"
 
-CBrimlockDlg::CBrimlockDlg(_ConnectionPtr& connection, CWnd* pParent)
-    : CDialog(IDD_MAIN_DIALOG, pParent), m_hComm(INVALID_HANDLE_VALUE), m_bReadOk(false), m_pConnection(connection) {
+CBrimlockDlg::CBrimlockDlg(_ConnectionPtr& connection, bool bTicketPanel, CWnd* pParent)
+    : CDialog(bTicketPanel ? IDD_TICKET_DIALOG : IDD_MAIN_DIALOG, pParent),
+      m_hComm(INVALID_HANDLE_VALUE),
+      m_bReadOk(false),
+      m_pConnection(connection),
+      m_bTicketPanel(bTicketPanel) {
   m_hIcon = AfxGetApp()->LoadIcon(IDR_MAINFRAME);
   m_pRecordset.CreateInstance(CLSID_Recordset, nullptr, CLSCTX_ALL);
 }
@@ -69,6 +73,8 @@ BOOL CBrimlockDlg::OnInitDialog() {
   m_comboPort.InsertString(0, "com1");
   m_comboPort.InsertString(1, "com2");
   m_comboPort.SetCurSel(0);
+  // A desk that issues by ticket starts with the lookup on: Query runs, Write takes the code.
+  if (m_bTicketPanel) m_checkUseLookup.SetCheck(BST_CHECKED);
   return TRUE;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
-// The main window: the card panel the operator works with and the (hidden) ticket lookup.
+// The main window: the card panel the operator works with and the ticket lookup, shown
+// only in the window for ticket desks.
+#include <optional>
+
 #include "controls/XPButton.h"
+#include "lookup/issuing_record.h"
 #include "platform/data/ado.h"
 #include "platform/serial/winserial.h"
 #include "platform/ui/afxwin.h"
@@ -9,8 +13,9 @@
 class CBrimlockDlg : public CDialog {
  public:
   // The application's connection is handed in: the lookup panel opens it on first use and
-  // the application closes it at shutdown.
-  explicit CBrimlockDlg(_ConnectionPtr& connection, CWnd* pParent = nullptr);
+  // the application closes it at shutdown. With `bTicketPanel` the window is the one for a
+  // desk that issues by ticket: the lookup panel on show, and its Writes recorded.
+  explicit CBrimlockDlg(_ConnectionPtr& connection, bool bTicketPanel = false, CWnd* pParent = nullptr);
   ~CBrimlockDlg() override;
 
   enum { IDD = IDD_MAIN_DIALOG };
@@ -44,6 +49,19 @@ class CBrimlockDlg : public CDialog {
   void OnBnClickedPrevButton();
   void ShowCurrentRow();
 
+  // Issuing the card on show, where the database keeps an issuing record (ticket_issue.cpp):
+  // claimed before its frames leave, recorded once they have. A card the record holds is
+  // refused with a box.
+  struct CardClaim {
+    CString ticket;
+    CString card;
+    CString attempt;
+    issuing::Claim claim;
+  };
+  bool ClaimCardOnShow(std::optional<CardClaim>& claim);
+  void RecordCardWritten(CardClaim& card, bool bPortOpened, bool bFrameSent);
+  void RefuseHeldCard(const CString& card, const issuing::Claim& claim);
+
   DECLARE_MESSAGE_MAP()
 
  protected:
@@ -68,6 +86,8 @@ class CBrimlockDlg : public CDialog {
   CEdit m_editCardNo;
   CEdit m_editHiddenCode;
   _ConnectionPtr& m_pConnection;
+  const bool m_bTicketPanel;
+  bool m_bToldNoRecord = false;  // standard error has said once that Writes go unrecorded
 };
 
 // Where the minimised window's icon goes: centred, with the platform's rounding.

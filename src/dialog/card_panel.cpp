@@ -75,8 +75,13 @@ void CBrimlockDlg::OnBnClickedWriteButton() {
     return;
   }
 
-  OpenPort("COM1");
+  // A ticket desk's card is claimed in the issuing record before its frames leave.
+  std::optional<CardClaim> claim;
+  if (bUseLookup && m_bTicketPanel && !ClaimCardOnShow(claim)) return;
+
+  const bool bOpened = OpenPort("COM1");
   SendFrame(FRAME_LEAD_IN);
-  SendFrame(FRAME_WRITE(strText).c_str());
+  const bool bSent = SendFrame(FRAME_WRITE(strText).c_str());
   CloseHandle(m_hComm);
+  if (claim) RecordCardWritten(*claim, bOpened, bSent);
 }

@@ -35,7 +35,8 @@ void CBrimlockDlg::OnBnClickedQueryButton() {
       }
     }
 
-    if (!OpenRecordset(TICKET_QUERY_SQL, TicketPattern(strTicket))) return;
+    // The window for ticket desks asks for each card's ticket too, which its Write records.
+    if (!OpenRecordset(m_bTicketPanel ? TICKET_CARDS_SQL : TICKET_QUERY_SQL, TicketPattern(strTicket))) return;
 
     if (m_pRecordset->GetadoEOF()) {
       MessageBox("没有搜索到记录", nullptr, MB_OK);

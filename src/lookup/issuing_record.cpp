@@ -55,6 +55,20 @@ CString UtcNow() {
   return CString(stamp);
 }
 
+CString LocalTimeOf(const CString& utc) {
+  int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+  char zone = 0;
+  if (std::sscanf(utc, "%4d-%2d-%2dT%2d:%2d:%2d%c", &y, &mo, &d, &h, &mi, &s, &zone) != 7 || zone != 'Z') return utc;
+  // Days since 1970-01-01 of a proleptic Gregorian date, with no time zone in the way.
+  const int ya = y - (mo <= 2), era = (ya >= 0 ? ya : ya - 399) / 400, yoe = ya - era * 400;
+  const int doe = yoe * 365 + yoe / 4 - yoe / 100 + (153 * (mo + (mo > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+  const std::time_t t = (static_cast<std::time_t>(era) * 146097 + doe - 719468) * 86400 + h * 3600 + mi * 60 + s;
+  char stamp[32] = {};
+  // One thread: localtime's shared result is read at once.
+  if (const std::tm* local = std::localtime(&t)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+  return stamp[0] != 0 ? CString(stamp) : utc;
+}
+
 CString LocalRecordConnectionString(const CString& path) {
   // The driver's FULL sync: a claim is on the disk before the card's frames leave.
   return "Provider=MSDASQL;DRIVER=SQLite3;Database=" + path + ";SyncPragma=FULL;";

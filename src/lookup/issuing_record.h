@@ -39,6 +39,9 @@ Desk ThisDesk(const CString& port);
 
 // Now, in UTC, as the record keeps times.
 CString UtcNow();
+// A time the record keeps, in the desk's own time zone ("2026-12-10 17:30:05"), for the
+// window; a text that is not such a time is given back as it is.
+CString LocalTimeOf(const CString& utc);
 
 class Record {
  public:

@@ -39,6 +39,12 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* col
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
 }
 
+CString TicketNumber(_RecordsetPtr& recordset) {
+  std::string ticket = ColumnText(recordset, "dticket_no").bytes();
+  ticket.erase(ticket.find_last_not_of(' ') + 1);
+  return CString(std::move(ticket));
+}
+
 std::vector<TicketCard> FindTicketCards(_ConnectionPtr& connection, const CString& strTicket) {
   _RecordsetPtr recordset;
   recordset.CreateInstance(CLSID_Recordset);
@@ -46,10 +52,8 @@ std::vector<TicketCard> FindTicketCards(_ConnectionPtr& connection, const CStrin
   OpenTicketRecordset(recordset, connection, TICKET_CARDS_SQL, TicketPattern(strTicket));
   std::vector<TicketCard> cards;
   for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
-    std::string ticket = ColumnText(recordset, "dticket_no").bytes();
-    ticket.erase(ticket.find_last_not_of(' ') + 1);
     bool cardExact = true, hiddenExact = true;
-    TicketCard card{CString(ticket.c_str()), ExactColumnText(recordset, "dcard", cardExact).value_or(CString()),
+    TicketCard card{TicketNumber(recordset), ExactColumnText(recordset, "dcard", cardExact).value_or(CString()),
                     ExactColumnText(recordset, "dcard_sbh", hiddenExact)};
     if (!hiddenExact) card.lacking = "hidden code";
     if (!cardExact) card.lacking = "card number";

@@ -39,6 +39,10 @@ inline constexpr char TICKET_CARDS_SQL[] =
     "select a.dticket_no,b.dcard,b.dcard_sbh from Kcard_ticket_BaseInfo a,Kcard_BaseInfo b "
     "where a.dticket_no = b.dticket_no and a.dticket_no like ? and a.dstate_run=0";
 
+// The ticket number of the current row of TICKET_CARDS_SQL, without the blanks that pad a
+// char(n) column: what the issuing record keys a card by.
+CString TicketNumber(_RecordsetPtr& recordset);
+
 struct TicketCard {
   CString ticket;                 // without the blanks that pad a char(n) column
   CString card;                   // a NULL card number is the empty text

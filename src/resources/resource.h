@@ -5,6 +5,8 @@
 #define IDD_ABOUTBOX 100
 #define IDS_ABOUTBOX 101
 #define IDD_MAIN_DIALOG 102
+// The same window with the ticket panel on show, for desks that issue by ticket.
+#define IDD_TICKET_DIALOG 103
 #define IDM_ABOUTBOX 0x0010
 
 #define IDC_TRACK1_EDIT 1000

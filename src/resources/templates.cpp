@@ -43,6 +43,41 @@ const DLGTEMPLATE kMainDialog = {
     WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
     kMainItems, std::size(kMainItems)};
 
+// The same window for a desk that issues by ticket (brimlock --tickets): the ticket panel in
+// a band of its own above the card panel, laid out as the card panel is (labels, edits as
+// wide as Track 1, since the hidden code is what Track 1 then holds, a row of buttons under
+// them, each above a card button), and first in the tab order, since a ticket comes first.
+// The card panel is the one above, 94 units lower.
+const DLGITEMTEMPLATE kTicketItems[] = {
+    {kNoId, DlgItemKind::Static, RC_TEXT("单号:"), 18, 18, 33, 8, kChild | SS_LEFT | WS_GROUP},
+    {IDC_TICKET_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 16, 142, 14, kChild | kEdit},
+    {kNoId, DlgItemKind::Static, RC_TEXT("卡号:"), 18, 38, 33, 8, kChild | SS_LEFT | WS_GROUP},
+    {IDC_CARDNO_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 36, 142, 14, kChild | kEdit | ES_READONLY},
+    {kNoId, DlgItemKind::Static, RC_TEXT("暗码:"), 18, 58, 33, 8, kChild | SS_LEFT | WS_GROUP},
+    {IDC_HIDDENCODE_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 56, 142, 14, kChild | kEdit | ES_READONLY},
+    {IDC_USE_LOOKUP_CHECK, DlgItemKind::Button, RC_TEXT("写入暗码"), 15, 78, 55, 10, kChild | BS_AUTOCHECKBOX | WS_TABSTOP},
+    {IDC_QUERY_BUTTON, DlgItemKind::Button, RC_TEXT("查询"), 74, 76, 36, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_PREV_BUTTON, DlgItemKind::Button, RC_TEXT("<<"), 122, 76, 36, 14, kChild | WS_DISABLED | BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_NEXT_BUTTON, DlgItemKind::Button, RC_TEXT(">>"), 170, 76, 36, 14, kChild | WS_DISABLED | BS_PUSHBUTTON | WS_TABSTOP},
+    {kNoId, DlgItemKind::Button, RC_TEXT(""), 4, 6, 222, 90, kChild | BS_GROUPBOX},
+    {IDC_TRACK1_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 110, 142, 14, kChild | kEdit},
+    {IDC_TRACK2_EDIT, DlgItemKind::Edit, RC_TEXT(""), 54, 130, 142, 14, kChild | WS_DISABLED | kEdit},
+    {IDC_READ_BUTTON, DlgItemKind::Button, RC_TEXT("读卡"), 122, 154, 36, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_WRITE_BUTTON, DlgItemKind::Button, RC_TEXT("写卡"), 170, 154, 36, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_RESET_BUTTON, DlgItemKind::Button, RC_TEXT("复位"), 74, 154, 36, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP},
+    {IDC_PORT_COMBO, DlgItemKind::ComboBox, RC_TEXT(""), 38, 155, 29, 30,
+     kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP},
+    {kNoId, DlgItemKind::Static, RC_TEXT("Track 1:"), 18, 112, 33, 8, kChild | SS_LEFT | WS_GROUP},
+    {kNoId, DlgItemKind::Static, RC_TEXT("Track 2:"), 18, 132, 33, 8, kChild | SS_LEFT | WS_GROUP},
+    {kNoId, DlgItemKind::Button, RC_TEXT(""), 4, 100, 222, 74, kChild | BS_GROUPBOX},
+    {kNoId, DlgItemKind::Static, RC_TEXT("端口："), 15, 157, 23, 8, kChild | SS_LEFT | WS_GROUP},
+};
+
+const DLGTEMPLATE kTicketDialog = {
+    RC_TEXT("磁卡读写器(MSE-9021)"), 229, 180, RC_TEXT("宋体"), 11, 400, 134,
+    WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, WS_EX_APPWINDOW,
+    kTicketItems, std::size(kTicketItems)};
+
 const DLGITEMTEMPLATE kAboutItems[] = {
     {kNoId, DlgItemKind::Static, RC_TEXT("#128"), 11, 17, 21, 21, kChild | SS_ICON},
     {IDOK, DlgItemKind::Button, RC_TEXT("确定"), 179, 7, 50, 16, kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP},
@@ -63,6 +98,7 @@ const DLGTEMPLATE kAboutBox = {
 const DialogResource kDialogs[] = {
     {IDD_ABOUTBOX, &kAboutBox},
     {IDD_MAIN_DIALOG, &kMainDialog},
+    {IDD_TICKET_DIALOG, &kTicketDialog},
 };
 
 const char* const kIconFiles[] = {

@@ -305,7 +305,7 @@ TEST_F(MainDialog, CloseOnTheSystemMenuEndsThroughCancel) {
 // in code page 936: both forms must be one text, by the code page's own table. (A text one
 // byte longer than a known one goes through the table.)
 TEST(Templates, GiveEachTextInTwoFormsThatTheCodePageMakesOne) {
-  for (UINT id : {IDD_MAIN_DIALOG, IDD_ABOUTBOX}) {
+  for (UINT id : {IDD_MAIN_DIALOG, IDD_TICKET_DIALOG, IDD_ABOUTBOX}) {
     const DLGTEMPLATE* t = AfxFindDialogResource(id);
     ASSERT_NE(t, nullptr);
     std::vector<ResourceText> texts = {t->caption, t->fontName};

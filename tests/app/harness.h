@@ -15,7 +15,7 @@
 // The main dialog with its handlers and members open to the tests.
 class TestDlg : public CBrimlockDlg {
  public:
-  TestDlg() : CBrimlockDlg(theApp.m_pConnection) {}
+  explicit TestDlg(bool bTicketPanel = false) : CBrimlockDlg(theApp.m_pConnection, bTicketPanel) {}
   using CBrimlockDlg::m_bReadOk;
   using CBrimlockDlg::m_btnNext;
   using CBrimlockDlg::m_btnPrev;

@@ -595,4 +595,73 @@ TEST_F(Lookup, ReadOrWriteWithTheBoxSetLeavesTheLookupAlone) {
   });
 }
 
+// The window for ticket desks: the panel on show, the box ticked, the ticket typed first.
+// Without an issuing record its Write is the plain window's; with one, each card is claimed
+// and recorded under its own ticket, a card issued before is refused with a box, and one
+// whose last attempt failed is the operator's to write again.
+TEST_F(Lookup, TicketWindowIssuesEachCardOnceThroughTheIssuingRecord) {
+  TestDlg desk(true);
+  auto record = [&] {
+    return Output("sqlite3 " + sample +
+                  " \"select dticket_no,dcard,state,desk like '% com1',issued_at is not null from "
+                  "Brimlock_issued_card order by dcard; select dcard,kind,outcome from Brimlock_issue_attempt "
+                  "order by dcard,kind\"");
+  };
+  auto write = [&](size_t& seen) {
+    desk.OnBnClickedWriteButton();
+    auto frames = FramesAfter(seen, 2);
+    seen += 2;
+    return frames.size() == 2 && frames[1].kind == FrameKind::Write ? frames[1].text : std::string("(none)");
+  };
+  RunModal(desk, [&] {
+    EXPECT_EQ(desk.m_checkUseLookup.GetCheck(), BST_CHECKED);
+    EXPECT_EQ(WidgetOf(desk)->focusWidget(), WidgetOf(desk.m_editTicket));
+    for (int id = IDC_PREV_BUTTON; id <= IDC_USE_LOOKUP_CHECK; ++id) {
+      EXPECT_TRUE(desk.GetDlgItem(id)->IsWindowVisible()) << id;
+    }
+
+    // Tickets 123 and A0123 end with the text: three cards, in the database's order.
+    desk.m_editTicket.SetWindowText("123");
+    desk.OnBnClickedQueryButton();
+    size_t seen = 0;
+    EXPECT_EQ(write(seen), "H0001");
+    EXPECT_TRUE(boxes.shown.empty());
+
+    ASSERT_EQ(std::system(("sqlite3 " + sample + " < " + (kSqlDir / "issuing-record.sql").string()).c_str()), 0);
+    std::vector<std::string> written;
+    for (int row = 0; row < 3; ++row) {
+      if (row > 0) desk.OnBnClickedNextButton();
+      written.push_back(write(seen));
+    }
+    // clang-format off
+    EXPECT_EQ(written, (std::vector<std::string>{"H0001", "H0002", "\xB9\xF3\xB1\xF6\xBF\xA8" "0003"}));
+    // clang-format on
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(record(), "123|10000001|issued|1|1\nA0123|10000002|issued|1|1\nA0123|10000003|issued|1|1\n"
+                        "10000001|issue|written\n10000002|issue|written\n10000003|issue|written\n");
+
+    // The card on show again: refused, naming when and where, and nothing goes out.
+    desk.OnBnClickedWriteButton();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& text = boxes.shown[0].text;
+    EXPECT_EQ(text.rfind("卡号 10000003 已于 20", 0), 0u) << text;
+    EXPECT_NE(text.find(" com1（操作员 "), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - std::string("）发卡，未再写卡").size()), "）发卡，未再写卡");
+    desk.OnBnClickedResetButton();
+    auto frames = FramesAfter(seen, 1);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, FrameKind::Reset);
+    seen += 1;
+
+    // A card whose last attempt failed is written again, as a reissue.
+    Output("sqlite3 " + sample + " \"update Brimlock_issued_card set state='failed' where dcard='10000001'\"");
+    desk.OnBnClickedPrevButton();
+    desk.OnBnClickedPrevButton();
+    EXPECT_EQ(write(seen), "H0001");
+    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_NE(record().find("123|10000001|issued|1|1\n"), std::string::npos);
+    EXPECT_NE(record().find("10000001|reissue|written\n"), std::string::npos);
+  });
+}
+
 }  // namespace

@@ -3,10 +3,14 @@
 // group box's tint once darkened every pixel it framed.
 #include <QApplication>
 #include <QCursor>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "button_support.h"
 #include "dialog/BrimlockDlg.h"
@@ -18,11 +22,17 @@ constexpr int kWaitMs = 5000;
 
 class MainWindow : public CBrimlockDlg {
  public:
-  MainWindow() : CBrimlockDlg(m_noDatabase) {}
+  explicit MainWindow(bool bTicketPanel = false) : CBrimlockDlg(m_noDatabase, bTicketPanel) {}
   _ConnectionPtr m_noDatabase;  // these windows never look a ticket up
+  using CBrimlockDlg::m_btnNext;
+  using CBrimlockDlg::m_btnPrev;
+  using CBrimlockDlg::m_btnQuery;
   using CBrimlockDlg::m_btnRead;
   using CBrimlockDlg::m_btnReset;
   using CBrimlockDlg::m_btnWrite;
+  using CBrimlockDlg::m_editCardNo;
+  using CBrimlockDlg::m_editHiddenCode;
+  using CBrimlockDlg::m_editTicket;
   using CBrimlockDlg::m_editTrack1;
 };
 
@@ -109,6 +119,47 @@ TEST(Screen, PictureForSoftwareCentres) {
         },
         kWaitMs));
     EXPECT_TRUE(picture.save(path, "PNG")) << path.toStdString();
+  });
+}
+
+// The window for ticket desks: the ticket panel in a band above the card panel, no control
+// over another, a ticket or card number of its column's 32 characters in view whole, the
+// hidden code as wide as Track 1 (which it becomes), and its buttons as they paint.
+TEST(Screen, TicketWindowShowsItsPanelAboveTheCardPanel) {
+  MainWindow dlg(true);
+  RunModal(dlg, [&] {
+    QCursor::setPos(QGuiApplication::primaryScreen()->geometry().bottomRight());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(WidgetOf(dlg)));
+    dlg.m_editTicket.SetWindowText("12345678901234567890123456789012");
+    dlg.m_editCardNo.SetWindowText("10000002");
+    dlg.m_editHiddenCode.SetWindowText("贵宾卡0003");
+
+    QWidget* window = WidgetOf(dlg);
+    std::vector<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w->isVisible() && qobject_cast<QGroupBox*>(w) == nullptr) controls.push_back(w);
+    }
+    EXPECT_EQ(controls.size(), 19u);  // 21 controls, two of them group boxes
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      EXPECT_TRUE(window->rect().contains(controls[i]->geometry())) << i;
+      for (std::size_t j = i + 1; j < controls.size(); ++j) {
+        EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry())) << i << " " << j;
+      }
+    }
+    const int cardPanelTop = WidgetOf(dlg.m_editTrack1)->geometry().top();
+    for (const CWnd* panel : {static_cast<const CWnd*>(&dlg.m_editTicket), static_cast<const CWnd*>(&dlg.m_btnNext)}) {
+      EXPECT_LT(WidgetOf(*panel)->geometry().bottom(), cardPanelTop);
+    }
+    for (const CWnd* edit : {&dlg.m_editTicket, &dlg.m_editCardNo}) {
+      auto* line = static_cast<QLineEdit*>(WidgetOf(*edit));
+      EXPECT_LE(line->fontMetrics().horizontalAdvance(QString(32, QChar('8'))), line->width() - 8);
+    }
+    EXPECT_EQ(WidgetOf(dlg.m_editHiddenCode)->width(), WidgetOf(dlg.m_editTrack1)->width());
+
+    EXPECT_TRUE(ShownAsDrawn(dlg.m_btnQuery, 0));
+    EXPECT_TRUE(ShownAsDrawn(dlg.m_btnPrev, ODS_DISABLED));
+    EXPECT_TRUE(ShownAsDrawn(dlg.m_btnNext, ODS_DISABLED));
+    EXPECT_TRUE(ShownAsDrawn(dlg.m_btnWrite, 0));
   });
 }
 

@@ -2,7 +2,8 @@
 """Checks the built installer as Windows Installer reads it: a per-machine package of the
 project's name, publisher and version in code page 936, with its fixed UpgradeCode, a major
 upgrade that also replaces a package differing only in the fourth part of the version, the
-Start-menu shortcut and the two programs, which go in without symbols or debug sections.
+two Start-menu shortcuts (the window, and the window for ticket desks) and the two programs,
+which go in without symbols or debug sections.
 Usage: check_installer.py <brimlock.msi> <version> <publisher>"""
 import os, struct, subprocess, sys, tempfile
 
@@ -30,11 +31,13 @@ codepage = subprocess.run(["msiinfo", "export", msi, "_ForceCodepage"], check=Tr
                           capture_output=True, text=True).stdout.split()
 check(codepage[:1] == ["936"], f"database code page {codepage[:1]}, expected 936")
 
-shortcuts = table("Shortcut")
-check(len(shortcuts) == 1 and shortcuts[0]["Name"].split("|")[-1] == "磁卡读写器"
-      and shortcuts[0]["Directory_"] == "ProgramMenuFolder"
-      and shortcuts[0]["Target"] == "[INSTALLDIR]brimlock.exe" and shortcuts[0]["Icon_"],
-      f"one Start-menu shortcut 磁卡读写器 to the program, with an icon: {[r['Name'] for r in shortcuts]}")
+shortcuts = {row["Name"].split("|")[-1]: row for row in table("Shortcut")}
+check(sorted(shortcuts) == ["磁卡读写器", "磁卡读写器（按单号发卡）"]
+      and all(row["Directory_"] == "ProgramMenuFolder" and row["Target"] == "[INSTALLDIR]brimlock.exe"
+              and row["Icon_"] for row in shortcuts.values())
+      and shortcuts["磁卡读写器"]["Arguments"] == ""
+      and shortcuts["磁卡读写器（按单号发卡）"]["Arguments"] == "--tickets",
+      f"two Start-menu shortcuts to the program, with an icon, the second with --tickets: {sorted(shortcuts)}")
 
 files = sorted(row["FileName"] for row in table("File"))
 check(files == ["BRIMCARD.EXE|brimlock-card.exe", "brimlock.exe"],

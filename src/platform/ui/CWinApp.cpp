@@ -40,6 +40,15 @@ void CWinApp::SetAppNameFromFile(const CString& baseName) {
   m_pszAppName = m_appName;
 }
 
+void CWinApp::SetCommandLine(int argc, char** argv) {
+  m_cmdLine.Empty();
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) m_cmdLine += " ";
+    m_cmdLine += argv[i];
+  }
+  m_lpCmdLine = m_cmdLine;
+}
+
 void CWinApp::OnHelp() {
   ui::ShowMessageBox(m_pMainWnd ? m_pMainWnd->m_hWnd : nullptr,
                      "选择端口后：\n"

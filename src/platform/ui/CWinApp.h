@@ -18,17 +18,22 @@ class CWinApp : public CCmdTarget {
   // The executable's file name without extension, unless a name was given.
   LPCSTR m_pszAppName = nullptr;
   LPCSTR m_pszRegistryKey = nullptr;
+  // What follows the program's name on its command line, its arguments joined by blanks.
+  LPCSTR m_lpCmdLine = "";
 
   // F1 comes here as ID_HELP.
   void OnHelp();
   // Names the application after its executable, unless a name was given.
   void SetAppNameFromFile(const CString& baseName);
+  // The arguments after the program's name, as the toolkit leaves them.
+  void SetCommandLine(int argc, char** argv);
 
   DECLARE_MESSAGE_MAP()
 
  private:
   CString m_appName;
   CString m_registryKey;
+  CString m_cmdLine;
 };
 
 CWinApp* AfxGetApp();

@@ -41,6 +41,8 @@ int AfxWinMain(int argc, char** argv) {
   AfxWinInit(argc > 0 ? argv[0] : "");
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
+  // The toolkit has taken its own options out of the arguments by now.
+  app->SetCommandLine(argc, argv);
   // A dialog program returns FALSE from InitInstance once its dialog has closed.
   if (app->InitInstance()) application.exec();
   return app->ExitInstance();

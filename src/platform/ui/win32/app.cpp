@@ -24,6 +24,7 @@ int AfxWinMain(int argc, char** argv) {
   AfxWinInit(argc > 0 ? argv[0] : "");
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
+  app->SetCommandLine(argc, argv);
   // A dialog program returns FALSE from InitInstance once its dialog has closed.
   if (app->InitInstance()) {
     MSG msg;
