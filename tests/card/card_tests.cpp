@@ -880,6 +880,7 @@ TEST_F(CardIssue, TwoDesksAtOnceWriteEachCardOnce) {
   VirtualEncoder& first = Encoder();
   EncoderOptions options;
   options.delivery.batch = 128;
+  options.answerDelay = kSwipe;
   VirtualEncoder second(options);
   setenv("BRIMLOCK_COM2", second.slavePath().c_str(), 1);
   for (const std::string& connection : {Sqlite(RecordDb()), server.ConnectionString("kq7_issue")}) {
