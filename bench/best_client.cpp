@@ -40,12 +40,17 @@ int main(int argc, char** argv) {
   }
   if (!Ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt))) return Fail("SQLAllocHandle");
   if (!Ok(SQLPrepare(stmt, Chars(argv[2]), SQL_NTS))) return Fail("SQLPrepare");
+  // Every marker takes the pattern (a statement sent to SQLite matches it twice).
   SQLLEN patternLength = static_cast<SQLLEN>(std::strlen(argv[3]));
-  if (!Ok(SQLBindParameter(stmt, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, static_cast<SQLULEN>(patternLength) + 1,
-                           0, argv[3], patternLength, &patternLength)) ||
-      !Ok(SQLExecute(stmt))) {
-    return Fail("SQLExecute");
+  SQLSMALLINT markers = 0;
+  SQLNumParams(stmt, &markers);
+  for (SQLUSMALLINT marker = 1; marker <= markers; ++marker) {
+    if (!Ok(SQLBindParameter(stmt, marker, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                             static_cast<SQLULEN>(patternLength) + 1, 0, argv[3], patternLength, &patternLength))) {
+      return Fail("SQLBindParameter");
+    }
   }
+  if (!Ok(SQLExecute(stmt))) return Fail("SQLExecute");
   static char text[2][kRows][kRoom];
   static SQLLEN lengths[2][kRows];
   SQLULEN fetched = 0;

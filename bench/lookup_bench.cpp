@@ -93,8 +93,15 @@ bool SameRows(const std::string& program, const std::string& best, const std::st
 // Millions of instructions of the command's process, counted under callgrind; 0 without it.
 double Instructions(const std::string& command, const std::string& dir) {
   const std::string out = dir + "/callgrind.out";
-  const std::string shell = command.substr(0, command.find(" >/dev/null"));
-  if (!Shell("valgrind --tool=callgrind --callgrind-out-file=" + out + " " + shell + " >/dev/null 2>&1")) return 0;
+  std::string shell = command.substr(0, command.find(" >/dev/null"));
+  // The environment a command begins with (NAME=value ...) goes before valgrind.
+  size_t program = 0;
+  while (program < shell.size() && shell.find('=', program) < shell.find(' ', program)) {
+    program = shell.find(shell[shell.find('=', program) + 1] == '\'' ? "' " : " ", program) + 1;
+    while (program < shell.size() && shell[program] == ' ') ++program;
+  }
+  shell.insert(program, "valgrind --tool=callgrind --callgrind-out-file=" + out + " ");
+  if (!Shell(shell + " >/dev/null 2>&1")) return 0;
   std::ifstream in(out);
   for (std::string line; std::getline(in, line);) {
     if (line.starts_with("summary: ")) return std::stod(line.substr(9)) / 1e6;
@@ -131,7 +138,8 @@ void Compare(const char* backend, int trials, const std::vector<Side>& sides, bo
   for (size_t side = 0; side < sides.size(); ++side) {
     const double w = Median(wall[side]), c = Median(cpu[side]);
     std::printf("  %-28s wall %7.1f (%.2f)   CPU %7.1f (%.2f)", sides[side].name, w, w / anchorWall, c, c / anchorCpu);
-    if (instructions) std::printf("   %7.1f M (%.2f)", counted[side], counted[side] / counted[1]);
+    if (instructions)
+      std::printf("   %7.1f M (%.2f)", counted[side], counted[1] > 0 ? counted[side] / counted[1] : 0.0);
     std::printf("\n");
   }
 }
