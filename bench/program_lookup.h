@@ -34,12 +34,19 @@ inline size_t ProgramLookup(const std::string& connectionString, const char* pat
   return rows;
 }
 
-// The statement as the program's route to `dbms` sends it, with `pattern` as a literal: what
-// a shell beside it must run to do the same work.
-inline std::string SentStatement(odbc::Dbms dbms, const std::string& pattern) {
+// The statement as the program's route to `dbms` sends it, its markers in place.
+inline std::string RewrittenStatement(odbc::Dbms dbms) {
   const std::string program = TICKET_QUERY_SQL;
   std::string statement;
   for (char16_t c : odbc::StatementFor(dbms, std::u16string(program.begin(), program.end())))
     statement += static_cast<char>(c);  // the statement is ASCII
-  return statement.replace(statement.find('?'), 1, "'" + pattern + "'");
+  return statement;
+}
+
+// The same with `pattern` as a literal in place of every marker (they all take the pattern):
+// what a shell beside it must run to do the same work.
+inline std::string SentStatement(odbc::Dbms dbms, const std::string& pattern) {
+  std::string statement = RewrittenStatement(dbms);
+  for (size_t at; (at = statement.find('?')) != std::string::npos;) statement.replace(at, 1, "'" + pattern + "'");
+  return statement;
 }

@@ -31,9 +31,17 @@ CString ColumnText(_RecordsetPtr& recordset, const char* column) {
 }
 
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact) {
+  return ExactColumnText(recordset, recordset->GetOrdinal(column), exact);
+}
+
+std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact) {
   _variant_t value = recordset->GetCollect(column);
   if (value.vt == VT_NULL) return std::nullopt;
   const _bstr_t wide(value);
+  if (wide.IsAscii()) {  // in the code page as it is: nothing to convert or check
+    exact = true;
+    return CString(static_cast<const char*>(wide));
+  }
   const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
   exact = bytes.has_value();
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));

@@ -32,6 +32,8 @@ CString ColumnText(_RecordsetPtr& recordset, const char* column);
 // record): nothing for a NULL, and `exact` false when a character code page 936 lacks
 // became '?'.
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact);
+// The same by the column's place (Recordset::GetOrdinal), for reading many rows.
+std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact);
 
 // The same statement, naming the ticket each card belongs to: issuing a ticket must know
 // which of the tickets that end with the typed text it is.

@@ -83,10 +83,11 @@ int Lookup(const Options& options, const CString& strTicket) {
       return Fail(kNoAnswer, "no record found for the ticket '" + Printable(options.operand) +
                                  "' (tickets in service whose number ends with it)");
     }
+    const long cardColumn = recordset->GetOrdinal("dcard"), hiddenColumn = recordset->GetOrdinal("dcard_sbh");
     for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
       bool cardExact = true, hiddenExact = true;
-      const CString card = ExactColumnText(recordset, "dcard", cardExact).value_or(CString());
-      const std::optional<CString> hidden = ExactColumnText(recordset, "dcard_sbh", hiddenExact);
+      const CString card = ExactColumnText(recordset, cardColumn, cardExact).value_or(CString());
+      const std::optional<CString> hidden = ExactColumnText(recordset, hiddenColumn, hiddenExact);
       rows.push_back({text::Cp936ToUtf8(card.bytes()),
                       hidden ? std::optional<std::string>(text::Cp936ToUtf8(hidden->bytes())) : std::nullopt,
                       !cardExact     ? "card number"

@@ -13,28 +13,34 @@ class _bstr_t {
   _bstr_t(const char* cp936);     // NOLINT: implicit, as the platform's
   _bstr_t(const CString& cp936);  // NOLINT: implicit
   explicit _bstr_t(std::u16string_view wide);
+  // Text the caller knows to be ASCII, kept as it is.
+  static _bstr_t FromAscii(std::string_view ascii);
 
   // The text in code page 936; the bytes live as long as this object is unchanged.
   operator const char*() const;                           // NOLINT: implicit, as the platform's
   operator CString() const { return CString(narrow()); }  // NOLINT: implicit
 
   const std::u16string& wide() const;
-  unsigned length() const { return static_cast<unsigned>(wide().size()); }
-  friend bool operator==(const _bstr_t& a, const _bstr_t& b) { return a.wide() == b.wide(); }
+  unsigned length() const { return static_cast<unsigned>(m_isAscii ? m_ascii.size() : m_wide->wide.size()); }
+  // ASCII is the same text in code page 936 and in every other form: nothing to convert.
+  bool IsAscii() const { return m_isAscii; }
+  friend bool operator==(const _bstr_t& a, const _bstr_t& b) {
+    return a.m_isAscii && b.m_isAscii ? a.m_ascii == b.m_ascii : a.wide() == b.wide();
+  }
 
  private:
-  // Copies share one text, counted, as the platform's do: a value read from a row and
-  // handed on costs one copy of its text, not one for every hand. ASCII, the same in
-  // both forms, is kept narrow, as the program reads it; each form is made at the first ask.
-  // A text is never empty, so an empty form is one not made yet.
-  struct Text {
+  // ASCII, the same in both forms, is kept narrow, as the program reads it, in the object
+  // itself: a short value read from a row costs no allocation. Other text is shared, counted,
+  // as the platform's copies are: a value handed on costs no copy of it. Any other form is
+  // made at the first ask (for ASCII, its wide form).
+  struct Wide {
     std::u16string wide;
-    std::string narrow;
+    std::string narrow;  // an empty form is one not made yet: a text here is never empty
   };
-  static std::shared_ptr<Text> Ascii(std::string&& ascii);
-  static std::shared_ptr<Text> Wide(std::u16string&& wide);
 
   const std::string& narrow() const;
 
-  std::shared_ptr<Text> m_text;  // null for the empty text
+  std::string m_ascii;                   // the text, when ASCII
+  mutable std::shared_ptr<Wide> m_wide;  // the text, when not; for ASCII its wide form once asked
+  bool m_isAscii = true;
 };

@@ -24,41 +24,58 @@ size_t LikeMarkerAt(std::u16string_view s, size_t i) {
   return (j < s.size() && s[j] == u'?') ? j + 1 - i : 0;
 }
 
-// The name without the blanks that pad it, as the trigram index on PostgreSQL is built.
-std::u16string Trimmed(const std::u16string& name) { return u"rtrim(" + name + u")"; }
+// `name like ?` on PostgreSQL: the name without the blanks that pad it, as the trigram index
+// is built, so that the index serves the match.
+std::u16string PostgresLike(const std::u16string& name) { return u"rtrim(" + name + u") ilike ? escape ''"; }
 
-// The same on SQLite, where a trim costs every row a copy of its text: only a value that
-// ends in a blank is trimmed, and the test for the blank is a plain match.
-std::u16string TrimmedWhereBlank(const std::u16string& name) {
-  return u"(case when " + name + u" like '% ' then rtrim(" + name + u") else " + name + u" end)";
+// The same on SQLite, where a trim costs every row a copy of its text: the name is matched
+// as it is, and only where that fails and it ends in a blank, trimmed. Both markers take the
+// one value.
+std::u16string SqliteLike(const std::u16string& name) {
+  return u"(" + name + u" like ? or " + name + u" glob '* ' and rtrim(" + name + u") like ?)";
 }
 
-// `x like ?` in the engine's words for SQL Server's plain-text LIKE: the operand, where it
-// is a name, loses the blanks that pad it (`trim`), and `like ?` becomes `like`; an
-// expression keeps its form. "%" and "_" keep their meaning.
-std::u16string RewriteLike(std::u16string_view s, std::u16string (*trim)(const std::u16string&),
-                           std::u16string_view like) {
+// `x like ?` in the engine's words for SQL Server's plain-text LIKE: where the operand is a
+// name, `like` gives the whole match (the name loses the blanks that pad it); an expression
+// keeps its form and `like ?` becomes `plain`. Without `like` the text stays as it is. "%" and "_" keep their meaning.
+// `markers` gets, for each `?` of the result, the `?` of `s` whose value it takes.
+std::u16string RewriteLike(std::u16string_view s, std::u16string (*like)(const std::u16string&),
+                           std::u16string_view plain, std::vector<size_t>* markers) {
   std::u16string out;
-  out.reserve(s.size() + 32);
-  char16_t quote = 0;  // inside a 'literal' or "name"
+  out.reserve(s.size() + 64);
+  size_t marker = 0;  // the `?` of `s` next met
+  auto take = [&](std::u16string_view text) {
+    for (char16_t c : text) {
+      if (c == u'?' && markers != nullptr) markers->push_back(marker);
+    }
+    out += text;
+  };
+  char16_t quote = 0;  // inside a 'literal'
   for (size_t i = 0; i < s.size();) {
     char16_t c = s[i];
     if (quote != 0) {
       if (c == quote) quote = 0;  // a doubled quote closes and reopens: same result
     } else if (c == u'\'') {
       quote = c;
-    } else if (size_t n = LikeMarkerAt(s, i); n > 0) {
+    } else if (size_t n = like != nullptr ? LikeMarkerAt(s, i) : 0; n > 0) {
       size_t end = out.size();
       while (end > 0 && IsSpace(out[end - 1])) --end;
       size_t start = end;
       while (start > 0 && IsNameChar(out[start - 1])) --start;
       if (start < end) {
-        std::u16string name = out.substr(start, end - start), blanks = out.substr(end);
+        std::u16string name = out.substr(start, end - start);
         out.resize(start);
-        out += trim(name) + blanks;
+        take(like(name));
+      } else {
+        take(plain);
       }
-      out += like;
+      ++marker;
       i += n;
+      continue;
+    } else if (c == u'?') {
+      take(u"?");
+      ++marker;
+      ++i;
       continue;
     }
     out += c;
@@ -75,17 +92,16 @@ Dbms DbmsNamed(std::u16string_view name) {
   return Dbms::Other;
 }
 
-std::u16string StatementFor(Dbms dbms, std::u16string_view statement) {
+std::u16string StatementFor(Dbms dbms, std::u16string_view statement, std::vector<size_t>* markers) {
   switch (dbms) {
     // PostgreSQL's LIKE takes a backslash for its escape and counts case, where SQL
     // Server's usual collations do not.
-    // The trigram index serves `rtrim(x) ilike ?` only as written.
-    case Dbms::PostgreSql: return RewriteLike(statement, Trimmed, u"ilike ? escape ''");
+    case Dbms::PostgreSql: return RewriteLike(statement, PostgresLike, u"ilike ? escape ''", markers);
     // SQLite's LIKE has no escape and ignores the case of ASCII letters already.
-    case Dbms::Sqlite: return RewriteLike(statement, TrimmedWhereBlank, u"like ?");
+    case Dbms::Sqlite: return RewriteLike(statement, SqliteLike, u"like ?", markers);
     case Dbms::Other: break;
   }
-  return std::u16string(statement);
+  return RewriteLike(statement, nullptr, {}, markers);
 }
 
 }  // namespace odbc

@@ -9,6 +9,7 @@
 #include <sqlucode.h>
 
 #include <algorithm>
+#include <memory>
 
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the driver manager's wide text is UTF-16");
 
@@ -107,88 +108,102 @@ void AddValue(const Statement& statement, SQLUSMALLINT column, std::u16string& s
   else table.AddNull();
 }
 
-// Rows a fetch brings at once, where the driver reads a row of a block again on request,
-// and the room a bound buffer gives each value, in characters: enough for the lookup's
-// columns, while longer values are read again in full.
-constexpr SQLULEN kBlockRows = 128;
+// Reads every row into `table` with one SQLGetData a value: the way every driver offers.
+void FetchRowByRow(const Statement& statement, SQLUSMALLINT columns, Table& table) {
+  std::u16string scratch;
+  SQLRETURN rc;
+  while ((rc = SQLFetch(statement.handle())) != SQL_NO_DATA) {
+    statement.Check(rc);
+    for (SQLUSMALLINT c = 1; c <= columns; ++c) AddValue(statement, c, scratch, table);
+  }
+}
+
+// A text the driver tells about itself (SQLGetInfo); empty when it does not.
+std::u16string InfoText(SQLHDBC dbc, SQLUSMALLINT type) {
+  SQLWCHAR text[128] = {};
+  SQLSMALLINT bytes = 0;
+  if (!Succeeded(SQLGetInfoW(dbc, type, text, sizeof text, &bytes))) return {};
+  return std::u16string(
+      reinterpret_cast<const char16_t*>(text),
+      std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(bytes, 0)) / 2, std::size(text) - 1));
+}
+
+// Rows a fetch brings at once, and the room a bound buffer gives each value, in characters:
+// enough for the lookup's columns, while longer values are read again in full.
+constexpr SQLULEN kBlockRows = 256;
 constexpr SQLULEN kFewestChars = 64;
 constexpr SQLULEN kMostChars = 256;
 
-// One column's values for a block of rows, converted to wide text by the fetch itself.
+// One column's values for a block of rows, converted to wide text by the fetch itself: the
+// one form every driver gives exactly, whatever the locale.
 struct BoundColumn {
   SQLULEN chars = 0;  // room for each value, besides its NUL
-  std::vector<SQLWCHAR> text;
+  std::unique_ptr<SQLWCHAR[]> text;
   std::vector<SQLLEN> indicators;
 
-  // The value of row `row` of the block, unless it is NULL or longer than its room.
-  bool Whole(SQLULEN row) const {
-    SQLLEN indicator = indicators[row];
-    return indicator >= 0 && static_cast<SQLULEN>(indicator) / sizeof(SQLWCHAR) <= chars;
-  }
-  std::u16string_view At(SQLULEN row) const {
-    return {reinterpret_cast<const char16_t*>(text.data() + row * (chars + 1)),
-            static_cast<size_t>(indicators[row]) / sizeof(SQLWCHAR)};
+  BoundColumn(SQLULEN room, SQLULEN rows)
+      : chars(room), text(std::make_unique_for_overwrite<SQLWCHAR[]>(rows * (room + 1))), indicators(rows) {}
+
+  // Row `row` of the block into `table`; false when the value is longer than its room.
+  bool Add(SQLULEN row, Table& table) const {
+    const SQLLEN bytes = indicators[row];
+    if (bytes == SQL_NULL_DATA) {
+      table.AddNull();
+      return true;
+    }
+    if (bytes < 0 || static_cast<SQLULEN>(bytes) / sizeof(SQLWCHAR) > chars) return false;  // SQL_NO_TOTAL, or cut
+    table.Add(std::u16string_view(reinterpret_cast<const char16_t*>(text.get() + row * (chars + 1)),
+                                  static_cast<size_t>(bytes) / sizeof(SQLWCHAR)));
+    return true;
   }
 };
 
-// Reads every row of the result into `table`. One SQLGetData a value costs more than the
-// statement's own work on short values, so where the driver can read a bound column again
-// the values come through bound buffers, a block of rows at a time where it can also read
-// one row of a block; a value longer than its buffer is read again in full.
-void FetchRows(const Statement& statement, SQLHDBC dbc, const std::vector<SQLULEN>& sizes, Table& table) {
+// Reads every row of the result into `table` through bound buffers, a block of rows a fetch
+// wherever the driver takes one: one SQLGetData a value costs more than the statement's own
+// work on short values. A value longer than its buffer is read again in full where the driver can read a
+// bound column again (and a row of a block, in a block); where it cannot, this gives false
+// and the result must be read again another way.
+bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, SQLUINTEGER extensions, Table& table) {
   const SQLHSTMT handle = statement.handle();
   const auto columns = static_cast<SQLUSMALLINT>(sizes.size());
-  std::u16string scratch;
-  SQLRETURN rc;
-  SQLUINTEGER extensions = 0;
-  if (!Succeeded(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &extensions, sizeof extensions, nullptr))) {
-    extensions = 0;
-  }
-  if ((extensions & SQL_GD_BOUND) == 0) {
-    while ((rc = SQLFetch(handle)) != SQL_NO_DATA) {
-      statement.Check(rc);
-      for (SQLUSMALLINT c = 1; c <= columns; ++c) AddValue(statement, c, scratch, table);
-    }
-    return;
-  }
-
   SQLULEN rows = 1, fetched = 1;
-  if ((extensions & SQL_GD_BLOCK) != 0 &&
-      Succeeded(SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0)) &&
+  if (Succeeded(SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0)) &&
       Succeeded(SQLGetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, &rows, 0, nullptr))) {
     rows = std::clamp<SQLULEN>(rows, 1, kBlockRows);  // a driver may take fewer
-    statement.Check(SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
   }
-  std::vector<BoundColumn> bound(columns);
+  if (rows > 1) statement.Check(SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0));
+  const bool readAgain = (extensions & SQL_GD_BOUND) != 0 && (rows == 1 || (extensions & SQL_GD_BLOCK) != 0);
+  std::vector<BoundColumn> bound;
+  bound.reserve(columns);
   for (SQLUSMALLINT c = 0; c < columns; ++c) {
-    BoundColumn& column = bound[c];
-    column.chars = std::clamp(sizes[c], kFewestChars, kMostChars);
-    column.text.resize(rows * (column.chars + 1));
-    column.indicators.resize(rows);
-    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, column.text.data(),
+    BoundColumn& column = bound.emplace_back(std::clamp(sizes[c], kFewestChars, kMostChars), rows);
+    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, column.text.get(),
                                static_cast<SQLLEN>((column.chars + 1) * sizeof(SQLWCHAR)), column.indicators.data()));
   }
-  while ((rc = SQLFetch(handle)) != SQL_NO_DATA) {
+  std::u16string scratch;
+  bool whole = true;
+  SQLRETURN rc;
+  while (whole && (rc = SQLFetch(handle)) != SQL_NO_DATA) {
     statement.Check(rc);
-    for (SQLULEN r = 0; r < fetched; ++r) {
-      for (SQLUSMALLINT c = 0; c < columns; ++c) {
-        const BoundColumn& column = bound[c];
-        if (column.Whole(r)) {
-          table.Add(column.At(r));
-        } else if (column.indicators[r] == SQL_NULL_DATA) {
-          table.AddNull();
-        } else {
-          if (rows > 1) {
-            statement.Check(SQLSetPos(handle, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE));
-          }
-          AddValue(statement, static_cast<SQLUSMALLINT>(c + 1), scratch, table);
+    for (SQLULEN r = 0; whole && r < fetched; ++r) {
+      for (SQLUSMALLINT c = 0; whole && c < columns; ++c) {
+        if (bound[c].Add(r, table)) continue;
+        whole = readAgain;
+        if (!whole) break;
+        if (rows > 1) {
+          statement.Check(SQLSetPos(handle, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE));
         }
+        AddValue(statement, static_cast<SQLUSMALLINT>(c + 1), scratch, table);
       }
     }
   }
   // The buffers go with this call; the statement must not write to them after it.
   SQLFreeStmt(handle, SQL_UNBIND);
-  if (rows > 1) SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+  if (rows > 1) {
+    SQLSetStmtAttr(handle, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+  }
+  return whole;
 }
 
 }  // namespace
@@ -245,12 +260,11 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   m_dbc = dbc;
   m_sockets = Added(before, OpenSockets());
   m_busySeconds.reset();
-  // Which data source this is: the statements are adapted to its rules.
-  SQLWCHAR name[64] = {};
-  SQLSMALLINT bytes = 0;
-  if (Succeeded(SQLGetInfoW(dbc, SQL_DBMS_NAME, name, sizeof name, &bytes))) {
-    m_dbms = DbmsNamed(std::u16string_view(reinterpret_cast<const char16_t*>(name),
-                                           std::min<size_t>(static_cast<size_t>(bytes) / 2, std::size(name) - 1)));
+  // Which data source this is: the statements are adapted to its rules, and its results
+  // read the cheapest way its driver offers.
+  m_dbms = DbmsNamed(InfoText(dbc, SQL_DBMS_NAME));
+  if (!Succeeded(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &m_getDataExtensions, sizeof m_getDataExtensions, nullptr))) {
+    m_getDataExtensions = 0;
   }
 }
 
@@ -336,13 +350,15 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
                       const std::vector<Value>& parameters, unsigned long timeoutSeconds) {
   // A driver without statement timeouts runs the statement without one.
   SQLSetStmtAttr(statement.handle(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(timeoutSeconds), 0);
-  std::u16string text = StatementFor(m_dbms, statementText);
+  std::vector<size_t> markers;
+  std::u16string text = StatementFor(m_dbms, statementText, &markers);
   statement.Check(SQLPrepareW(statement.handle(), Wide(text), SQL_NTS));
 
   // The values and their lengths stay where they are until the statement has run.
-  std::vector<SQLLEN> lengths(parameters.size());
-  for (size_t i = 0; i < parameters.size(); ++i) {
-    const Value& value = parameters[i];
+  std::vector<SQLLEN> lengths(markers.size());
+  for (size_t i = 0; i < markers.size(); ++i) {
+    if (markers[i] >= parameters.size()) continue;  // not given: the driver tells
+    const Value& value = parameters[markers[i]];
     lengths[i] = value ? static_cast<SQLLEN>(value->size() * sizeof(char16_t)) : SQL_NULL_DATA;
     // Plain text, as a literal in the statement would be: SQL Server compares national
     // text by other rules (the blanks padding a char(n) value count). The size is in the
@@ -362,7 +378,16 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
   for (SQLUSMALLINT c = 1; c <= columns; ++c) {
     table.columns.push_back(DescribeColumn(statement, c, sizes[c - 1]));
   }
-  if (columns > 0) FetchRows(statement, m_dbc, sizes, table);
+  if (columns > 0 && !FetchBound(statement, sizes, m_getDataExtensions, table)) {
+    // A value too long for its buffer that cannot be read again where it lies: the result
+    // once more, a value at a time. Only a query gives rows, so running it again changes
+    // nothing.
+    table.ClearRows();
+    statement.Check(SQLFreeStmt(statement.handle(), SQL_CLOSE));
+    rc = SQLExecute(statement.handle());
+    if (rc != SQL_NO_DATA) statement.Check(rc);
+    FetchRowByRow(statement, static_cast<SQLUSMALLINT>(columns), table);
+  }
   SQLLEN changed = -1;
   if (columns == 0 && Succeeded(SQLRowCount(statement.handle(), &changed)))
     table.rowsAffected = static_cast<long>(changed);

@@ -2,6 +2,7 @@
 // The ODBC calls behind the data-access objects, in plain C++ types. This header and
 // odbc.cpp are the only places that see the driver manager; its headers bring their own
 // Windows-like type names, which must not meet the program's.
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,6 +71,8 @@ class Connection {
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
+  bool m_narrowUtf8 = false;                   // the driver's narrow text is UTF-8, whatever the locale
+  std::uint32_t m_getDataExtensions = 0;       // SQL_GETDATA_EXTENSIONS: where a bound value can be read again
   SocketSet m_sockets;                         // the driver's link to a server; empty for an embedded engine
   std::optional<unsigned long> m_busySeconds;  // as last set on the engine
 };

@@ -83,26 +83,42 @@ HRESULT Recordset::MovePrevious() {
 _variant_t Recordset::GetCollect(const _variant_t& index) {
   RequireOpen();
   if (index.vt != VT_BSTR) throw _com_error(adErrItemNotFound);
-  return ValueOf(std::u16string_view(static_cast<_bstr_t>(index).wide()));
+  return ValueAt(OrdinalOf(std::u16string_view(static_cast<_bstr_t>(index).wide())));
 }
 
 _variant_t Recordset::GetCollect(const char* name) {
   RequireOpen();
+  return ValueAt(GetOrdinal(name));
+}
+
+_variant_t Recordset::GetCollect(long ordinal) {
+  RequireOpen();
+  return ValueAt(ordinal);
+}
+
+long Recordset::GetOrdinal(const char* name) {
+  RequireOpen();
   const std::string_view bytes = name != nullptr ? name : "";
   // Only ASCII is the same byte for byte in the code page and in a wide name.
-  if (!text::IsAscii(bytes)) return GetCollect(_variant_t(name));
-  return ValueOf(bytes);
+  if (!text::IsAscii(bytes)) return OrdinalOf(std::u16string_view(_bstr_t(name).wide()));
+  return OrdinalOf(bytes);
 }
 
 template <class Char>
-_variant_t Recordset::ValueOf(std::basic_string_view<Char> name) {
+long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
   const std::vector<std::u16string>& columns = m_table.columns;
   auto column = std::find_if(columns.begin(), columns.end(),
                              [&](const std::u16string& c) { return SameName(c, name); });
   if (column == columns.end()) throw _com_error(adErrItemNotFound);
+  return static_cast<long>(column - columns.begin());
+}
+
+_variant_t Recordset::ValueAt(long ordinal) {
+  if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
   if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
-  auto value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(column - columns.begin()));
-  if (value) return _variant_t(_bstr_t(*value));
+  const odbc::Cell& value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
+  if (value.IsAscii()) return _variant_t(_bstr_t::FromAscii(value.Ascii()));
+  if (!value.IsNull()) return _variant_t(_bstr_t(value.Wide()));
   _variant_t null;
   null.vt = VT_NULL;
   return null;

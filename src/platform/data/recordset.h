@@ -38,6 +38,12 @@ class Recordset : public ComObject {
   // The same for a name in code page 936, found without a variant made of it first: a
   // lookup reads every value of every row this way.
   _variant_t GetCollect(const char* name);
+  // The same for the column at `ordinal` (from 0), as the platform's Fields take it: a
+  // lookup finds its columns once and reads every row by their places.
+  _variant_t GetCollect(long ordinal);
+  // The place of the column named `name` (any case), for GetCollect(long); raises
+  // adErrItemNotFound when there is none.
+  long GetOrdinal(const char* name);
 
  private:
   friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);
@@ -46,7 +52,8 @@ class Recordset : public ComObject {
 
   void RequireOpen() const;
   template <class Char>
-  _variant_t ValueOf(std::basic_string_view<Char> name);
+  long OrdinalOf(std::basic_string_view<Char> name) const;
+  _variant_t ValueAt(long ordinal);
 
   bool m_open = false;
   odbc::Table m_table;

@@ -1,18 +1,36 @@
 #pragma once
-// The rows of a result, fetched in full, every value as wide text. The values lie one
-// after another in blocks of text that never move once filled: a result of many short
-// values costs a few allocations, not one or two for each value, and growing it copies
-// nothing.
+// The rows of a result, fetched in full. A value is kept as ASCII bytes where it is ASCII
+// (the same text in every form, and most of what a lookup reads), else as wide text. The
+// values lie one after another in blocks that never move once filled: a result of many
+// short values costs a few allocations, not one or two for each value, and growing it
+// copies nothing.
 #include <algorithm>
 #include <cstddef>
-#include <deque>
+#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace odbc {
+
+// One value of a table; it lives as long as the table.
+class Cell {
+ public:
+  bool IsNull() const { return m_data == nullptr; }
+  bool IsAscii() const { return m_ascii; }
+  std::string_view Ascii() const { return {static_cast<const char*>(m_data), m_size}; }
+  std::u16string_view Wide() const { return {static_cast<const char16_t*>(m_data), m_size}; }
+
+ private:
+  friend class Table;
+  Cell() = default;  // NULL
+  Cell(const void* data, size_t size, bool ascii) : m_data(data), m_size(size), m_ascii(ascii) {}
+
+  const void* m_data = nullptr;
+  size_t m_size = 0;
+  bool m_ascii = false;
+};
 
 class Table {
  public:
@@ -24,39 +42,60 @@ class Table {
   Table& operator=(Table&&) = default;
 
   size_t RowCount() const { return columns.empty() ? 0 : m_cells.size() / columns.size(); }
-  // nullopt is a database NULL. The text lives as long as the table.
-  std::optional<std::u16string_view> At(size_t row, size_t column) const {
-    const std::u16string_view& cell = m_cells[row * columns.size() + column];
-    if (cell.data() == nullptr) return std::nullopt;
-    return cell;
-  }
+  const Cell& At(size_t row, size_t column) const { return m_cells[row * columns.size() + column]; }
 
   // The next value of the row being filled, columns in order.
   void Add(std::u16string_view value) {
-    if (value.empty()) {
-      m_cells.emplace_back(u"", 0);  // not NULL
+    const bool ascii = std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; });
+    if (!ascii) {
+      char* place = Room(value.size() * sizeof(char16_t), alignof(char16_t));
+      std::copy(value.begin(), value.end(), reinterpret_cast<char16_t*>(place));
+      m_cells.push_back(Cell(place, value.size(), false));
       return;
     }
-    if (value.size() > m_room) {
-      size_t size = std::max(value.size(), kBlockChars);
-      m_blocks.push_back(std::make_unique_for_overwrite<char16_t[]>(size));
-      m_free = m_blocks.back().get();
-      m_room = size;
-    }
-    std::u16string_view::traits_type::copy(m_free, value.data(), value.size());
-    m_cells.emplace_back(m_free, value.size());
-    m_free += value.size();
-    m_room -= value.size();
+    char* place = Room(value.size(), 1);
+    std::copy(value.begin(), value.end(), place);  // each unit is one byte's worth
+    m_cells.push_back(Cell(place, value.size(), true));
   }
-  void AddNull() { m_cells.emplace_back(); }
+  // The same for text known to be ASCII.
+  void AddAscii(std::string_view value) {
+    char* place = Room(value.size(), 1);
+    std::copy(value.begin(), value.end(), place);
+    m_cells.push_back(Cell(place, value.size(), true));
+  }
+  void AddNull() { m_cells.push_back(Cell()); }
+  // Drops every row, to be filled again.
+  void ClearRows() {
+    m_cells.clear();
+    m_blocks.clear();
+    m_free = nullptr;
+    m_room = 0;
+  }
 
  private:
-  static constexpr size_t kBlockChars = 32 * 1024;
+  static constexpr size_t kBlockBytes = 64 * 1024;
 
-  std::vector<std::unique_ptr<char16_t[]>> m_blocks;
-  char16_t* m_free = nullptr;  // the unused end of the last block
+  // `bytes` of room aligned to `align`, in the last block or a new one; never null, so that
+  // an empty value is not taken for NULL.
+  char* Room(size_t bytes, size_t align) {
+    size_t skip = (align - reinterpret_cast<uintptr_t>(m_free) % align) % align;
+    if (bytes + skip > m_room || m_free == nullptr) {
+      size_t size = std::max(bytes, kBlockBytes);
+      m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));  // aligned for any type
+      m_free = m_blocks.back().get();
+      m_room = size;
+      skip = 0;
+    }
+    char* place = m_free + skip;
+    m_free = place + bytes;
+    m_room -= bytes + skip;
+    return place;
+  }
+
+  std::vector<std::unique_ptr<char[]>> m_blocks;
+  char* m_free = nullptr;  // the unused end of the last block
   size_t m_room = 0;
-  std::deque<std::u16string_view> m_cells;  // row after row; a NULL has no data
+  std::vector<Cell> m_cells;  // row after row
 };
 
 }  // namespace odbc

@@ -7,40 +7,48 @@
 #include "platform/text/characters.h"
 #include "platform/text/codepage.h"
 
-std::shared_ptr<_bstr_t::Text> _bstr_t::Ascii(std::string&& ascii) {
-  if (ascii.empty()) return nullptr;
-  return std::make_shared<Text>(Text{{}, std::move(ascii)});
-}
-
-std::shared_ptr<_bstr_t::Text> _bstr_t::Wide(std::u16string&& wide) {
-  if (wide.empty()) return nullptr;
-  return std::make_shared<Text>(Text{std::move(wide), {}});
-}
-
 _bstr_t::_bstr_t(const char* cp936) : _bstr_t(CString(cp936)) {}
 
 _bstr_t::_bstr_t(const CString& cp936) {
   const std::string& bytes = cp936.bytes();
-  m_text = text::IsAscii(std::string_view(bytes)) ? Ascii(std::string(bytes)) : Wide(text::Cp936ToUtf16(bytes));
+  if (text::IsAscii(std::string_view(bytes))) {
+    m_ascii = bytes;
+  } else {
+    m_wide = std::make_shared<Wide>(Wide{text::Cp936ToUtf16(bytes), {}});
+    m_isAscii = false;
+  }
 }
 
-_bstr_t::_bstr_t(std::u16string_view wide)
-    : m_text(text::IsAscii(wide) ? Ascii(std::string(wide.begin(), wide.end())) : Wide(std::u16string(wide))) {}
+_bstr_t::_bstr_t(std::u16string_view wide) {
+  if (text::IsAscii(wide)) {
+    m_ascii.assign(wide.begin(), wide.end());
+  } else {
+    m_wide = std::make_shared<Wide>(Wide{std::u16string(wide), {}});
+    m_isAscii = false;
+  }
+}
+
+_bstr_t _bstr_t::FromAscii(std::string_view ascii) {
+  _bstr_t text;
+  text.m_ascii = ascii;
+  return text;
+}
 
 _bstr_t::operator const char*() const { return narrow().c_str(); }
 
 const std::u16string& _bstr_t::wide() const {
   static const std::u16string empty;
-  if (!m_text) return empty;
-  if (m_text->wide.empty()) m_text->wide.assign(m_text->narrow.begin(), m_text->narrow.end());  // ASCII
-  return m_text->wide;
+  if (m_isAscii) {
+    if (m_ascii.empty()) return empty;
+    if (!m_wide) m_wide = std::make_shared<Wide>(Wide{std::u16string(m_ascii.begin(), m_ascii.end()), {}});
+  }
+  return m_wide->wide;
 }
 
 const std::string& _bstr_t::narrow() const {
-  static const std::string empty;
-  if (!m_text) return empty;
-  if (m_text->narrow.empty()) m_text->narrow = text::Utf16ToCp936(m_text->wide);
-  return m_text->narrow;
+  if (m_isAscii) return m_ascii;
+  if (m_wide->narrow.empty()) m_wide->narrow = text::Utf16ToCp936(m_wide->wide);
+  return m_wide->narrow;
 }
 
 _variant_t::_variant_t(ComObject* object, bool addRef) : vt(VT_DISPATCH), m_object(object) {
