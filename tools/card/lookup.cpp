@@ -33,10 +33,12 @@ int Print(const Options& options, const std::vector<Row>& rows) {
   std::string lacking;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const Row& row = rows[i];
-    const std::string which = std::string("row ") + std::to_string(i + 1) + " (card \"" + Printable(row.card) + "\"";
-    const std::string hidden = row.hidden.value_or("");
+    // Made only for a row that is refused: a lookup may print tens of thousands.
+    auto which = [&] { return std::string("row ") + std::to_string(i + 1) + " (card \"" + Printable(row.card) + "\""; };
+    static const std::string kNoCode;
+    const std::string& hidden = row.hidden ? *row.hidden : kNoCode;
     if (row.lacking != nullptr) {
-      lacking += (lacking.empty() ? "" : ", ") + which + ": its " + row.lacking + ")";
+      lacking += (lacking.empty() ? "" : ", ") + which() + ": its " + row.lacking + ")";
     } else if (options.json) {
       out += JsonLine({{"card", row.card}, {"hidden", row.hidden ? Json(*row.hidden) : Json(nullptr)}});
     } else if (!row.hidden || hidden.empty() || HasControl(row.card) || HasControl(hidden)) {
@@ -44,7 +46,7 @@ int Print(const Options& options, const std::vector<Row>& rows) {
                         : !row.hidden        ? "hidden code is NULL"
                         : hidden.empty()     ? "hidden code is empty"
                                              : "hidden code holds a control character";
-      refused += (refused.empty() ? "" : ", ") + which + ": its " + why + ")";
+      refused += (refused.empty() ? "" : ", ") + which() + ": its " + why + ")";
     } else {
       out += row.card + "\t" + hidden + "\n";
     }
