@@ -1,6 +1,8 @@
 // The virtual encoder as the program meets it: frames in, answers out, over a real pty.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "encoder-sim/VirtualEncoder.h"
 #include "serial_test_support.h"
 
@@ -111,6 +113,20 @@ TEST_F(Encoder, DelayedAnswerStillFallsInsideOneRead) {
   Stopwatch watch;
   EXPECT_EQ(ReadCard(), "\x1bslate?\x1c");
   EXPECT_GE(watch.ms(), 250);
+}
+
+// A reset drops an answer not yet sent, as a device abandons its read; an encoder that
+// ignores reset answers all the same, into the next operation.
+TEST_F(Encoder, AResetDropsAnAnswerNotYetSentUnlessItIsIgnored) {
+  for (const bool ignored : {false, true}) {
+    Start({.cardData = "late", .answerDelay = Millis(300), .ignoreReset = ignored});
+    for (const std::string& frame : {kLeadIn, kRead, kReset}) WriteBytes(port, frame);
+    ASSERT_TRUE(encoder->waitForFrames(3, Millis(2000)));
+    EXPECT_EQ(encoder->peer().waitQueued(Millis(1000)), ignored);
+    // The next encoder on a fresh pty, its variable set anew.
+    CloseHandle(std::exchange(port, INVALID_HANDLE_VALUE));
+    com1.reset();
+  }
 }
 
 TEST_F(Encoder, NoAnswerLeavesTheReadEmpty) {

@@ -78,21 +78,28 @@ class Batch {
     if (!options_.verify && toWrite > 1)
       if (std::optional<std::string> why = WhyUnpaced(options_.pace))
         return Fail(kBadInput, *why + "; no card was written");
+    WriteCards();
+    return Finish();
+  }
+
+ private:
+  // The cards to write, in order, until the port, the journal or a signal stops the run.
+  // Without a check the operator paces them: the encoder takes a card only once the last
+  // was swiped.
+  void WriteCards() {
     CatchStopSignals();
     bool first = true;
     for (std::size_t k = 0; k < cards_.size() && stop_ == kDone; ++k) {
       if (!ToWrite(cards_[k])) continue;
       if (!std::exchange(first, false) && !options_.verify && !AwaitOperator(Position(k), options_.pace)) {
         stop_ = StopRequested() != 0 ? StopRequested() : kHungUp;  // no signal: the terminal went away
-        break;
+        return;
       }
       WriteOne(k);
       if (stop_ == kDone && StopRequested() != 0) stop_ = StopRequested();
     }
-    return Finish();
   }
 
- private:
   // Every line is checked before the journal is touched or a card written: bad input loses
   // no card.
   int ReadCards() {

@@ -53,6 +53,16 @@ const StepRow* FindStep(std::string_view step) {
   return nullptr;
 }
 
+// The salt a header line of format 3 holds as 32 hex digits, or nothing.
+std::optional<std::string> SaltOfHeader(std::string_view line) {
+  const std::string_view hex = line.substr(std::min(kHeader.size(), line.size()));
+  if (!line.starts_with(kHeader) || hex.size() != 32 || !AllOf(hex, 32, kHexDigits)) return std::nullopt;
+  std::string salt;
+  for (std::size_t i = 0; i < hex.size(); i += 2)
+    salt += static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16));
+  return salt;
+}
+
 }  // namespace
 
 std::string CardHash(std::string_view bytes) {
@@ -70,6 +80,7 @@ const StepRow& RowOfStep(std::string_view step) {
   const StepRow* found = FindStep(step);
   return found != nullptr ? *found : *FindStep("failed");
 }
+
 std::string JournalHeader(std::string_view salt) {
   std::string header(kHeader);
   for (const char c : salt)
@@ -84,18 +95,16 @@ std::optional<JournalText> ParseJournal(std::string_view content, std::string_vi
     read.toAdd = JournalHeader(newSalt);
     return read;
   }
-  if (content.find('\n') == std::string_view::npos) return std::nullopt;
-  std::size_t at = content.find('\n') + 1;
+  const std::size_t headerEnd = content.find('\n');
+  if (headerEnd == std::string_view::npos) return std::nullopt;
   read.format = content.starts_with(kHeaderFormat1) ? 1 : content.starts_with(kHeaderFormat2) ? 2 : 3;
   if (read.format == 3) {
-    const std::string_view salt = content.substr(0, at).substr(std::min(kHeader.size(), at));
-    if (!content.starts_with(kHeader) || salt.size() != 33 || !AllOf(salt.substr(0, 32), 32, kHexDigits))
-      return std::nullopt;
-    for (std::size_t i = 0; i < 32; i += 2)
-      read.salt += static_cast<char>(std::stoi(std::string(salt.substr(i, 2)), nullptr, 16));
+    std::optional<std::string> salt = SaltOfHeader(content.substr(0, headerEnd));
+    if (!salt) return std::nullopt;
+    read.salt = std::move(*salt);
   }
   const bool format1 = read.format == 1;
-  while (at < content.size()) {
+  for (std::size_t at = headerEnd + 1; at < content.size();) {
     const std::size_t end = std::min(content.find('\n', at), content.size());
     const std::vector<std::string_view> fields = Fields(content.substr(at, end - at));
     const bool torn = end == content.size();

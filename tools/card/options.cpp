@@ -114,10 +114,11 @@ std::string StatusTable() {
   return table;
 }
 
-std::optional<long> LineNumber(const std::string& text) {
+// A decimal number from `least` to `most`, or nothing.
+std::optional<long> Number(const std::string& text, long least, long most) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
-  const long line = std::stol(text);
-  return line > 0 ? std::optional<long>(line) : std::nullopt;
+  const long number = std::stol(text);
+  return number >= least && number <= most ? std::optional<long>(number) : std::nullopt;
 }
 
 // One option getopt_long found, into `options`; false with the problem when it is wrong.
@@ -144,7 +145,7 @@ bool Take(int value, const std::string& argument, const char* optionValue, Optio
       return !given.empty();
     case kMarkDone:
     case kRewrite:
-      if (const std::optional<long> line = LineNumber(given)) {
+      if (const std::optional<long> line = Number(given, 1, 999999999)) {
         (value == kMarkDone ? options.markDone : options.rewrite).push_back(*line);
         return true;
       }
@@ -162,8 +163,7 @@ bool Take(int value, const std::string& argument, const char* optionValue, Optio
     case kNoVerify: options.noVerify = true; return true;
     case kShowCodes: options.showCodes = true; return true;
     case kPace:
-      if (const std::optional<long> seconds = given == "0" ? std::optional<long>(0) : LineNumber(given);
-          seconds && *seconds <= 3600) {
+      if (const std::optional<long> seconds = Number(given, 0, 3600)) {
         options.pace = static_cast<int>(*seconds);
         return true;
       }
