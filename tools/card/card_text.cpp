@@ -26,7 +26,9 @@ std::string Character(std::string_view utf8, std::size_t at) {
   std::snprintf(name, sizeof name, "U+%04lX", static_cast<unsigned long>(*code));
   // Controls and invisible characters are named only by their code, never printed.
   const bool printable = *code >= 0x20 && *code != 0x7F && !(*code >= 0x80 && *code < 0xA0);
-  return printable ? "'" + std::string(utf8.substr(at, length)) + "' (" + name + ")" : std::string(name);
+  if (!printable) return name;
+  std::string shown("'");
+  return shown.append(utf8.substr(at, length)).append("' (").append(name).append(")");
 }
 
 }  // namespace
