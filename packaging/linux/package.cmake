@@ -47,11 +47,10 @@ install(FILES tools/card/brimlock-card.bash-completion RENAME brimlock-card
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
 # `cmake --build <dir> --target package` makes the Debian package; its dependencies are read
-# from the libraries the programs link (Qt 6, unixODBC, ICU). Qt finds its platform plugin
-# at run time, so no link names it: without it the window cannot start, and libqt6gui6 only
-# recommends it. Every caption of the window is Chinese, and a minimal system's one font
-# has no Chinese: without one of these the buttons show rows of boxes. The ODBC drivers
-# serve the lookup alone, so they stay recommended.
+# from the libraries the programs link (Qt 6, unixODBC, ICU; Debian's libqt6gui6 carries
+# the X11 platform plugin itself). Every caption of the window is Chinese, and a minimal
+# system's one font has none: without one of these fonts the buttons show rows of boxes.
+# The ODBC drivers serve the lookup alone, so they stay recommended.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brimlock)
 set(CPACK_PACKAGE_CONTACT "${BRIMLOCK_MAINTAINER}")
@@ -67,7 +66,7 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${BRIMLOCK_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-arphic-uming | fonts-wqy-zenhei")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-arphic-uming | fonts-wqy-zenhei")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libsqliteodbc, tdsodbc")
 # The programs go in stripped. Those in the build directory keep their symbols and debug
 # information, under the same build id, for reading a crash report. (CPack's own -dbgsym
