@@ -1,21 +1,31 @@
 #include "app/BrimlockApp.h"
 
+#include <cstdio>
 #include <sstream>
 #include <string>
 
 #include "dialog/BrimlockDlg.h"
+#include "resources/version.h"
 
 namespace {
 
-// A desk that issues by ticket starts the window with --tickets; any other word on the
-// command line is left alone, as the window has always left it.
-bool AsksForTicketPanel(LPCSTR commandLine) {
+// A desk that issues by ticket starts the window with --tickets; --help and --version
+// answer on standard output without a window; any other word on the command line is left
+// alone, as the window has always left it.
+bool CommandLineHas(LPCSTR commandLine, const char* option) {
   std::istringstream words(commandLine);
   for (std::string word; words >> word;) {
-    if (word == "--tickets") return true;
+    if (word == option) return true;
   }
   return false;
 }
+
+constexpr char kUsage[] =
+    "Usage: brimlock [--tickets]\n"
+    "The window of a magnetic-stripe card encoder: read, write and reset a card on com1 or com2.\n"
+    "  --tickets   the window for desks that issue by ticket: the ticket panel above the card panel\n"
+    "  --help      show this text;  --version  show the version\n"
+    "See brimlock(1), and brimlock-card(1) for the same from a shell.\n";
 
 }  // namespace
 
@@ -32,6 +42,10 @@ CBrimlockApp::~CBrimlockApp() {
 CBrimlockApp theApp;
 
 BOOL CBrimlockApp::InitInstance() {
+  if (CommandLineHas(m_lpCmdLine, "--help") || CommandLineHas(m_lpCmdLine, "--version")) {
+    std::fputs(CommandLineHas(m_lpCmdLine, "--help") ? kUsage : "brimlock " BRIMLOCK_VERSION_TEXT "\n", stdout);
+    return FALSE;
+  }
   INITCOMMONCONTROLSEX InitCtrls;
   InitCtrls.dwSize = sizeof(InitCtrls);
   InitCtrls.dwICC = ICC_WIN95_CLASSES;
@@ -44,7 +58,7 @@ BOOL CBrimlockApp::InitInstance() {
   CoInitialize(nullptr);
   m_pConnection.CreateInstance(CLSID_Connection, nullptr, CLSCTX_ALL);
 
-  CBrimlockDlg dlg(m_pConnection, AsksForTicketPanel(m_lpCmdLine));
+  CBrimlockDlg dlg(m_pConnection, CommandLineHas(m_lpCmdLine, "--tickets"));
   m_pMainWnd = &dlg;
   dlg.DoModal();
   // The dialog object is destroyed on the way out, releasing its recordset while COM is up.
