@@ -1,5 +1,7 @@
 // The serial port session: every encoder operation opens the port chosen in the combo,
 // uses it and closes it again before its handler returns.
+#include <cstdio>
+
 #include "dialog/BrimlockDlg.h"
 #include "encoder/encoder_line.h"
 
@@ -10,6 +12,8 @@ bool CBrimlockDlg::OpenPort(const CString& /*strPortName*/) {
 
   m_hComm = OpenEncoderPort(m_strPortName);
   if (m_hComm == INVALID_HANDLE_VALUE) {
+    // The box keeps its text; standard error says which port, and why, beside it.
+    std::fprintf(stderr, "brimlock: %s\n", PortProblem(m_strPortName, GetLastError()).c_str());
     MessageBox("请检查写卡机", nullptr, MB_OK);
     return false;
   }

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "platform/serial/portname.h"
+
 HANDLE OpenEncoderPort(const char* portName) {
   return CreateFileA(portName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
@@ -61,4 +63,15 @@ std::optional<std::string> PollEncoderReplyBytes(HANDLE hComm) {
 CString ShownReplyText(const char* reply, DWORD received) {
   const int nLength = static_cast<int>(strnlen(reply, received));
   return nLength > 4 ? CString(reply + 2, nLength - 4) : CString();
+}
+
+std::string PortProblem(const CString& strPortName, DWORD error) {
+  const std::optional<std::string> device = serial::DevicePathForName(strPortName);
+  std::string said = std::string(strPortName) + (device ? " (" + *device + ")" : std::string()) + " cannot be opened: ";
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: return said + "it does not exist, or no serial port is behind it";
+    case ERROR_ACCESS_DENIED: return said + "this user may not use it (join the group that owns the device)";
+    case ERROR_SHARING_VIOLATION: return said + "another program holds it ('brimlock-card ports' names it)";
+    default: return said + "error " + std::to_string(error);
+  }
 }

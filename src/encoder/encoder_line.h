@@ -2,6 +2,7 @@
 // The encoder's line as every operation uses it, in plain functions over a port handle:
 // the window's handlers and brimlock-card make the same calls, so both speak one line.
 #include <optional>
+#include <string>
 
 #include "encoder/frames.h"
 #include "platform/serial/winserial.h"
@@ -31,3 +32,7 @@ CString ShownReplyText(const char* reply, DWORD received);
 
 // The longest card text a reply can bring back whole: a read holds 100 bytes, four of them frame.
 inline constexpr int MAX_READ_TEXT = REPLY_BUFFER_SIZE - 4;
+
+// Why OpenEncoderPort failed, in a line for the one who set the desk up: the port, the
+// device it stands for, and what its last error says to do.
+std::string PortProblem(const CString& strPortName, DWORD error);

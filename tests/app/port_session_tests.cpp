@@ -117,9 +117,15 @@ TEST_F(PortSession, APortHeldElsewhereCountsAsAFailedOpenUntilItIsReleased) {
   RunModal(dlg, [&] {
     HANDLE hHeld = CreateFileA("com1", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
+    testing::internal::CaptureStderr();
     dlg.OnBnClickedResetButton();
+    const std::string noted = testing::internal::GetCapturedStderr();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, "请检查写卡机");
+    // Beside the box, standard error names the port and why it would not open.
+    EXPECT_NE(noted.find("brimlock: com1 (" + line.slavePath() + ") cannot be opened: another program holds it"),
+              std::string::npos)
+        << noted;
     CloseHandle(hHeld);
 
     dlg.OnBnClickedResetButton();
