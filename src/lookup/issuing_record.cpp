@@ -5,6 +5,7 @@
 #include <ctime>
 #include <random>
 
+#include "lookup/ticket_query.h"
 #include "platform/text/environment.h"
 
 namespace issuing {
@@ -16,11 +17,6 @@ _variant_t Null() {
   _variant_t value;
   value.vt = VT_NULL;
   return value;
-}
-
-CString Text(_RecordsetPtr& rows, const char* column) {
-  _variant_t value = rows->GetCollect(column);
-  return value.vt == VT_NULL ? CString() : CString(static_cast<const char*>(_bstr_t(value)));
 }
 
 // A name no other attempt of any desk takes: 128 random bits.
@@ -111,8 +107,8 @@ std::optional<Claim> Record::Find(const CString& ticket, const CString& card) {
              std::vector<_variant_t>{ticket, card});
   std::optional<Claim> claim;
   if (!rows->GetadoEOF()) {
-    claim = Claim{StateOfWord(Text(rows, "state")), Text(rows, "desk"), Text(rows, "operator_name"),
-                  Text(rows, "claimed_at"), Text(rows, "issued_at")};
+    claim = Claim{StateOfWord(ColumnText(rows, "state")), ColumnText(rows, "desk"), ColumnText(rows, "operator_name"),
+                  ColumnText(rows, "claimed_at"), ColumnText(rows, "issued_at")};
   }
   rows->Close();
   return claim;
