@@ -72,6 +72,7 @@ std::string PortProblem(const CString& strPortName, DWORD error) {
     case ERROR_FILE_NOT_FOUND: return said + "it does not exist, or no serial port is behind it";
     case ERROR_ACCESS_DENIED: return said + "this user may not use it (join the group that owns the device)";
     case ERROR_SHARING_VIOLATION: return said + "another program holds it ('brimlock-card ports' names it)";
+    case ERROR_WRITE_FAULT: return said + "its lock file could not be written (is the disk holding /var/lock full?)";
     default: return said + "error " + std::to_string(error);
   }
 }
