@@ -247,11 +247,10 @@ class TicketIssue {
 
 // The cards of the one ticket meant, each one's bytes as they go onto the card: every card
 // is judged before any is written, so a ticket is issued whole or refused whole.
-int Prepare(const Options& options, const std::vector<TicketCard>& found, CString& ticket,
+int Prepare(const Options& options, const CString& typed, const std::vector<TicketCard>& found, CString& ticket,
             std::vector<TicketCard>& cards, std::vector<std::string>& bytes) {
   std::vector<CString> tickets;
-  const std::optional<CString> chosen = ChosenTicket(found, CString(text::Utf8ToCp936(options.operand).c_str()),
-                                                     tickets);
+  const std::optional<CString> chosen = ChosenTicket(found, typed, tickets);
   if (!chosen) {
     std::string list;
     for (const CString& t : tickets) list += (list.empty() ? "" : ", ") + Printable(Utf8(t));
@@ -296,6 +295,7 @@ int RunIssue(const Options& options) {
   const std::optional<std::string> typed = text::Utf8ToCp936Exactly(options.operand);
   if (!typed)
     return Fail(kBadInput, "the ticket holds a character that code page 936 lacks, so no ticket can match it");
+  const CString strTicket(typed->c_str());
 
   Apartment apartment;
   _ConnectionPtr tickets;
@@ -303,7 +303,7 @@ int RunIssue(const Options& options) {
   if (!OpenDatabase(tickets, DatabaseConnectionString(), problem)) return Fail(kDatabaseError, problem);
   std::vector<TicketCard> found;
   try {
-    found = FindTicketCards(tickets, CString(typed->c_str()));
+    found = FindTicketCards(tickets, strTicket);
   } catch (const _com_error& e) {
     return Fail(kDatabaseError, DatabaseProblem("the ticket query failed", e));
   }
@@ -313,7 +313,7 @@ int RunIssue(const Options& options) {
   CString ticket;
   std::vector<TicketCard> cards;
   std::vector<std::string> bytes;
-  if (const int status = Prepare(options, found, ticket, cards, bytes); status != kDone) return status;
+  if (const int status = Prepare(options, strTicket, found, ticket, cards, bytes); status != kDone) return status;
   if (options.noVerify && cards.size() > 1)
     if (WhyUnpaced(options.pace))
       return Fail(kBadInput, "cards issued with --no-verify follow each other only as fast as the operator swipes "
