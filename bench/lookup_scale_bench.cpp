@@ -129,8 +129,15 @@ std::function<bool(const std::string&)> ProgramDesk(const std::string& connectio
   CoInitialize(nullptr);
   auto connection = std::make_shared<_ConnectionPtr>();
   connection->CreateInstance(CLSID_Connection);
-  (*connection)->Open(connectionString.c_str(), "", "", adConnectUnspecified);
-  return [connection, connectionString](const std::string& pattern) {
+  // A login that fails under load counts as the desk's failed lookups, not as its end.
+  bool open = true;
+  try {
+    (*connection)->Open(connectionString.c_str(), "", "", adConnectUnspecified);
+  } catch (const _com_error&) {
+    open = false;
+  }
+  return [connection, connectionString, open](const std::string& pattern) {
+    if (!open) return false;
     try {
       ProgramLookup(*connection, connectionString, pattern.c_str());
       return true;
