@@ -2,6 +2,7 @@
 // handlers and brimlock-card share them.
 #include "lookup/ticket_query.h"
 #include <algorithm>
+#include <utility>
 
 #include "platform/text/codepage.h"
 #include "platform/text/environment.h"
@@ -37,10 +38,10 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* col
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact) {
   _variant_t value = recordset->GetCollect(column);
   if (value.vt == VT_NULL) return std::nullopt;
-  const _bstr_t wide(value);
+  const _bstr_t wide(std::move(value));
   if (wide.IsAscii()) {  // in the code page as it is: nothing to convert or check
     exact = true;
-    return CString(static_cast<const char*>(wide));
+    return static_cast<CString>(wide);
   }
   const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
   exact = bytes.has_value();

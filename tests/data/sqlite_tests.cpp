@@ -247,6 +247,13 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
   EXPECT_EQ(Text("dcard_sbh"), std::string(6000, 'x'));
   m_recordset->Close();
 
+  // Text that is not UTF-8 reads as the driver's wide form gives it (without the bad
+  // byte), though its narrow form is read wherever it is UTF-8.
+  Run("select cast(x'41ff42e4b8ad' as text) as bad, '1' || char(0x4e2d) as good");
+  EXPECT_EQ(Text("bad"), "AB中");
+  EXPECT_EQ(Text("good"), "1中");
+  m_recordset->Close();
+
   // Empty text is not NULL.
   Run("select '' as empty, null as missing");
   EXPECT_EQ(Text("empty"), "");

@@ -74,12 +74,14 @@ class Statement {
 namespace {
 
 // The column's name; `size` gets its size in characters (0 where the driver knows none).
+// Nothing else is asked: psqlODBC answers a column's type by querying the catalog, a round
+// trip to the server and a query as dear as a small lookup.
 std::u16string DescribeColumn(const Statement& statement, SQLUSMALLINT column, SQLULEN& size) {
   SQLWCHAR name[256] = {};
-  SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
+  SQLSMALLINT length = 0;
   size = 0;
   statement.Check(SQLDescribeColW(statement.handle(), column, name, static_cast<SQLSMALLINT>(std::size(name)), &length,
-                                  &type, &size, &digits, &nullable));
+                                  nullptr, &size, nullptr, nullptr));
   auto count = std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(length, 0)), std::size(name) - 1);
   return std::u16string(reinterpret_cast<const char16_t*>(name), count);
 }
@@ -134,26 +136,36 @@ constexpr SQLULEN kBlockRows = 256;
 constexpr SQLULEN kFewestChars = 64;
 constexpr SQLULEN kMostChars = 256;
 
-// One column's values for a block of rows, converted to wide text by the fetch itself: the
-// one form every driver gives exactly, whatever the locale.
+// One column's values for a block of rows, converted by the fetch itself: to wide text, the
+// one form every driver gives exactly whatever the locale, or to UTF-8 where the driver was
+// seen to give exactly that (Connection::NarrowIsUtf8), which costs the driver less.
 struct BoundColumn {
-  SQLULEN chars = 0;  // room for each value, besides its NUL
-  std::unique_ptr<SQLWCHAR[]> text;
+  bool narrow = false;
+  SQLULEN room = 0;  // units (bytes or wide characters) for each value, besides its NUL
+  std::unique_ptr<char[]> data;
   std::vector<SQLLEN> indicators;
 
-  BoundColumn(SQLULEN room, SQLULEN rows)
-      : chars(room), text(std::make_unique_for_overwrite<SQLWCHAR[]>(rows * (room + 1))), indicators(rows) {}
+  BoundColumn(SQLULEN chars, SQLULEN rows, bool utf8)
+      : narrow(utf8),
+        room(utf8 ? 3 * chars : chars),  // a wide unit is at most three bytes of UTF-8
+        data(std::make_unique_for_overwrite<char[]>(rows * Stride())),
+        indicators(rows) {}
 
-  // Row `row` of the block into `table`; false when the value is longer than its room.
+  SQLSMALLINT Type() const { return narrow ? SQL_C_CHAR : SQL_C_WCHAR; }
+  SQLLEN Stride() const { return static_cast<SQLLEN>((room + 1) * (narrow ? 1 : sizeof(SQLWCHAR))); }
+
+  // Row `row` of the block into `table`; false when the value is longer than its room, or
+  // is not UTF-8 after all: it must then be read again as wide text.
   bool Add(SQLULEN row, Table& table) const {
     const SQLLEN bytes = indicators[row];
     if (bytes == SQL_NULL_DATA) {
       table.AddNull();
       return true;
     }
-    if (bytes < 0 || static_cast<SQLULEN>(bytes) / sizeof(SQLWCHAR) > chars) return false;  // SQL_NO_TOTAL, or cut
-    table.Add(std::u16string_view(reinterpret_cast<const char16_t*>(text.get() + row * (chars + 1)),
-                                  static_cast<size_t>(bytes) / sizeof(SQLWCHAR)));
+    if (bytes < 0 || static_cast<SQLULEN>(bytes) > room * (narrow ? 1 : sizeof(SQLWCHAR))) return false;  // cut
+    const char* value = data.get() + row * static_cast<SQLULEN>(Stride());
+    if (narrow) return table.AddUtf8(std::string_view(value, static_cast<size_t>(bytes)));
+    table.Add(std::u16string_view(reinterpret_cast<const char16_t*>(value), static_cast<size_t>(bytes) / 2));
     return true;
   }
 };
@@ -163,7 +175,8 @@ struct BoundColumn {
 // work on short values. A value longer than its buffer is read again in full where the driver can read a
 // bound column again (and a row of a block, in a block); where it cannot, this gives false
 // and the result must be read again another way.
-bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, SQLUINTEGER extensions, Table& table) {
+bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, SQLUINTEGER extensions, bool utf8,
+                Table& table) {
   const SQLHSTMT handle = statement.handle();
   const auto columns = static_cast<SQLUSMALLINT>(sizes.size());
   SQLULEN rows = 1, fetched = 1;
@@ -176,9 +189,9 @@ bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, S
   std::vector<BoundColumn> bound;
   bound.reserve(columns);
   for (SQLUSMALLINT c = 0; c < columns; ++c) {
-    BoundColumn& column = bound.emplace_back(std::clamp(sizes[c], kFewestChars, kMostChars), rows);
-    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), SQL_C_WCHAR, column.text.get(),
-                               static_cast<SQLLEN>((column.chars + 1) * sizeof(SQLWCHAR)), column.indicators.data()));
+    BoundColumn& column = bound.emplace_back(std::clamp(sizes[c], kFewestChars, kMostChars), rows, utf8);
+    statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), column.Type(), column.data.get(),
+                               column.Stride(), column.indicators.data()));
   }
   std::u16string scratch;
   bool whole = true;
@@ -204,6 +217,30 @@ bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, S
     SQLSetStmtAttr(handle, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
   }
   return whole;
+}
+
+// Whether the driver's narrow text is UTF-8, asked of the driver itself rather than guessed
+// from its name or the locale: a text with a two-, a three- and a four-byte character goes
+// out wide and must come back narrow as exactly its UTF-8. A driver that answers in a code
+// page, or cannot say, is read wide.
+bool NarrowIsUtf8(SQLHDBC dbc) {
+  static const char16_t kSent[] = u"\u00e9\u4e2d\U00020000";
+  static const char kUtf8[] = "\xc3\xa9\xe4\xb8\xad\xf0\xa0\x80\x80";
+  try {
+    Statement probe(dbc);
+    SQLLEN sentBytes = sizeof kSent - sizeof(char16_t);
+    probe.Check(SQLBindParameter(probe.handle(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_VARCHAR, 16, 0,
+                                 const_cast<char16_t*>(kSent), sentBytes, &sentBytes));
+    std::u16string select = u"select ?";
+    probe.Check(SQLExecDirectW(probe.handle(), Wide(select), SQL_NTS));
+    probe.Check(SQLFetch(probe.handle()));
+    char back[32] = {};
+    SQLLEN length = 0;
+    return SQLGetData(probe.handle(), 1, SQL_C_CHAR, back, sizeof back, &length) == SQL_SUCCESS &&
+           std::string_view(back, static_cast<size_t>(std::max<SQLLEN>(length, 0))) == kUtf8;
+  } catch (const Error&) {
+    return false;
+  }
 }
 
 }  // namespace
@@ -260,6 +297,7 @@ void Connection::Open(const std::u16string& connectionString, unsigned long logi
   m_dbc = dbc;
   m_sockets = Added(before, OpenSockets());
   m_busySeconds.reset();
+  m_narrowUtf8.reset();
   // Which data source this is: the statements are adapted to its rules, and its results
   // read the cheapest way its driver offers.
   m_dbms = DbmsNamed(InfoText(dbc, SQL_DBMS_NAME));
@@ -294,6 +332,7 @@ Table Connection::Query(const std::u16string& statement, const std::vector<Value
       else ShutDown(m_sockets);
     });
     try {
+      if (!m_narrowUtf8) m_narrowUtf8 = NarrowIsUtf8(m_dbc);
       Table table = Run(handle, statement, parameters, timeoutSeconds);
       if (watchdog.Stop() && !m_sockets.empty()) Drop();  // answered just as the link was cut
       return table;
@@ -378,7 +417,7 @@ Table Connection::Run(const Statement& statement, const std::u16string& statemen
   for (SQLUSMALLINT c = 1; c <= columns; ++c) {
     table.columns.push_back(DescribeColumn(statement, c, sizes[c - 1]));
   }
-  if (columns > 0 && !FetchBound(statement, sizes, m_getDataExtensions, table)) {
+  if (columns > 0 && !FetchBound(statement, sizes, m_getDataExtensions, m_narrowUtf8.value_or(false), table)) {
     // A value too long for its buffer that cannot be read again where it lies: the result
     // once more, a value at a time. Only a query gives rows, so running it again changes
     // nothing.

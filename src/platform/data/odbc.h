@@ -71,7 +71,7 @@ class Connection {
   std::shared_ptr<Environment> m_environment;
   void* m_dbc = nullptr;
   Dbms m_dbms = Dbms::Other;
-  bool m_narrowUtf8 = false;                   // the driver's narrow text is UTF-8, whatever the locale
+  std::optional<bool> m_narrowUtf8;            // the driver's narrow text is UTF-8: asked at the first query
   std::uint32_t m_getDataExtensions = 0;       // SQL_GETDATA_EXTENSIONS: where a bound value can be read again
   SocketSet m_sockets;                         // the driver's link to a server; empty for an embedded engine
   std::optional<unsigned long> m_busySeconds;  // as last set on the engine

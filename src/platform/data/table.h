@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/text/codepage.h"
+
 namespace odbc {
 
 // One value of a table; it lives as long as the table.
@@ -25,10 +27,11 @@ class Cell {
  private:
   friend class Table;
   Cell() = default;  // NULL
-  Cell(const void* data, size_t size, bool ascii) : m_data(data), m_size(size), m_ascii(ascii) {}
+  Cell(const void* data, size_t size, bool ascii)
+      : m_data(data), m_size(static_cast<std::uint32_t>(size)), m_ascii(ascii) {}
 
   const void* m_data = nullptr;
-  size_t m_size = 0;
+  std::uint32_t m_size = 0;  // a value fits a bound buffer, or one SQLGetData read in pieces
   bool m_ascii = false;
 };
 
@@ -41,8 +44,11 @@ class Table {
   Table(Table&&) = default;
   Table& operator=(Table&&) = default;
 
-  size_t RowCount() const { return columns.empty() ? 0 : m_cells.size() / columns.size(); }
-  const Cell& At(size_t row, size_t column) const { return m_cells[row * columns.size() + column]; }
+  size_t RowCount() const { return columns.empty() ? 0 : m_count / columns.size(); }
+  const Cell& At(size_t row, size_t column) const {
+    const size_t at = row * columns.size() + column;
+    return m_cells[at / kChunkCells][at % kChunkCells];
+  }
 
   // The next value of the row being filled, columns in order.
   void Add(std::u16string_view value) {
@@ -50,23 +56,33 @@ class Table {
     if (!ascii) {
       char* place = Room(value.size() * sizeof(char16_t), alignof(char16_t));
       std::copy(value.begin(), value.end(), reinterpret_cast<char16_t*>(place));
-      m_cells.push_back(Cell(place, value.size(), false));
+      Push(Cell(place, value.size(), false));
       return;
     }
     char* place = Room(value.size(), 1);
     std::copy(value.begin(), value.end(), place);  // each unit is one byte's worth
-    m_cells.push_back(Cell(place, value.size(), true));
+    Push(Cell(place, value.size(), true));
   }
-  // The same for text known to be ASCII.
-  void AddAscii(std::string_view value) {
-    char* place = Room(value.size(), 1);
-    std::copy(value.begin(), value.end(), place);
-    m_cells.push_back(Cell(place, value.size(), true));
+  // The same for UTF-8 bytes; false, adding nothing, when they are malformed (the caller
+  // then reads the value as wide text, as every driver gives it).
+  bool AddUtf8(std::string_view value) {
+    if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      char* place = Room(value.size(), 1);
+      std::copy(value.begin(), value.end(), place);
+      Push(Cell(place, value.size(), true));
+      return true;
+    }
+    for (size_t at = 0, length = 0; at < value.size(); at += length) {
+      if (!text::Utf8CharacterAt(value, at, length)) return false;
+    }
+    Add(text::Utf8ToUtf16(value));  // well-formed: the same text the wide form gives
+    return true;
   }
-  void AddNull() { m_cells.push_back(Cell()); }
+  void AddNull() { Push(Cell()); }
   // Drops every row, to be filled again.
   void ClearRows() {
     m_cells.clear();
+    m_count = 0;
     m_blocks.clear();
     m_free = nullptr;
     m_room = 0;
@@ -74,6 +90,15 @@ class Table {
 
  private:
   static constexpr size_t kBlockBytes = 64 * 1024;
+  // The cells too lie in chunks that never move: a vector grown by doubling would copy
+  // them and touch twice their memory, which for a short value costs more than its text.
+  static constexpr size_t kChunkCells = 4096;
+
+  void Push(Cell cell) {
+    if (m_count % kChunkCells == 0) m_cells.push_back(std::unique_ptr<Cell[]>(new Cell[kChunkCells]));
+    m_cells.back()[m_count % kChunkCells] = cell;
+    ++m_count;
+  }
 
   // `bytes` of room aligned to `align`, in the last block or a new one; never null, so that
   // an empty value is not taken for NULL.
@@ -95,7 +120,8 @@ class Table {
   std::vector<std::unique_ptr<char[]>> m_blocks;
   char* m_free = nullptr;  // the unused end of the last block
   size_t m_room = 0;
-  std::vector<Cell> m_cells;  // row after row
+  std::vector<std::unique_ptr<Cell[]>> m_cells;  // row after row
+  size_t m_count = 0;
 };
 
 }  // namespace odbc
