@@ -48,6 +48,19 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bo
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
 }
 
+std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column, bool& exact) {
+  _variant_t value = recordset->GetCollect(column);
+  if (value.vt == VT_NULL) return std::nullopt;
+  const _bstr_t wide(std::move(value));
+  if (wide.IsAscii()) {  // the same bytes in every form
+    exact = true;
+    return std::string(static_cast<const char*>(wide), wide.length());
+  }
+  const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
+  exact = bytes.has_value();
+  return text::Cp936ToUtf8(bytes ? *bytes : std::string(static_cast<const char*>(wide)));
+}
+
 CString TicketNumber(_RecordsetPtr& recordset) {
   std::string ticket = ColumnText(recordset, "dticket_no").bytes();
   ticket.erase(ticket.find_last_not_of(' ') + 1);

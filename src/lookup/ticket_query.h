@@ -2,6 +2,7 @@
 // The ticket query as plain functions: the window's Query and brimlock-card's lookup run
 // the same statement, with the same pattern, on the same connection settings.
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/data/ado.h"
@@ -34,6 +35,8 @@ CString ColumnText(_RecordsetPtr& recordset, const char* column);
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact);
 // The same by the column's place (Recordset::GetOrdinal), for reading many rows.
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact);
+// The same as UTF-8, for printing many rows: ASCII, most of them, is copied once.
+std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column, bool& exact);
 
 // The same statement, naming the ticket each card belongs to: issuing a ticket must know
 // which of the tickets that end with the typed text it is.

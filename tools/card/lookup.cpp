@@ -88,13 +88,9 @@ int Lookup(const Options& options, const CString& strTicket) {
     const long cardColumn = recordset->GetOrdinal("dcard"), hiddenColumn = recordset->GetOrdinal("dcard_sbh");
     for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
       bool cardExact = true, hiddenExact = true;
-      const CString card = ExactColumnText(recordset, cardColumn, cardExact).value_or(CString());
-      const std::optional<CString> hidden = ExactColumnText(recordset, hiddenColumn, hiddenExact);
-      printout.Add(options, text::Cp936ToUtf8(card.bytes()),
-                   hidden ? std::optional<std::string>(text::Cp936ToUtf8(hidden->bytes())) : std::nullopt,
-                   !cardExact     ? "card number"
-                   : !hiddenExact ? "hidden code"
-                                  : nullptr);
+      const std::string card = ExactColumnUtf8(recordset, cardColumn, cardExact).value_or(std::string());
+      const std::optional<std::string> hidden = ExactColumnUtf8(recordset, hiddenColumn, hiddenExact);
+      printout.Add(options, card, hidden, !cardExact ? "card number" : !hiddenExact ? "hidden code" : nullptr);
     }
     recordset->Close();
     connection->Close();

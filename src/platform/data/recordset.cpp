@@ -116,7 +116,7 @@ long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
 _variant_t Recordset::ValueAt(long ordinal) {
   if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
   if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
-  const odbc::Cell& value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
+  const odbc::Cell value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
   if (value.IsAscii()) return _variant_t(_bstr_t::FromAscii(value.Ascii()));
   if (!value.IsNull()) return _variant_t(_bstr_t(value.Wide()));
   _variant_t null;

@@ -1,12 +1,14 @@
 #pragma once
 // The rows of a result, fetched in full. A value is kept as ASCII bytes where it is ASCII
-// (the same text in every form, and most of what a lookup reads), else as wide text. The
-// values lie one after another in blocks that never move once filled: a result of many
-// short values costs a few allocations, not one or two for each value, and growing it
-// copies nothing.
+// (the same text in every form, and most of what a lookup reads), else as wide text. A row's
+// values lie one after another, each behind a byte or five that give its form and length,
+// in blocks that never move once filled: a result of many short values costs a few
+// allocations and little more memory than its text, and growing it copies nothing. Memory
+// first touched costs a lookup of tens of thousands of short values more than reading them.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,11 +29,10 @@ class Cell {
  private:
   friend class Table;
   Cell() = default;  // NULL
-  Cell(const void* data, size_t size, bool ascii)
-      : m_data(data), m_size(static_cast<std::uint32_t>(size)), m_ascii(ascii) {}
+  Cell(const void* data, size_t size, bool ascii) : m_data(data), m_size(size), m_ascii(ascii) {}
 
   const void* m_data = nullptr;
-  std::uint32_t m_size = 0;  // a value fits a bound buffer, or one SQLGetData read in pieces
+  size_t m_size = 0;
   bool m_ascii = false;
 };
 
@@ -44,32 +45,33 @@ class Table {
   Table(Table&&) = default;
   Table& operator=(Table&&) = default;
 
-  size_t RowCount() const { return columns.empty() ? 0 : m_count / columns.size(); }
-  const Cell& At(size_t row, size_t column) const {
-    const size_t at = row * columns.size() + column;
-    return m_cells[at / kChunkCells][at % kChunkCells];
+  size_t RowCount() const { return columns.empty() ? 0 : m_values / columns.size(); }
+  Cell At(size_t row, size_t column) const {
+    const char* value = m_rows[row / kChunkRows][row % kChunkRows];
+    for (size_t c = 0; c < column; ++c) value = Read(value).second;
+    return Read(value).first;
   }
 
   // The next value of the row being filled, columns in order.
   void Add(std::u16string_view value) {
-    const bool ascii = std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; });
-    if (!ascii) {
-      char* place = Room(value.size() * sizeof(char16_t), alignof(char16_t));
-      std::copy(value.begin(), value.end(), reinterpret_cast<char16_t*>(place));
-      Push(Cell(place, value.size(), false));
+    if (std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) {
+      char* text = PutAscii(value.size());
+      std::copy(value.begin(), value.end(), text);  // each unit is one byte's worth
       return;
     }
-    char* place = Room(value.size(), 1);
-    std::copy(value.begin(), value.end(), place);  // each unit is one byte's worth
-    Push(Cell(place, value.size(), true));
+    // The header, the length, and a byte to align the units where the address needs it.
+    char* at = Room(1 + sizeof(std::uint32_t) + 1 + value.size() * sizeof(char16_t));
+    const size_t pad = (reinterpret_cast<uintptr_t>(at) + 1 + sizeof(std::uint32_t)) % alignof(char16_t);
+    *at = kWide;
+    PutLength(at, value.size());
+    std::memcpy(at + 1 + sizeof(std::uint32_t) + pad, value.data(), value.size() * sizeof(char16_t));
+    GiveBack(1 - pad);
   }
   // The same for UTF-8 bytes; false, adding nothing, when they are malformed (the caller
   // then reads the value as wide text, as every driver gives it).
   bool AddUtf8(std::string_view value) {
     if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      char* place = Room(value.size(), 1);
-      std::copy(value.begin(), value.end(), place);
-      Push(Cell(place, value.size(), true));
+      std::memcpy(PutAscii(value.size()), value.data(), value.size());
       return true;
     }
     for (size_t at = 0, length = 0; at < value.size(); at += length) {
@@ -78,11 +80,11 @@ class Table {
     Add(text::Utf8ToUtf16(value));  // well-formed: the same text the wide form gives
     return true;
   }
-  void AddNull() { Push(Cell()); }
+  void AddNull() { *Room(1) = kNull; }
   // Drops every row, to be filled again.
   void ClearRows() {
-    m_cells.clear();
-    m_count = 0;
+    m_rows.clear();
+    m_values = 0;
     m_blocks.clear();
     m_free = nullptr;
     m_room = 0;
@@ -90,38 +92,87 @@ class Table {
 
  private:
   static constexpr size_t kBlockBytes = 64 * 1024;
-  // The cells too lie in chunks that never move: a vector grown by doubling would copy
-  // them and touch twice their memory, which for a short value costs more than its text.
-  static constexpr size_t kChunkCells = 4096;
+  static constexpr size_t kChunkRows = 4096;
+  // A value's first byte: NULL, ASCII of that length less one (up to 126 bytes), or a longer
+  // ASCII or a wide text whose length follows in four bytes.
+  static constexpr unsigned char kNull = 0, kShortest = 1, kLongAscii = 0x80, kWide = 0x81;
+  static constexpr size_t kMostShort = 0x7F - kShortest;
 
-  void Push(Cell cell) {
-    if (m_count % kChunkCells == 0) m_cells.push_back(std::unique_ptr<Cell[]>(new Cell[kChunkCells]));
-    m_cells.back()[m_count % kChunkCells] = cell;
-    ++m_count;
+  // The value at `at` and where the next one begins.
+  static std::pair<Cell, const char*> Read(const char* at) {
+    const auto head = static_cast<unsigned char>(*at);
+    if (head == kNull) return {Cell(), at + 1};
+    if (head < kLongAscii) return {Cell(at + 1, head - kShortest, true), at + 1 + (head - kShortest)};
+    std::uint32_t length = 0;
+    std::memcpy(&length, at + 1, sizeof length);
+    const char* data = at + 1 + sizeof length;
+    if (head == kLongAscii) return {Cell(data, length, true), data + length};
+    data += reinterpret_cast<uintptr_t>(data) % alignof(char16_t);
+    return {Cell(data, length, false), data + length * sizeof(char16_t)};
   }
 
-  // `bytes` of room aligned to `align`, in the last block or a new one; never null, so that
-  // an empty value is not taken for NULL.
-  char* Room(size_t bytes, size_t align) {
-    size_t skip = (align - reinterpret_cast<uintptr_t>(m_free) % align) % align;
-    if (bytes + skip > m_room || m_free == nullptr) {
-      size_t size = std::max(bytes, kBlockBytes);
+  static void PutLength(char* at, size_t length) {
+    const auto value = static_cast<std::uint32_t>(length);
+    std::memcpy(at + 1, &value, sizeof value);
+  }
+
+  // Room for an ASCII value of `length` bytes behind its header; gives where its bytes go.
+  char* PutAscii(size_t length) {
+    if (length <= kMostShort) {
+      char* at = Room(1 + length);
+      *at = static_cast<char>(kShortest + length);
+      return at + 1;
+    }
+    char* at = Room(1 + sizeof(std::uint32_t) + length);
+    *at = static_cast<char>(kLongAscii);
+    PutLength(at, length);
+    return at + 1 + sizeof(std::uint32_t);
+  }
+
+  // `bytes` of room for the next value. A row lies in one block, beginning at an even
+  // address (so that its wide texts stay aligned where it moves): the part of a row begun
+  // when a block fills moves with it to the next.
+  char* Room(size_t bytes) {
+    const bool rowBegins = columns.empty() || m_values % columns.size() == 0;
+    size_t skip = rowBegins ? reinterpret_cast<uintptr_t>(m_free) % 2 : 0;
+    if (m_free == nullptr || bytes + skip > m_room) {
+      const size_t begun = rowBegins ? 0 : static_cast<size_t>(m_free - m_rowStart);
+      const size_t size = std::max(kBlockBytes, begun + bytes);
       m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));  // aligned for any type
-      m_free = m_blocks.back().get();
-      m_room = size;
+      char* block = m_blocks.back().get();
+      if (begun > 0) std::memcpy(block, m_rowStart, begun);
+      if (!rowBegins) m_rows.back()[(RowCount()) % kChunkRows] = block;
+      m_rowStart = block;
+      m_free = block + begun;
+      m_room = size - begun;
       skip = 0;
     }
-    char* place = m_free + skip;
-    m_free = place + bytes;
-    m_room -= bytes + skip;
+    m_free += skip;
+    m_room -= skip;
+    if (rowBegins) {
+      if (m_values / std::max<size_t>(columns.size(), 1) % kChunkRows == 0)
+        m_rows.push_back(std::make_unique_for_overwrite<const char*[]>(kChunkRows));
+      m_rows.back()[RowCount() % kChunkRows] = m_free;
+      m_rowStart = m_free;
+    }
+    char* place = m_free;
+    m_free += bytes;
+    m_room -= bytes;
+    ++m_values;
     return place;
+  }
+  // The last `bytes` of the room last taken, not needed after all.
+  void GiveBack(size_t bytes) {
+    m_free -= bytes;
+    m_room += bytes;
   }
 
   std::vector<std::unique_ptr<char[]>> m_blocks;
   char* m_free = nullptr;  // the unused end of the last block
   size_t m_room = 0;
-  std::vector<std::unique_ptr<Cell[]>> m_cells;  // row after row
-  size_t m_count = 0;
+  char* m_rowStart = nullptr;                          // where the row being filled begins
+  std::vector<std::unique_ptr<const char*[]>> m_rows;  // where each row begins, in chunks that never move
+  size_t m_values = 0;                                 // values added, row after row
 };
 
 }  // namespace odbc
