@@ -36,26 +36,26 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* col
 }
 
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact) {
+  if (const std::optional<std::string_view> ascii = recordset->GetAscii(column)) {
+    exact = true;  // in the code page as it is: nothing to convert or check
+    return CString(std::string(*ascii));
+  }
   _variant_t value = recordset->GetCollect(column);
   if (value.vt == VT_NULL) return std::nullopt;
   const _bstr_t wide(std::move(value));
-  if (wide.IsAscii()) {  // in the code page as it is: nothing to convert or check
-    exact = true;
-    return static_cast<CString>(wide);
-  }
   const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
   exact = bytes.has_value();
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
 }
 
 std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column, bool& exact) {
+  if (const std::optional<std::string_view> ascii = recordset->GetAscii(column)) {
+    exact = true;  // the same bytes in every form
+    return std::string(*ascii);
+  }
   _variant_t value = recordset->GetCollect(column);
   if (value.vt == VT_NULL) return std::nullopt;
   const _bstr_t wide(std::move(value));
-  if (wide.IsAscii()) {  // the same bytes in every form
-    exact = true;
-    return std::string(static_cast<const char*>(wide), wide.length());
-  }
   const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
   exact = bytes.has_value();
   return text::Cp936ToUtf8(bytes ? *bytes : std::string(static_cast<const char*>(wide)));

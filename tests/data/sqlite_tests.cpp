@@ -230,6 +230,9 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
   EXPECT_EQ(std::string(static_cast<_bstr_t>(m_recordset->GetCollect(0L))), "10000008");
   EXPECT_EQ(m_recordset->GetCollect(1L).vt, VT_NULL);
   for (long outside : {-1L, 2L}) EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect(outside); }), adErrItemNotFound);
+  // ASCII as it is kept; nothing for a NULL, which GetCollect tells.
+  EXPECT_EQ(m_recordset->GetAscii(0L), std::optional<std::string_view>("10000008"));
+  EXPECT_EQ(m_recordset->GetAscii(1L), std::nullopt);
   EXPECT_EQ(CodeOf([&] { m_recordset->GetOrdinal("dticket_no"); }), adErrItemNotFound);
   m_recordset->Close();
 
@@ -242,6 +245,7 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
   Lookup("A0123");
   m_recordset->MoveNext();
   EXPECT_EQ(Text("dcard_sbh"), "贵宾卡0003");
+  EXPECT_EQ(m_recordset->GetAscii(1L), std::nullopt);
   m_recordset->Close();
   Sql("update Kcard_BaseInfo set dcard_sbh = replace(hex(zeroblob(40000)), '0', 'x') where dcard = '10000001'");
   Lookup("123");

@@ -113,10 +113,21 @@ long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
   return static_cast<long>(column - columns.begin());
 }
 
-_variant_t Recordset::ValueAt(long ordinal) {
+odbc::Cell Recordset::CellAt(long ordinal) const {
+  RequireOpen();
   if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
-  if (GetBOF() || GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
-  const odbc::Cell value = m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
+  if (m_position < 0 || static_cast<size_t>(m_position) >= m_table.RowCount()) throw _com_error(adErrNoCurrentRecord);
+  return m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
+}
+
+std::optional<std::string_view> Recordset::GetAscii(long ordinal) {
+  const odbc::Cell value = CellAt(ordinal);
+  if (value.IsAscii()) return value.Ascii();
+  return std::nullopt;
+}
+
+_variant_t Recordset::ValueAt(long ordinal) {
+  const odbc::Cell value = CellAt(ordinal);
   if (value.IsAscii()) return _variant_t(_bstr_t::FromAscii(value.Ascii()));
   if (!value.IsNull()) return _variant_t(_bstr_t(value.Wide()));
   _variant_t null;

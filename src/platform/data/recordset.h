@@ -5,6 +5,7 @@
 // Position, as on the platform: after Open the first row (for no rows both BOF and EOF
 // are true). MoveNext from the last row reaches EOF, MovePrevious from the first reaches
 // BOF, MovePrevious from EOF the last row; moving on from EOF or BOF raises.
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -44,6 +45,11 @@ class Recordset : public ComObject {
   // The place of the column named `name` (any case), for GetCollect(long); raises
   // adErrItemNotFound when there is none.
   long GetOrdinal(const char* name);
+  // The current row's value at `ordinal` as it is kept, where it is ASCII text (the same in
+  // every form): no variant made and nothing to convert, for a lookup reading tens of
+  // thousands. Valid until the result set moves or closes; nothing for a NULL or other
+  // text, which GetCollect gives.
+  std::optional<std::string_view> GetAscii(long ordinal);
 
  private:
   friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);
@@ -53,6 +59,7 @@ class Recordset : public ComObject {
   void RequireOpen() const;
   template <class Char>
   long OrdinalOf(std::basic_string_view<Char> name) const;
+  odbc::Cell CellAt(long ordinal) const;
   _variant_t ValueAt(long ordinal);
 
   bool m_open = false;
