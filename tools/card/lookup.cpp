@@ -45,7 +45,14 @@ struct Printout {
                                           : "hidden code holds a control character";
       refused += (refused.empty() ? "" : ", ") + which() + ": its " + why + ")";
     } else {
-      out.append(card).append(1, '\t').append(*hidden).append(1, '\n');
+      // One growth for the line, not one for each of its four parts.
+      const std::size_t at = out.size();
+      out.resize(at + card.size() + 1 + hidden->size() + 1);
+      char* line = out.data() + at;
+      line = std::copy(card.begin(), card.end(), line);
+      *line++ = '\t';
+      line = std::copy(hidden->begin(), hidden->end(), line);
+      *line = '\n';
     }
   }
 

@@ -45,7 +45,7 @@ class Table {
   Table(Table&&) = default;
   Table& operator=(Table&&) = default;
 
-  size_t RowCount() const { return columns.empty() ? 0 : m_values / columns.size(); }
+  size_t RowCount() const { return m_rowCount; }
   Cell At(size_t row, size_t column) const {
     const char* value = m_rows[row / kChunkRows][row % kChunkRows];
     for (size_t c = 0; c < column; ++c) value = Read(value).second;
@@ -84,7 +84,8 @@ class Table {
   // Drops every row, to be filled again.
   void ClearRows() {
     m_rows.clear();
-    m_values = 0;
+    m_rowCount = 0;
+    m_column = 0;
     m_blocks.clear();
     m_free = nullptr;
     m_room = 0;
@@ -133,7 +134,7 @@ class Table {
   // address (so that its wide texts stay aligned where it moves): the part of a row begun
   // when a block fills moves with it to the next.
   char* Room(size_t bytes) {
-    const bool rowBegins = columns.empty() || m_values % columns.size() == 0;
+    const bool rowBegins = m_column == 0;
     size_t skip = rowBegins ? reinterpret_cast<uintptr_t>(m_free) % 2 : 0;
     if (m_free == nullptr || bytes + skip > m_room) {
       const size_t begun = rowBegins ? 0 : static_cast<size_t>(m_free - m_rowStart);
@@ -141,7 +142,7 @@ class Table {
       m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));  // aligned for any type
       char* block = m_blocks.back().get();
       if (begun > 0) std::memcpy(block, m_rowStart, begun);
-      if (!rowBegins) m_rows.back()[(RowCount()) % kChunkRows] = block;
+      if (!rowBegins) m_rows.back()[(m_rowCount - 1) % kChunkRows] = block;
       m_rowStart = block;
       m_free = block + begun;
       m_room = size - begun;
@@ -150,15 +151,14 @@ class Table {
     m_free += skip;
     m_room -= skip;
     if (rowBegins) {
-      if (m_values / std::max<size_t>(columns.size(), 1) % kChunkRows == 0)
-        m_rows.push_back(std::make_unique_for_overwrite<const char*[]>(kChunkRows));
-      m_rows.back()[RowCount() % kChunkRows] = m_free;
+      if (m_rowCount % kChunkRows == 0) m_rows.push_back(std::make_unique_for_overwrite<const char*[]>(kChunkRows));
+      m_rows.back()[m_rowCount++ % kChunkRows] = m_free;
       m_rowStart = m_free;
     }
     char* place = m_free;
     m_free += bytes;
     m_room -= bytes;
-    ++m_values;
+    if (++m_column >= columns.size()) m_column = 0;
     return place;
   }
   // The last `bytes` of the room last taken, not needed after all.
@@ -172,7 +172,8 @@ class Table {
   size_t m_room = 0;
   char* m_rowStart = nullptr;                          // where the row being filled begins
   std::vector<std::unique_ptr<const char*[]>> m_rows;  // where each row begins, in chunks that never move
-  size_t m_values = 0;                                 // values added, row after row
+  size_t m_rowCount = 0;                               // rows begun; every one filled once a fetch ends
+  size_t m_column = 0;                                 // the column the next value is of
 };
 
 }  // namespace odbc
