@@ -130,10 +130,11 @@ std::u16string InfoText(SQLHDBC dbc, SQLUSMALLINT type) {
       std::min<size_t>(static_cast<size_t>(std::max<SQLSMALLINT>(bytes, 0)) / 2, std::size(text) - 1));
 }
 
-// Rows a fetch brings at once, and the room a bound buffer gives each value, in characters:
-// enough for the lookup's columns, while longer values are read again in full.
+// Rows a fetch brings at once, and the room a bound buffer gives each value, in units
+// (bytes or wide characters): enough for the lookup's columns, while longer values are read
+// again in full.
 constexpr SQLULEN kBlockRows = 256;
-constexpr SQLULEN kFewestChars = 64;
+constexpr SQLULEN kFewestUnits = 64;
 constexpr SQLULEN kMostChars = 256;
 
 // One column's values for a block of rows, converted by the fetch itself: to wide text, the
@@ -145,9 +146,11 @@ struct BoundColumn {
   std::unique_ptr<char[]> data;
   std::vector<SQLLEN> indicators;
 
+  // `chars`: the column's size in characters, as the driver describes it.
   BoundColumn(SQLULEN chars, SQLULEN rows, bool utf8)
       : narrow(utf8),
-        room(utf8 ? 3 * chars : chars),  // a wide unit is at most three bytes of UTF-8
+        // A wide unit is at most three bytes of UTF-8.
+        room(std::clamp(utf8 ? 3 * chars : chars, kFewestUnits, utf8 ? 3 * kMostChars : kMostChars)),
         data(std::make_unique_for_overwrite<char[]>(rows * Stride())),
         indicators(rows) {}
 
@@ -189,7 +192,7 @@ bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, S
   std::vector<BoundColumn> bound;
   bound.reserve(columns);
   for (SQLUSMALLINT c = 0; c < columns; ++c) {
-    BoundColumn& column = bound.emplace_back(std::clamp(sizes[c], kFewestChars, kMostChars), rows, utf8);
+    BoundColumn& column = bound.emplace_back(std::min(sizes[c], kMostChars), rows, utf8);
     statement.Check(SQLBindCol(handle, static_cast<SQLUSMALLINT>(c + 1), column.Type(), column.data.get(),
                                column.Stride(), column.indicators.data()));
   }
