@@ -71,7 +71,8 @@ class Table {
   // then reads the value as wide text, as every driver gives it).
   bool AddUtf8(std::string_view value) {
     if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      std::memcpy(PutAscii(value.size()), value.data(), value.size());
+      char* text = PutAscii(value.size());
+      if (!value.empty()) std::memcpy(text, value.data(), value.size());
       return true;
     }
     for (size_t at = 0, length = 0; at < value.size(); at += length) {
