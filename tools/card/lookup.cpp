@@ -1,8 +1,8 @@
 // lookup: the window's ticket query, its rows printed in the order the window steps
 // through them.
 #include <algorithm>
-#include <exception>
-#include <vector>
+#include <optional>
+#include <string>
 
 #include "card_text.h"
 #include "commands.h"
