@@ -224,15 +224,17 @@ bool FetchBound(const Statement& statement, const std::vector<SQLULEN>& sizes, S
 
 // Whether the driver's narrow text is UTF-8, asked of the driver itself rather than guessed
 // from its name or the locale: a text with a two-, a three- and a four-byte character goes
-// out wide and must come back narrow as exactly its UTF-8. A driver that answers in a code
-// page, or cannot say, is read wide.
+// out wide and must come back narrow as exactly its UTF-8. It goes as national text, so
+// that the answer is the driver's and not the server's code page for plain text (a Chinese
+// one lacks the four-byte character). A driver that answers in a code page, or cannot say,
+// is read wide.
 bool NarrowIsUtf8(SQLHDBC dbc) {
   static const char16_t kSent[] = u"\u00e9\u4e2d\U00020000";
   static const char kUtf8[] = "\xc3\xa9\xe4\xb8\xad\xf0\xa0\x80\x80";
   try {
     Statement probe(dbc);
     SQLLEN sentBytes = sizeof kSent - sizeof(char16_t);
-    probe.Check(SQLBindParameter(probe.handle(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_VARCHAR, 16, 0,
+    probe.Check(SQLBindParameter(probe.handle(), 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 16, 0,
                                  const_cast<char16_t*>(kSent), sentBytes, &sentBytes));
     std::u16string select = u"select ?";
     probe.Check(SQLExecDirectW(probe.handle(), Wide(select), SQL_NTS));
