@@ -2,7 +2,6 @@
 // handlers and brimlock-card share them.
 #include "lookup/ticket_query.h"
 #include <algorithm>
-#include <utility>
 
 #include "platform/text/codepage.h"
 #include "platform/text/environment.h"
@@ -42,7 +41,7 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bo
   }
   _variant_t value = recordset->GetCollect(column);
   if (value.vt == VT_NULL) return std::nullopt;
-  const _bstr_t wide(std::move(value));
+  const _bstr_t wide(value);
   const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
   exact = bytes.has_value();
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
@@ -53,12 +52,9 @@ std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column
     exact = true;  // the same bytes in every form
     return std::string(*ascii);
   }
-  _variant_t value = recordset->GetCollect(column);
-  if (value.vt == VT_NULL) return std::nullopt;
-  const _bstr_t wide(std::move(value));
-  const std::optional<std::string> bytes = text::Utf16ToCp936Exactly(wide.wide());
-  exact = bytes.has_value();
-  return text::Cp936ToUtf8(bytes ? *bytes : std::string(static_cast<const char*>(wide)));
+  const std::optional<CString> cp936 = ExactColumnText(recordset, column, exact);
+  if (!cp936) return std::nullopt;
+  return text::Cp936ToUtf8(cp936->bytes());
 }
 
 CString TicketNumber(_RecordsetPtr& recordset) {

@@ -92,8 +92,7 @@ _variant_t Recordset::GetCollect(const char* name) {
 }
 
 _variant_t Recordset::GetCollect(long ordinal) {
-  RequireOpen();
-  return ValueAt(ordinal);
+  return ValueAt(ordinal);  // which requires the result set open
 }
 
 long Recordset::GetOrdinal(const char* name) {

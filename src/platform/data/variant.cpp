@@ -80,13 +80,8 @@ _variant_t::~_variant_t() {
   if (m_object != nullptr) m_object->Release();
 }
 
-_variant_t::operator _bstr_t() const& {
+_variant_t::operator _bstr_t() const {
   if (vt == VT_BSTR) return m_text;
   if (vt == VT_EMPTY) return _bstr_t();
   throw _com_error(DISP_E_TYPEMISMATCH);
-}
-
-_variant_t::operator _bstr_t() && {
-  if (vt == VT_BSTR) return std::move(m_text);
-  return static_cast<const _variant_t&>(*this);
 }

@@ -42,8 +42,7 @@ class _variant_t {
 
   // Text as text and nothing as the empty text; a NULL or an object raises
   // DISP_E_TYPEMISMATCH, so a database NULL never passes silently for a text.
-  operator _bstr_t() const&;  // NOLINT: implicit, as the platform's
-  operator _bstr_t() &&;      // NOLINT: the same, the text moved out of a value about to go
+  operator _bstr_t() const;  // NOLINT: implicit, as the platform's
 
   // The object of a VT_DISPATCH value, else null; no reference is added.
   ComObject* object() const { return vt == VT_DISPATCH ? m_object : nullptr; }
