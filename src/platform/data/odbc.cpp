@@ -139,7 +139,7 @@ constexpr SQLULEN kMostChars = 256;
 
 // One column's values for a block of rows, converted by the fetch itself: to wide text, the
 // one form every driver gives exactly whatever the locale, or to UTF-8 where the driver was
-// seen to give exactly that (Connection::NarrowIsUtf8), which costs the driver less.
+// seen to give exactly that (NarrowIsUtf8, below), which costs the driver less.
 struct BoundColumn {
   bool narrow = false;
   SQLULEN room = 0;  // units (bytes or wide characters) for each value, besides its NUL
