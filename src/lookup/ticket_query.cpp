@@ -47,14 +47,12 @@ std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bo
   return CString(bytes ? bytes->c_str() : static_cast<const char*>(wide));
 }
 
-std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column, bool& exact) {
-  if (const std::optional<std::string_view> ascii = recordset->GetAscii(column)) {
-    exact = true;  // the same bytes in every form
-    return std::string(*ascii);
-  }
+std::optional<std::string_view> ConvertedColumnUtf8(_RecordsetPtr& recordset, long column, std::string& held,
+                                                    bool& exact) {
   const std::optional<CString> cp936 = ExactColumnText(recordset, column, exact);
   if (!cp936) return std::nullopt;
-  return text::Cp936ToUtf8(cp936->bytes());
+  held = text::Cp936ToUtf8(cp936->bytes());
+  return held;
 }
 
 CString TicketNumber(_RecordsetPtr& recordset) {

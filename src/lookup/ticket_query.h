@@ -3,6 +3,7 @@
 // the same statement, with the same pattern, on the same connection settings.
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/data/ado.h"
@@ -35,8 +36,19 @@ CString ColumnText(_RecordsetPtr& recordset, const char* column);
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact);
 // The same by the column's place (Recordset::GetOrdinal), for reading many rows.
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact);
-// The same as UTF-8, for printing many rows: ASCII, most of them, is copied once.
-std::optional<std::string> ExactColumnUtf8(_RecordsetPtr& recordset, long column, bool& exact);
+// The same as UTF-8, for printing many rows: ASCII, most of them, is a view of the kept
+// bytes (valid until the result set moves); other text is converted into `held`.
+std::optional<std::string_view> ConvertedColumnUtf8(_RecordsetPtr& recordset, long column, std::string& held,
+                                                    bool& exact);
+// Inline for the ASCII: a lookup reads every value this way.
+inline std::optional<std::string_view> ExactColumnUtf8(_RecordsetPtr& recordset, long column, std::string& held,
+                                                       bool& exact) {
+  if (const std::optional<std::string_view> ascii = recordset->GetAscii(column)) {
+    exact = true;  // the same bytes in every form
+    return ascii;
+  }
+  return ConvertedColumnUtf8(recordset, column, held, exact);
+}
 
 // The same statement, naming the ticket each card belongs to: issuing a ticket must know
 // which of the tickets that end with the typed text it is.

@@ -702,13 +702,18 @@ TEST_F(CardBatch, ClosedStandardStreamsLeaveTheJournalWhole) {
   EXPECT_EQ(Written(Frames(8)), (std::vector<std::string>{"CARD 1", "CARD 2", "CARD 3", "CARD 4"}));
 }
 
+// The sample database with `rows` (SQL) added, as the lookup's connection.
+void UseSampleWith(const std::filesystem::path& db, const std::string& rows) {
+  std::filesystem::copy_file(kSampleDb, db);
+  ASSERT_EQ(std::system(("sqlite3 '" + db.string() + "' \"" + rows + "\"").c_str()), 0);
+  setenv("BRIMLOCK_CONNECTION", Sqlite(db.string()).c_str(), 1);
+}
+
 // Hidden codes holding a line break, a tab or frame bytes never reach a card as other cards.
 // A code that is not text, none at all, or one code page 936 lacks never reaches a card by a
 // pipe or by issue, and lookup prints none of its ticket.
 TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
   Encoder();
-  const std::string db = (dir / "hostile.db").string();
-  std::filesystem::copy_file(kSampleDb, db);
   const std::string rows =
       "INSERT INTO Kcard_ticket_BaseInfo VALUES ('7777', 0);"
       "INSERT INTO Kcard_BaseInfo VALUES ('7777', '20000001', 'AB' || char(10) || 'CD');"
@@ -720,8 +725,7 @@ TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
       "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000006', '');"
       "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000007', 'A' || char(8232) || 'B');"
       "INSERT INTO Kcard_BaseInfo VALUES ('7778', '20000008', 'OK8');";
-  ASSERT_EQ(std::system(("sqlite3 '" + db + "' \"" + rows + "\"").c_str()), 0);
-  setenv("BRIMLOCK_CONNECTION", Sqlite(db).c_str(), 1);
+  ASSERT_NO_FATAL_FAILURE(UseSampleWith(dir / "hostile.db", rows));
 
   struct Refusal {
     std::vector<std::string> args;
@@ -758,6 +762,25 @@ TEST_F(CardBatch, HostileHiddenCodesThroughALookupWriteNoCard) {
                                "' - 2>/dev/null";
   EXPECT_NE(std::system(pipeline.c_str()), 0);
   EXPECT_TRUE(Frames(0).empty());
+}
+
+// A ticket of thousands of cards, one code longer than the printing buffer and one not
+// ASCII: every card printed once and whole, in plain text and in JSON.
+TEST_F(CardBatch, ALargeTicketPrintsEveryCardWhole) {
+  const std::string rows = "INSERT INTO Kcard_ticket_BaseInfo VALUES ('7780', 0);"
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                           "INSERT INTO Kcard_BaseInfo SELECT '7780', 'C' || i, 'H' || i FROM n;"
+                           "INSERT INTO Kcard_BaseInfo VALUES ('7780', 'LONG', printf('%.*c', 20000, 'L'));"
+                           "INSERT INTO Kcard_BaseInfo VALUES ('7780', 'WIDE', char(36149, 23486, 21345));";
+  ASSERT_NO_FATAL_FAILURE(UseSampleWith(dir / "large.db", rows));
+  std::string expected = "LONG\t" + std::string(20000, 'L') + "\n" + U8(u8"WIDE\t贵宾卡\n");
+  for (int i = 1; i <= 3000; ++i) expected += "C" + std::to_string(i) + "\tH" + std::to_string(i) + "\n";
+  const CardResult plain = RunCard({"lookup", "7780"});
+  EXPECT_EQ(plain.status, 0) << plain.err;
+  EXPECT_EQ(SortedLines(plain.out), SortedLines(expected));
+  const std::string json = ParsedJson(RunCard({"--json", "lookup", "7780"}).out);
+  EXPECT_EQ(std::count(json.begin(), json.end(), '\n'), 3002);
+  EXPECT_NE(json.find("{\"card\": \"LONG\", \"hidden\": \"" + std::string(20000, 'L') + "\"}\n"), std::string::npos);
 }
 
 // ---- Issuing a ticket's cards ----

@@ -198,6 +198,9 @@ TEST_F(SqliteLookup, SnapshotWalksForwardAndBackOverItsEnds) {
   EXPECT_EQ(CodeOf([&] { m_recordset->MovePrevious(); }), adErrNoCurrentRecord);
   m_recordset->MoveNext();  // from before-the-first to the first row
   EXPECT_EQ(Text("dcard"), "10000004");
+  while (!m_recordset->GetadoEOF()) m_recordset->MoveNext();
+  m_recordset->MoveFirst();  // from past-the-end, for a second reading
+  EXPECT_EQ(Text("dcard"), "10000004");
 }
 
 TEST_F(SqliteLookup, EmptyResultIsAtBothEnds) {
@@ -208,6 +211,8 @@ TEST_F(SqliteLookup, EmptyResultIsAtBothEnds) {
   EXPECT_EQ(CodeOf([&] { m_recordset->MoveNext(); }), adErrNoCurrentRecord);
   EXPECT_EQ(CodeOf([&] { m_recordset->MovePrevious(); }), adErrNoCurrentRecord);
   EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrNoCurrentRecord);
+  m_recordset->MoveFirst();
+  EXPECT_TRUE(m_recordset->GetadoEOF());
 }
 
 TEST_F(SqliteLookup, ASnapshotKeepsItsRowsWhenTheTableChanges) {

@@ -74,6 +74,12 @@ HRESULT Recordset::MoveNext() {
   return S_OK;
 }
 
+HRESULT Recordset::MoveFirst() {
+  RequireOpen();
+  m_position = 0;
+  return S_OK;
+}
+
 HRESULT Recordset::MovePrevious() {
   if (GetBOF()) throw _com_error(adErrNoCurrentRecord);
   --m_position;
@@ -117,12 +123,6 @@ odbc::Cell Recordset::CellAt(long ordinal) const {
   if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
   if (m_position < 0 || static_cast<size_t>(m_position) >= m_table.RowCount()) throw _com_error(adErrNoCurrentRecord);
   return m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
-}
-
-std::optional<std::string_view> Recordset::GetAscii(long ordinal) {
-  const odbc::Cell value = CellAt(ordinal);
-  if (value.IsAscii()) return value.Ascii();
-  return std::nullopt;
 }
 
 _variant_t Recordset::ValueAt(long ordinal) {

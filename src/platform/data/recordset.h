@@ -33,6 +33,7 @@ class Recordset : public ComObject {
   bool GetBOF();     // before the first row
   HRESULT MoveNext();
   HRESULT MovePrevious();
+  HRESULT MoveFirst();  // to the first row: EOF at once for no rows
   // The current row's value of the column named `index` (any case): VT_NULL for a
   // database NULL, else VT_BSTR with the driver's text form of the value.
   _variant_t GetCollect(const _variant_t& index);
@@ -49,7 +50,15 @@ class Recordset : public ComObject {
   // every form): no variant made and nothing to convert, for a lookup reading tens of
   // thousands. Valid until the result set moves or closes; nothing for a NULL or other
   // text, which GetCollect gives.
-  std::optional<std::string_view> GetAscii(long ordinal);
+  // Inline: a lookup asks it for every value it reads.
+  std::optional<std::string_view> GetAscii(long ordinal) {
+    const bool here = m_open && ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size() &&
+                      m_position >= 0 && static_cast<size_t>(m_position) < m_table.RowCount();
+    const odbc::Cell value = here ? m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal))
+                                  : CellAt(ordinal);  // which raises the reason
+    if (value.IsAscii()) return value.Ascii();
+    return std::nullopt;
+  }
 
  private:
   friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);

@@ -126,6 +126,7 @@ std::optional<std::string> Utf16ToCp936Exactly(std::u16string_view chars, std::s
 }
 
 std::optional<std::string> Utf8ToCp936Exactly(std::string_view utf8, std::size_t* firstBad) {
+  if (IsAscii(utf8)) return std::string(utf8);  // no converter loaded for a ticket's digits
   std::u16string chars;
   for (std::size_t i = 0; i < utf8.size();) {
     const Decoded d = DecodeAt(utf8, i);
