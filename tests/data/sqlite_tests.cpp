@@ -272,25 +272,35 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
 
 // Values longer than the fetch's buffers arrive whole, Chinese text included, wherever
 // they fall in the blocks of rows a fetch brings (this driver cannot read a row of a block
-// again); NULLs and short values beside them too.
+// again); NULLs and short values beside them too. Two rows each longer than a block of the
+// kept result end it; the rows read the same walked back from the end.
 TEST_F(SqliteLookup, LongValuesArriveWholeInEveryBlock) {
   Connect();
   // The Chinese text comes from the table (one hidden code holds some).
-  Run("with recursive i(n) as (select 1 union all select n + 1 from i where n < 40) "
+  Run("select * from (with recursive i(n) as (select 1 union all select n + 1 from i where n < 40) "
       "select n % 3 as kind, b.dcard, b.dcard_sbh, case n % 3 when 0 then replace(hex(zeroblob(400)), '00', "
       "b.dcard || coalesce(b.dcard_sbh, '')) when 1 then b.dcard end as copies "
-      "from Kcard_BaseInfo b, i order by n, b.dcard");
-  int rows = 0;
-  for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext(), ++rows) {
+      "from Kcard_BaseInfo b, i order by n, b.dcard) "
+      "union all select 'huge', 'B', null, replace(hex(zeroblob(70000)), '00', 'B') "
+      "union all select 'huge', 'C', null, replace(hex(zeroblob(70000)), '00', 'C')");
+  std::vector<std::string> read;
+  for (; !m_recordset->GetadoEOF(); m_recordset->MoveNext()) {
     const std::string kind = Text("kind"), card = Text("dcard"), code = Text("dcard_sbh");
     std::string expected = kind == "2" ? "<NULL>" : card;
     if (kind == "0") {
       expected.clear();
       for (int n = 0; n < 400; ++n) expected += card + (code == "<NULL>" ? "" : code);
     }
-    EXPECT_EQ(Text("copies"), expected) << rows;
+    if (kind == "huge") expected.assign(70000, card[0]);
+    read.push_back(Text("copies"));
+    EXPECT_EQ(read.back(), expected) << read.size();
   }
-  EXPECT_GT(rows, 300);  // several blocks
+  EXPECT_GT(read.size(), 300u);  // several blocks
+  EXPECT_EQ(read.back(), std::string(70000, 'C'));
+  for (size_t row = read.size(); row-- > 0;) {
+    m_recordset->MovePrevious();
+    EXPECT_EQ(Text("copies"), read[row]) << row;
+  }
 }
 
 TEST_F(SqliteLookup, BoundTextIsMatchedLiterallyWhateverItHolds) {

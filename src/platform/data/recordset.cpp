@@ -46,7 +46,8 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
     throw _com_error(adErrInvalidConnection);
   }
   m_table = connection->Run(static_cast<_bstr_t>(source), parameters);
-  m_position = 0;
+  m_position = -1;
+  MoveTo(0);
   m_open = true;
   return S_OK;
 }
@@ -70,20 +71,28 @@ bool Recordset::GetBOF() {
 
 HRESULT Recordset::MoveNext() {
   if (GetadoEOF()) throw _com_error(adErrNoCurrentRecord);
-  ++m_position;
+  MoveTo(m_position + 1);
   return S_OK;
 }
 
 HRESULT Recordset::MoveFirst() {
   RequireOpen();
-  m_position = 0;
+  MoveTo(0);
   return S_OK;
 }
 
 HRESULT Recordset::MovePrevious() {
   if (GetBOF()) throw _com_error(adErrNoCurrentRecord);
-  --m_position;
+  MoveTo(m_position - 1);
   return S_OK;
+}
+
+// The row at the new position, walked to from the one before where it can be.
+void Recordset::MoveTo(long position) {
+  const bool next = m_position >= 0 && position == m_position + 1;
+  m_position = position;
+  if (position < 0 || static_cast<size_t>(position) >= m_table.RowCount()) return;
+  m_row = next ? m_table.Next(m_row) : m_table.Find(static_cast<size_t>(position));
 }
 
 _variant_t Recordset::GetCollect(const _variant_t& index) {
@@ -122,7 +131,7 @@ odbc::Cell Recordset::CellAt(long ordinal) const {
   RequireOpen();
   if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
   if (m_position < 0 || static_cast<size_t>(m_position) >= m_table.RowCount()) throw _com_error(adErrNoCurrentRecord);
-  return m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal));
+  return m_table.At(m_row, static_cast<size_t>(ordinal));
 }
 
 _variant_t Recordset::ValueAt(long ordinal) {

@@ -54,7 +54,7 @@ class Recordset : public ComObject {
   std::optional<std::string_view> GetAscii(long ordinal) {
     const bool here = m_open && ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size() &&
                       m_position >= 0 && static_cast<size_t>(m_position) < m_table.RowCount();
-    const odbc::Cell value = here ? m_table.At(static_cast<size_t>(m_position), static_cast<size_t>(ordinal))
+    const odbc::Cell value = here ? m_table.At(m_row, static_cast<size_t>(ordinal))
                                   : CellAt(ordinal);  // which raises the reason
     if (value.IsAscii()) return value.Ascii();
     return std::nullopt;
@@ -66,6 +66,7 @@ class Recordset : public ComObject {
   ~Recordset() override = default;
 
   void RequireOpen() const;
+  void MoveTo(long position);
   template <class Char>
   long OrdinalOf(std::basic_string_view<Char> name) const;
   odbc::Cell CellAt(long ordinal) const;
@@ -73,5 +74,6 @@ class Recordset : public ComObject {
 
   bool m_open = false;
   odbc::Table m_table;
-  long m_position = 0;  // -1 is BOF, the row count is EOF
+  long m_position = 0;     // -1 is BOF, the row count is EOF
+  odbc::Table::Row m_row;  // the row at m_position, where there is one
 };

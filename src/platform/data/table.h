@@ -3,8 +3,10 @@
 // (the same text in every form, and most of what a lookup reads), else as wide text. A row's
 // values lie one after another, each behind a byte or five that give its form and length,
 // in blocks that never move once filled: a result of many short values costs a few
-// allocations and little more memory than its text, and growing it copies nothing. Memory
-// first touched costs a lookup of tens of thousands of short values more than reading them.
+// allocations and little more memory than its text, and growing it copies nothing. A row is
+// found by walking to it, from the one before or from its block's first: a pointer for each
+// would cost a lookup of tens of thousands of rows a third more memory. Memory first
+// touched costs such a lookup more than reading the values.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -45,9 +47,32 @@ class Table {
   Table(Table&&) = default;
   Table& operator=(Table&&) = default;
 
+  // Where a row lies: its block, and its first value.
+  struct Row {
+    size_t block = 0;
+    const char* start = nullptr;
+  };
+
   size_t RowCount() const { return m_rowCount; }
-  Cell At(size_t row, size_t column) const {
-    const char* value = m_rows[row / kChunkRows][row % kChunkRows];
+  // Row `index` (< RowCount()), walked to from the first row of its block.
+  Row Find(size_t index) const {
+    const auto after = std::upper_bound(m_blocks.begin(), m_blocks.end(), index,
+                                        [](size_t i, const Block& block) { return i < block.firstRow; });
+    const size_t block = static_cast<size_t>(after - m_blocks.begin()) - 1;
+    Row row{block, m_blocks[block].data.get()};
+    for (size_t r = m_blocks[block].firstRow; r < index; ++r) row = Next(row);
+    return row;
+  }
+  // The row after `row`, which is not the last.
+  Row Next(Row row) const {
+    const char* end = row.start;
+    for (size_t c = 0; c < columns.size(); ++c) end = Read(end).second;
+    end += reinterpret_cast<uintptr_t>(end) % 2;  // rows begin at even addresses
+    if (end < (row.block + 1 < m_blocks.size() ? m_blocks[row.block].end : m_free)) return {row.block, end};
+    return {row.block + 1, m_blocks[row.block + 1].data.get()};
+  }
+  Cell At(Row row, size_t column) const {
+    const char* value = row.start;
     for (size_t c = 0; c < column; ++c) value = Read(value).second;
     return Read(value).first;
   }
@@ -84,7 +109,6 @@ class Table {
   void AddNull() { *Room(1) = kNull; }
   // Drops every row, to be filled again.
   void ClearRows() {
-    m_rows.clear();
     m_rowCount = 0;
     m_column = 0;
     m_blocks.clear();
@@ -94,7 +118,6 @@ class Table {
 
  private:
   static constexpr size_t kBlockBytes = 64 * 1024;
-  static constexpr size_t kChunkRows = 4096;
   // A value's first byte: NULL, ASCII of that length less one (up to 126 bytes), or a longer
   // ASCII or a wide text whose length follows in four bytes.
   static constexpr unsigned char kNull = 0, kShortest = 1, kLongAscii = 0x80, kWide = 0x81;
@@ -133,27 +156,29 @@ class Table {
 
   // `bytes` of room for the next value. A row lies in one block, beginning at an even
   // address (so that its wide texts stay aligned where it moves): the part of a row begun
-  // when a block fills moves with it to the next.
+  // when a block fills moves with it to the next, and a block it leaves empty goes.
   char* Room(size_t bytes) {
     const bool rowBegins = m_column == 0;
     size_t skip = rowBegins ? reinterpret_cast<uintptr_t>(m_free) % 2 : 0;
     if (m_free == nullptr || bytes + skip > m_room) {
       const size_t begun = rowBegins ? 0 : static_cast<size_t>(m_free - m_rowStart);
       const size_t size = std::max(kBlockBytes, begun + bytes);
-      m_blocks.push_back(std::make_unique_for_overwrite<char[]>(size));  // aligned for any type
-      char* block = m_blocks.back().get();
-      if (begun > 0) std::memcpy(block, m_rowStart, begun);
-      if (!rowBegins) m_rows.back()[(m_rowCount - 1) % kChunkRows] = block;
-      m_rowStart = block;
-      m_free = block + begun;
+      Block block{std::make_unique_for_overwrite<char[]>(size), rowBegins ? m_rowCount : m_rowCount - 1, nullptr};
+      if (begun > 0) std::memcpy(block.data.get(), m_rowStart, begun);
+      if (!m_blocks.empty()) {
+        m_blocks.back().end = rowBegins ? m_free : m_rowStart;
+        if (m_blocks.back().end == m_blocks.back().data.get()) m_blocks.pop_back();
+      }
+      m_blocks.push_back(std::move(block));
+      m_rowStart = m_blocks.back().data.get();  // aligned for any type
+      m_free = m_rowStart + begun;
       m_room = size - begun;
       skip = 0;
     }
     m_free += skip;
     m_room -= skip;
     if (rowBegins) {
-      if (m_rowCount % kChunkRows == 0) m_rows.push_back(std::make_unique_for_overwrite<const char*[]>(kChunkRows));
-      m_rows.back()[m_rowCount++ % kChunkRows] = m_free;
+      ++m_rowCount;
       m_rowStart = m_free;
     }
     char* place = m_free;
@@ -168,13 +193,18 @@ class Table {
     m_room += bytes;
   }
 
-  std::vector<std::unique_ptr<char[]>> m_blocks;
+  struct Block {
+    std::unique_ptr<char[]> data;  // its first row begins here
+    size_t firstRow;
+    const char* end;  // where its last row ends, once the next block is begun
+  };
+
+  std::vector<Block> m_blocks;
   char* m_free = nullptr;  // the unused end of the last block
   size_t m_room = 0;
-  char* m_rowStart = nullptr;                          // where the row being filled begins
-  std::vector<std::unique_ptr<const char*[]>> m_rows;  // where each row begins, in chunks that never move
-  size_t m_rowCount = 0;                               // rows begun; every one filled once a fetch ends
-  size_t m_column = 0;                                 // the column the next value is of
+  char* m_rowStart = nullptr;  // where the row being filled begins
+  size_t m_rowCount = 0;       // rows begun; every one filled once a fetch ends
+  size_t m_column = 0;         // the column the next value is of
 };
 
 }  // namespace odbc
