@@ -49,8 +49,7 @@ class Recordset : public ComObject {
   // The current row's value at `ordinal` as it is kept, where it is ASCII text (the same in
   // every form): no variant made and nothing to convert, for a lookup reading tens of
   // thousands. Valid until the result set moves or closes; nothing for a NULL or other
-  // text, which GetCollect gives.
-  // Inline: a lookup asks it for every value it reads.
+  // text, which GetCollect gives. Inline, as a lookup asks it for every value it reads.
   std::optional<std::string_view> GetAscii(long ordinal) {
     const bool here = m_open && ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size() &&
                       m_position >= 0 && static_cast<size_t>(m_position) < m_table.RowCount();
