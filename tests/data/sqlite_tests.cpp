@@ -211,8 +211,7 @@ TEST_F(SqliteLookup, EmptyResultIsAtBothEnds) {
   EXPECT_EQ(CodeOf([&] { m_recordset->MoveNext(); }), adErrNoCurrentRecord);
   EXPECT_EQ(CodeOf([&] { m_recordset->MovePrevious(); }), adErrNoCurrentRecord);
   EXPECT_EQ(CodeOf([&] { m_recordset->GetCollect("dcard"); }), adErrNoCurrentRecord);
-  m_recordset->MoveFirst();
-  EXPECT_TRUE(m_recordset->GetadoEOF());
+  EXPECT_EQ(CodeOf([&] { m_recordset->MoveFirst(); }), adErrNoCurrentRecord);
 }
 
 TEST_F(SqliteLookup, ASnapshotKeepsItsRowsWhenTheTableChanges) {

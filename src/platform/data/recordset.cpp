@@ -77,6 +77,7 @@ HRESULT Recordset::MoveNext() {
 
 HRESULT Recordset::MoveFirst() {
   RequireOpen();
+  if (m_table.RowCount() == 0) throw _com_error(adErrNoCurrentRecord);
   MoveTo(0);
   return S_OK;
 }

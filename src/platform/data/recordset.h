@@ -33,7 +33,7 @@ class Recordset : public ComObject {
   bool GetBOF();     // before the first row
   HRESULT MoveNext();
   HRESULT MovePrevious();
-  HRESULT MoveFirst();  // to the first row: EOF at once for no rows
+  HRESULT MoveFirst();  // to the first row; raises when there is none, as the platform does
   // The current row's value of the column named `index` (any case): VT_NULL for a
   // database NULL, else VT_BSTR with the driver's text form of the value.
   _variant_t GetCollect(const _variant_t& index);
