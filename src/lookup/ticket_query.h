@@ -36,11 +36,12 @@ CString ColumnText(_RecordsetPtr& recordset, const char* column);
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, const char* column, bool& exact);
 // The same by the column's place (Recordset::GetOrdinal), for reading many rows.
 std::optional<CString> ExactColumnText(_RecordsetPtr& recordset, long column, bool& exact);
-// The same as UTF-8, for printing many rows: ASCII, most of them, is a view of the kept
-// bytes (valid until the result set moves); other text is converted into `held`.
+// ExactColumnUtf8's text that is not ASCII, converted into `held`.
 std::optional<std::string_view> ConvertedColumnUtf8(_RecordsetPtr& recordset, long column, std::string& held,
                                                     bool& exact);
-// Inline for the ASCII: a lookup reads every value this way.
+// The same as UTF-8, for printing many rows: ASCII, most of them, is a view of the kept
+// bytes (valid until the result set moves); other text is converted into `held`. Inline for
+// the ASCII: a lookup reads every value this way.
 inline std::optional<std::string_view> ExactColumnUtf8(_RecordsetPtr& recordset, long column, std::string& held,
                                                        bool& exact) {
   if (const std::optional<std::string_view> ascii = recordset->GetAscii(column)) {

@@ -46,7 +46,6 @@ HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnec
     throw _com_error(adErrInvalidConnection);
   }
   m_table = connection->Run(static_cast<_bstr_t>(source), parameters);
-  m_position = -1;
   MoveTo(0);
   m_open = true;
   return S_OK;
@@ -92,7 +91,7 @@ HRESULT Recordset::MovePrevious() {
 void Recordset::MoveTo(long position) {
   const bool next = m_position >= 0 && position == m_position + 1;
   m_position = position;
-  if (position < 0 || static_cast<size_t>(position) >= m_table.RowCount()) return;
+  if (!IsRow(position)) return;
   m_row = next ? m_table.Next(m_row) : m_table.Find(static_cast<size_t>(position));
 }
 
@@ -131,7 +130,7 @@ long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
 odbc::Cell Recordset::CellAt(long ordinal) const {
   RequireOpen();
   if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
-  if (m_position < 0 || static_cast<size_t>(m_position) >= m_table.RowCount()) throw _com_error(adErrNoCurrentRecord);
+  if (!IsRow(m_position)) throw _com_error(adErrNoCurrentRecord);
   return m_table.At(m_row, static_cast<size_t>(ordinal));
 }
 

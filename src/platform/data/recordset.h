@@ -52,7 +52,7 @@ class Recordset : public ComObject {
   // text, which GetCollect gives. Inline, as a lookup asks it for every value it reads.
   std::optional<std::string_view> GetAscii(long ordinal) {
     const bool here = m_open && ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size() &&
-                      m_position >= 0 && static_cast<size_t>(m_position) < m_table.RowCount();
+                      IsRow(m_position);
     const odbc::Cell value = here ? m_table.At(m_row, static_cast<size_t>(ordinal))
                                   : CellAt(ordinal);  // which raises the reason
     if (value.IsAscii()) return value.Ascii();
@@ -65,6 +65,7 @@ class Recordset : public ComObject {
   ~Recordset() override = default;
 
   void RequireOpen() const;
+  bool IsRow(long position) const { return position >= 0 && static_cast<size_t>(position) < m_table.RowCount(); }
   void MoveTo(long position);
   template <class Char>
   long OrdinalOf(std::basic_string_view<Char> name) const;
