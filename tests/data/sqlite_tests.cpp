@@ -267,6 +267,18 @@ TEST_F(SqliteLookup, ValuesByNameAsText) {
   Run("select '' as empty, null as missing");
   EXPECT_EQ(Text("empty"), "");
   EXPECT_EQ(Text("missing"), "<NULL>");
+  m_recordset->Close();
+
+  // A column is printable ASCII only where every value is: none NULL, empty, or holding a
+  // control byte or another character; a long one read again counts as well.
+  for (const std::string value : {"char(127)", "'a' || char(9)", "''", "null", "char(0x4e2d)", "' ~'"}) {
+    Run(("select replace(hex(zeroblob(3000)), '0', '~') as long, 'ok' as fine union all select " + value + ", 'ok'")
+            .c_str());
+    EXPECT_EQ(m_recordset->AllPrintableAscii(0L), value == "' ~'") << value;
+    EXPECT_TRUE(m_recordset->AllPrintableAscii(1L));
+    m_recordset->Close();
+  }
+  EXPECT_EQ(CodeOf([&] { m_recordset->AllPrintableAscii(0L); }), adErrObjectClosed);
 }
 
 // Values longer than the fetch's buffers arrive whole, Chinese text included, wherever

@@ -135,9 +135,12 @@ int Lookup(const Options& options, const CString& strTicket) {
     const long cardColumn = recordset->GetOrdinal("dcard"), hiddenColumn = recordset->GetOrdinal("dcard_sbh");
     Card card;
     Rows rows;
-    for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
-      ReadCard(recordset, cardColumn, hiddenColumn, card);
-      rows.Check(options, card);
+    // Where every value is printable ASCII, as nearly always, no row can be refused.
+    if (!recordset->AllPrintableAscii(cardColumn) || !recordset->AllPrintableAscii(hiddenColumn)) {
+      for (; !recordset->GetadoEOF(); recordset->MoveNext()) {
+        ReadCard(recordset, cardColumn, hiddenColumn, card);
+        rows.Check(options, card);
+      }
     }
     int status = rows.Verdict(options);
     Printer printer(options);

@@ -118,6 +118,12 @@ long Recordset::GetOrdinal(const char* name) {
   return OrdinalOf(bytes);
 }
 
+bool Recordset::AllPrintableAscii(long ordinal) const {
+  RequireOpen();
+  if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
+  return m_table.AllPrintable(static_cast<size_t>(ordinal));
+}
+
 template <class Char>
 long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
   const std::vector<std::u16string>& columns = m_table.columns;

@@ -58,6 +58,10 @@ class Recordset : public ComObject {
     if (value.IsAscii()) return value.Ascii();
     return std::nullopt;
   }
+  // Whether every value of the column at `ordinal` is printable ASCII, a byte or more (no
+  // NULL, no empty text, no control byte): a reader that must vet every value for those
+  // need not read them twice. Raises adErrItemNotFound for a column there is not.
+  bool AllPrintableAscii(long ordinal) const;
 
  private:
   friend HRESULT com_detail::CreateObject(const CLSID&, void*, const CLSID&, ComObject**);

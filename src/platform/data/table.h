@@ -79,11 +79,14 @@ class Table {
 
   // The next value of the row being filled, columns in order.
   void Add(std::u16string_view value) {
-    if (std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) {
+    const bool printable = IsPrintable(value);
+    if (printable || std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) {
+      if (!printable) MarkUnprintable();
       char* text = PutAscii(value.size());
       std::copy(value.begin(), value.end(), text);  // each unit is one byte's worth
       return;
     }
+    MarkUnprintable();
     // The header, the length, and a byte to align the units where the address needs it.
     char* at = Room(1 + sizeof(std::uint32_t) + 1 + value.size() * sizeof(char16_t));
     const size_t pad = (reinterpret_cast<uintptr_t>(at) + 1 + sizeof(std::uint32_t)) % alignof(char16_t);
@@ -95,7 +98,10 @@ class Table {
   // The same for UTF-8 bytes; false, adding nothing, when they are malformed (the caller
   // then reads the value as wide text, as every driver gives it).
   bool AddUtf8(std::string_view value) {
-    if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    const bool printable = IsPrintable(value);
+    if (printable ||
+        std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      if (!printable) MarkUnprintable();
       char* text = PutAscii(value.size());
       if (!value.empty()) std::memcpy(text, value.data(), value.size());
       return true;
@@ -106,12 +112,19 @@ class Table {
     Add(text::Utf8ToUtf16(value));  // well-formed: the same text the wide form gives
     return true;
   }
-  void AddNull() { *Room(1) = kNull; }
+  void AddNull() {
+    MarkUnprintable();
+    *Room(1) = kNull;
+  }
+  // Whether every value of `column` is printable ASCII, a byte or more: no NULL, no empty
+  // text, no control byte. A caller that must vet every value for those skips the walk.
+  bool AllPrintable(size_t column) const { return column >= m_unprintable.size() || !m_unprintable[column]; }
   // Drops every row, to be filled again.
   void ClearRows() {
     m_rowCount = 0;
     m_column = 0;
     m_blocks.clear();
+    m_unprintable.clear();
     m_free = nullptr;
     m_room = 0;
   }
@@ -122,6 +135,17 @@ class Table {
   // ASCII or a wide text whose length follows in four bytes.
   static constexpr unsigned char kNull = 0, kShortest = 1, kLongAscii = 0x80, kWide = 0x81;
   static constexpr size_t kMostShort = 0x7F - kShortest;
+
+  // A text of printable ASCII, a byte or more: most values, and the same in every form.
+  template <class Char>
+  static bool IsPrintable(std::basic_string_view<Char> text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](Char c) { return c >= 0x20 && c < 0x7F; });
+  }
+  // The value being added, of the column m_column, is not printable ASCII.
+  void MarkUnprintable() {
+    if (m_unprintable.size() < columns.size()) m_unprintable.resize(columns.size());
+    m_unprintable[m_column] = true;
+  }
 
   // The value at `at` and where the next one begins.
   static std::pair<Cell, const char*> Read(const char* at) {
@@ -202,9 +226,10 @@ class Table {
   std::vector<Block> m_blocks;
   char* m_free = nullptr;  // the unused end of the last block
   size_t m_room = 0;
-  char* m_rowStart = nullptr;  // where the row being filled begins
-  size_t m_rowCount = 0;       // rows begun; every one filled once a fetch ends
-  size_t m_column = 0;         // the column the next value is of
+  char* m_rowStart = nullptr;       // where the row being filled begins
+  size_t m_rowCount = 0;            // rows begun; every one filled once a fetch ends
+  size_t m_column = 0;              // the column the next value is of
+  std::vector<bool> m_unprintable;  // by column: a value that is not printable ASCII was added
 };
 
 }  // namespace odbc
