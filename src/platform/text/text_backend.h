@@ -12,7 +12,8 @@
 //                    UTF-8 environment and open(2) with fstat on Linux, the wide
 //                    environment and CreateFileW on Windows, the same file rules on both;
 //                    HostName and UserName from gethostname and the password database,
-//                    or GetComputerNameW and GetUserNameW
+//                    or GetComputerNameW and GetUserNameW; PreferUtf8CharacterType, which
+//                    Windows does not need
 #include <tuple>
 
 #include "platform/text/codepage.h"
@@ -29,5 +30,6 @@ namespace text::seam {
 // Everything a platform supplies, by address. utf8.cpp keeps this table, so a backend that
 // lacks one fails to link on its own platform.
 inline const auto kSupplied = std::make_tuple(&Cp936ToUtf16, &Utf16ToCp936, &backend::Cp936OfWholeText,
-                                              &EnvironmentSetting, &OwnersFileFirstLine, &HostName, &UserName);
+                                              &EnvironmentSetting, &OwnersFileFirstLine, &HostName, &UserName,
+                                              &PreferUtf8CharacterType);
 }  // namespace text::seam
