@@ -1,8 +1,7 @@
 #include "app/BrimlockApp.h"
 
 #include <cstdio>
-#include <sstream>
-#include <string>
+#include <string_view>
 
 #include "dialog/BrimlockDlg.h"
 #include "resources/version.h"
@@ -12,10 +11,16 @@ namespace {
 // A desk that issues by ticket starts the window with --tickets; --help and --version
 // answer on standard output without a window; any other word on the command line is left
 // alone, as the window has always left it.
+// Split by hand: a string stream would set up the C++ library's locale at every start,
+// 0.4 MiB of pages for three words.
 bool CommandLineHas(LPCSTR commandLine, const char* option) {
-  std::istringstream words(commandLine);
-  for (std::string word; words >> word;) {
+  constexpr std::string_view kBlanks = " \t\n\v\f\r";
+  std::string_view rest = commandLine != nullptr ? commandLine : "";
+  for (size_t start; (start = rest.find_first_not_of(kBlanks)) != std::string_view::npos;) {
+    rest.remove_prefix(start);
+    const std::string_view word = rest.substr(0, rest.find_first_of(kBlanks));
     if (word == option) return true;
+    rest.remove_prefix(word.size());
   }
   return false;
 }
