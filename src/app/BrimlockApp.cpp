@@ -1,5 +1,6 @@
 #include "app/BrimlockApp.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -8,11 +9,9 @@
 
 namespace {
 
-// A desk that issues by ticket starts the window with --tickets; --help and --version
-// answer on standard output without a window; any other word on the command line is left
-// alone, as the window has always left it.
-// Split by hand: a string stream would set up the C++ library's locale at every start,
-// 0.4 MiB of pages for three words.
+// A desk that issues by ticket starts the window with --tickets; any other word on the
+// command line is left alone, as the window has always left it. Split by hand: a string
+// stream would set up the C++ library's locale at every start, 0.4 MiB of pages.
 bool CommandLineHas(LPCSTR commandLine, const char* option) {
   constexpr std::string_view kBlanks = " \t\n\v\f\r";
   std::string_view rest = commandLine != nullptr ? commandLine : "";
@@ -46,11 +45,16 @@ CBrimlockApp::~CBrimlockApp() {
 
 CBrimlockApp theApp;
 
+bool AnswerHelpOrVersion(int argc, char** argv) {
+  const auto has = [&](std::string_view option) {
+    return std::any_of(argv + std::min(argc, 1), argv + argc, [&](const char* word) { return word == option; });
+  };
+  if (!has("--help") && !has("--version")) return false;
+  std::fputs(has("--help") ? kUsage : "brimlock " BRIMLOCK_VERSION_TEXT "\n", stdout);
+  return true;
+}
+
 BOOL CBrimlockApp::InitInstance() {
-  if (CommandLineHas(m_lpCmdLine, "--help") || CommandLineHas(m_lpCmdLine, "--version")) {
-    std::fputs(CommandLineHas(m_lpCmdLine, "--help") ? kUsage : "brimlock " BRIMLOCK_VERSION_TEXT "\n", stdout);
-    return FALSE;
-  }
   INITCOMMONCONTROLSEX InitCtrls;
   InitCtrls.dwSize = sizeof(InitCtrls);
   InitCtrls.dwICC = ICC_WIN95_CLASSES;

@@ -17,3 +17,8 @@ class CBrimlockApp : public CWinApp {
 };
 
 extern CBrimlockApp theApp;
+
+// With --help or --version among the arguments, writes its answer to standard output and
+// gives true: the program then ends without a window, and before the toolkit starts, which
+// would want a display the answer does not need.
+bool AnswerHelpOrVersion(int argc, char** argv);
