@@ -312,22 +312,27 @@ TEST_F(CardCommand, JsonOutputIsReadByAJsonParser) {
       U8(u8"{\"card\": \"10000002\", \"hidden\": \"H0002\"}\n{\"card\": \"10000003\", \"hidden\": \"贵宾卡0003\"}\n"));
 }
 
-// A desk whose environment names no locale (cron, a bare service) reads Chinese codes from
-// PostgreSQL and looks up Chinese text as any other: the driver converts text by the locale.
-TEST_F(CardCommand, ALookupWithoutALocaleCarriesChineseOnPostgreSql) {
+// A desk whose environment names no locale (cron, a bare service), or the C one, reads
+// Chinese codes from PostgreSQL and looks up Chinese text as any other: the driver takes its
+// link's encoding from the locale unless told.
+TEST_F(CardCommand, ALookupInTheCLocaleCarriesChineseOnPostgreSql) {
   PostgresServer& server = PostgresServer::Shared();
   ASSERT_EQ(server.failure(), "");
   setenv("BRIMLOCK_CONNECTION", server.ConnectionString().c_str(), 1);
   std::vector<std::pair<const char*, std::string>> saved;
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG", "PGCLIENTENCODING"}) {
     if (const char* value = std::getenv(name)) saved.emplace_back(name, value);
     unsetenv(name);
   }
-  const CardResult found = RunCard({"lookup", "0123"}), none = RunCard({"lookup", U8(u8"贵宾")});
+  for (const char* all : {"", "C"}) {
+    if (*all != '\0') setenv("LC_ALL", all, 1);
+    const CardResult found = RunCard({"lookup", "0123"}), none = RunCard({"lookup", U8(u8"贵宾")});
+    EXPECT_EQ(found.status, 0) << found.err;
+    EXPECT_EQ(SortedLines(found.out), U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n")) << all;
+    EXPECT_EQ(none.status, 2) << none.err;
+  }
+  unsetenv("LC_ALL");
   for (const auto& [name, value] : saved) setenv(name, value.c_str(), 1);
-  EXPECT_EQ(found.status, 0) << found.err;
-  EXPECT_EQ(SortedLines(found.out), U8(u8"10000002\tH0002\n10000003\t贵宾卡0003\n"));
-  EXPECT_EQ(none.status, 2) << none.err;
 }
 
 // The exit statuses and their words, as --help prints them and as the manual page lists them.

@@ -6,12 +6,12 @@
 #include "console.h"
 #include "exit_status.h"
 #include "options.h"
-#include "platform/text/environment.h"
+#include "platform/data/driver_environment.h"
 #include "resources/version.h"
 
 int main(int argc, char** argv) {
   using namespace card;
-  text::PreferUtf8CharacterType();
+  odbc::PrepareDriverEnvironment();
   PrepareStandardStreams();
   std::string problem;
   const std::vector<std::string> arguments = Arguments(argc, argv);

@@ -22,14 +22,6 @@ std::optional<std::string> OwnersFileFirstLine(const std::string& path);
 std::string HostName();
 std::string UserName();
 
-// A process the environment gives no locale, or the C one (started by cron, or a bare
-// service), gets UTF-8 as its character type, LC_CTYPE=C.UTF-8 for all it loads: the
-// database drivers convert text by the locale, and the C one carries nothing but ASCII, so
-// a Chinese code or ticket would fail in them. An LC_ALL the operator set, or any other
-// locale, stays as it is. Called first in main, before any thread; nothing on Windows,
-// whose drivers take wide text.
-void PreferUtf8CharacterType();
-
 // One line of a connection string is far less.
 inline constexpr long long kConnectionFileLimit = 64 * 1024;
 

@@ -12,8 +12,7 @@
 //                    UTF-8 environment and open(2) with fstat on Linux, the wide
 //                    environment and CreateFileW on Windows, the same file rules on both;
 //                    HostName and UserName from gethostname and the password database,
-//                    or GetComputerNameW and GetUserNameW; PreferUtf8CharacterType, which
-//                    Windows does not need
+//                    or GetComputerNameW and GetUserNameW
 #include <tuple>
 
 #include "platform/text/codepage.h"
@@ -30,6 +29,5 @@ namespace text::seam {
 // Everything a platform supplies, by address. utf8.cpp keeps this table, so a backend that
 // lacks one fails to link on its own platform.
 inline const auto kSupplied = std::make_tuple(&Cp936ToUtf16, &Utf16ToCp936, &backend::Cp936OfWholeText,
-                                              &EnvironmentSetting, &OwnersFileFirstLine, &HostName, &UserName,
-                                              &PreferUtf8CharacterType);
+                                              &EnvironmentSetting, &OwnersFileFirstLine, &HostName, &UserName);
 }  // namespace text::seam

@@ -1,7 +1,6 @@
 #include "platform/text/text_backend.h"
 
 #include <fcntl.h>
-#include <locale.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +9,6 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/text/codepage.h"
 
@@ -66,21 +64,6 @@ std::string UserName() {
   // The account the process runs as, not $USER, which any caller may set.
   const passwd* entry = getpwuid(geteuid());
   return entry != nullptr && entry->pw_name != nullptr ? Utf8ToCp936(entry->pw_name) : std::to_string(geteuid());
-}
-
-void PreferUtf8CharacterType() {
-  auto given = [](const char* name) -> const char* {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0' ? value : nullptr;
-  };
-  if (given("LC_ALL") != nullptr) return;
-  const char* type = given("LC_CTYPE") != nullptr ? given("LC_CTYPE") : given("LANG");
-  if (type != nullptr && std::strcmp(type, "C") != 0 && std::strcmp(type, "POSIX") != 0) return;
-  // Only where the system has it; without it the drivers stay as they were.
-  const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
-  if (utf8 == locale_t{}) return;
-  freelocale(utf8);
-  setenv("LC_CTYPE", "C.UTF-8", 1);
 }
 
 }  // namespace text

@@ -56,6 +56,4 @@ std::string UserName() {
   return GetUserNameW(name, &size) && size > 0 ? WideToCp936(std::wstring(name, size - 1)) : std::string();
 }
 
-void PreferUtf8CharacterType() {}
-
 }  // namespace text

@@ -11,7 +11,6 @@
 #include <map>
 
 #include "platform/gdi/qt/bridge.h"
-#include "platform/text/environment.h"
 #include "platform/ui/qt/bridge.h"
 #include "platform/ui/dlgtemplate.h"
 
@@ -38,7 +37,6 @@ void AfxWinInit(const char* argv0) {
 }
 
 int AfxWinMain(int argc, char** argv) {
-  text::PreferUtf8CharacterType();  // before the toolkit reads the locale and starts threads
   QApplication application(argc, argv);
   AfxWinInit(argc > 0 ? argv[0] : "");
   CWinApp* app = AfxGetApp();
