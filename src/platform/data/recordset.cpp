@@ -25,6 +25,11 @@ void Recordset::RequireOpen() const {
   if (!m_open) throw _com_error(adErrObjectClosed);
 }
 
+void Recordset::RequireColumn(long ordinal) const {
+  RequireOpen();
+  if (!IsColumn(ordinal)) throw _com_error(adErrItemNotFound);
+}
+
 long Recordset::GetState() { return m_open ? adStateOpen : adStateClosed; }
 
 HRESULT Recordset::Open(const _variant_t& source, const _variant_t& activeConnection, CursorTypeEnum cursorType,
@@ -119,8 +124,7 @@ long Recordset::GetOrdinal(const char* name) {
 }
 
 bool Recordset::AllPrintableAscii(long ordinal) const {
-  RequireOpen();
-  if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
+  RequireColumn(ordinal);
   return m_table.AllPrintable(static_cast<size_t>(ordinal));
 }
 
@@ -134,8 +138,7 @@ long Recordset::OrdinalOf(std::basic_string_view<Char> name) const {
 }
 
 odbc::Cell Recordset::CellAt(long ordinal) const {
-  RequireOpen();
-  if (ordinal < 0 || static_cast<size_t>(ordinal) >= m_table.columns.size()) throw _com_error(adErrItemNotFound);
+  RequireColumn(ordinal);
   if (!IsRow(m_position)) throw _com_error(adErrNoCurrentRecord);
   return m_table.At(m_row, static_cast<size_t>(ordinal));
 }

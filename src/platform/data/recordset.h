@@ -51,8 +51,7 @@ class Recordset : public ComObject {
   // thousands. Valid until the result set moves or closes; nothing for a NULL or other
   // text, which GetCollect gives. Inline, as a lookup asks it for every value it reads.
   std::optional<std::string_view> GetAscii(long ordinal) {
-    const bool here = m_open && ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size() &&
-                      IsRow(m_position);
+    const bool here = m_open && IsColumn(ordinal) && IsRow(m_position);
     const odbc::Cell value = here ? m_table.At(m_row, static_cast<size_t>(ordinal))
                                   : CellAt(ordinal);  // which raises the reason
     if (value.IsAscii()) return value.Ascii();
@@ -69,6 +68,8 @@ class Recordset : public ComObject {
   ~Recordset() override = default;
 
   void RequireOpen() const;
+  void RequireColumn(long ordinal) const;  // open, and a column at `ordinal`
+  bool IsColumn(long ordinal) const { return ordinal >= 0 && static_cast<size_t>(ordinal) < m_table.columns.size(); }
   bool IsRow(long position) const { return position >= 0 && static_cast<size_t>(position) < m_table.RowCount(); }
   void MoveTo(long position);
   template <class Char>

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "platform/text/codepage.h"
@@ -80,7 +81,7 @@ class Table {
   // The next value of the row being filled, columns in order.
   void Add(std::u16string_view value) {
     const bool printable = IsPrintable(value);
-    if (printable || std::all_of(value.begin(), value.end(), [](char16_t c) { return c < 0x80; })) {
+    if (printable || IsAscii(value)) {
       if (!printable) MarkUnprintable();
       char* text = PutAscii(value.size());
       std::copy(value.begin(), value.end(), text);  // each unit is one byte's worth
@@ -99,8 +100,7 @@ class Table {
   // then reads the value as wide text, as every driver gives it).
   bool AddUtf8(std::string_view value) {
     const bool printable = IsPrintable(value);
-    if (printable ||
-        std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    if (printable || IsAscii(value)) {
       if (!printable) MarkUnprintable();
       char* text = PutAscii(value.size());
       if (!value.empty()) std::memcpy(text, value.data(), value.size());
@@ -136,7 +136,12 @@ class Table {
   static constexpr unsigned char kNull = 0, kShortest = 1, kLongAscii = 0x80, kWide = 0x81;
   static constexpr size_t kMostShort = 0x7F - kShortest;
 
-  // A text of printable ASCII, a byte or more: most values, and the same in every form.
+  // ASCII text, the same in every form, whether kept from wide units or from UTF-8 bytes.
+  template <class Char>
+  static bool IsAscii(std::basic_string_view<Char> text) {
+    return std::all_of(text.begin(), text.end(), [](Char c) { return std::make_unsigned_t<Char>(c) < 0x80; });
+  }
+  // A text of printable ASCII, a byte or more: most values.
   template <class Char>
   static bool IsPrintable(std::basic_string_view<Char> text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](Char c) { return c >= 0x20 && c < 0x7F; });
